@@ -1,0 +1,125 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pb {
+
+// Attribute bits as the format's home platform knows them. On Linux a name that
+// begins with "." is hidden, a file without owner write permission is
+// read-only, nothing is a system file or a volume label, and every regular file
+// carries the archive bit.
+enum Attribute : int {
+  kAttrNormal = 0,
+  kAttrReadOnly = 0x01,
+  kAttrHidden = 0x02,
+  kAttrSystem = 0x04,
+  kAttrVolume = 0x08,
+  kAttrDirectory = 0x10,
+  kAttrArchive = 0x20,
+};
+
+// Masks of the directory queries. An entry matches when each of its hidden,
+// system, directory and volume bits is also in the mask; ordinary files
+// (read-only and archive ones included) match every mask.
+constexpr int kMaskOrdinary = 0;
+constexpr int kMaskFiles = 7;   // also hidden, system and read-only files
+constexpr int kMaskWalk = 55;   // also directories, no volume labels
+constexpr int kMaskAll = 63;    // every kind of entry
+
+using FileNumber = int;
+
+enum class OpenMode {
+  BinaryRead,   // read only; the file must exist
+  BinaryWrite,  // write only; created when missing, never shortened
+  Output,       // sequential output: created, or emptied when it exists
+};
+
+struct DriveInfo {
+  char letter = 'C';      // upper case
+  std::string label;      // volume label or mount path; may be empty
+};
+
+// The runtime's file and directory services. Every path is in drive form
+// ("C:\Daten\Brief.doc", "A:\"): the implementation translates it at the file
+// system boundary and refuses unsafe names there. Every failure throws
+// RunTimeError with a catalogue code; 61 means the medium is full, 71 that the
+// drive is not ready.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Directory queries. FindEntry returns the name (without directory) of the
+  // entry at path when it exists and matches mask, else "". ListDirectory
+  // returns the names of the matching entries of a directory in the order the
+  // file system delivers them (sorted by name, as the format's home platform
+  // does); "." and ".." are never returned.
+  virtual std::string FindEntry(const std::string& path, int mask) = 0;
+  virtual std::vector<std::string> ListDirectory(const std::string& directory, int mask) = 0;
+
+  virtual int GetAttributes(const std::string& path) = 0;
+  // Clears read-only (adds owner write permission on Linux).
+  virtual void SetAttributesNormal(const std::string& path) = 0;
+  virtual void DeleteFile(const std::string& path) = 0;
+  virtual void CreateDirectory(const std::string& path) = 0;
+
+  // Files by number. Read returns exactly count bytes from the current
+  // position or fails (62 past the end) leaving the position where it was.
+  // Write writes all bytes at the current position or fails leaving the
+  // position where it was and the file cut back to it, so no partial item is
+  // ever left behind. Position is the 0-based offset of the next byte; Seek
+  // takes a 1-based position. Flush puts what was written on the device.
+  virtual FileNumber Open(const std::string& path, OpenMode mode) = 0;
+  virtual std::string Read(FileNumber file, int64_t count) = 0;
+  virtual void Write(FileNumber file, std::string_view bytes) = 0;
+  virtual int64_t Length(FileNumber file) = 0;
+  virtual int64_t Position(FileNumber file) = 0;
+  virtual void Seek(FileNumber file, int64_t position1) = 0;
+  virtual void Flush(FileNumber file) = 0;
+  virtual void Close(FileNumber file) = 0;
+  // Closes every open file, keeping what was written. Never throws.
+  virtual void CloseAll() noexcept = 0;
+
+  // Drives and the boundary to native paths.
+  virtual std::vector<DriveInfo> Drives() = 0;
+  virtual bool DriveReady(char letter) = 0;
+  virtual std::string CurrentDirectory() = 0;
+  virtual std::string ToNative(const std::string& drivePath) = 0;
+  virtual std::string ToDriveForm(const std::string& nativePath) = 0;
+};
+
+// Forwards every call to another file system, so a test overrides only the
+// calls it wants to break.
+class FileSystemWrapper : public FileSystem {
+ public:
+  explicit FileSystemWrapper(FileSystem& target) : target_(target) {}
+  std::string FindEntry(const std::string& path, int mask) override { return target_.FindEntry(path, mask); }
+  std::vector<std::string> ListDirectory(const std::string& directory, int mask) override {
+    return target_.ListDirectory(directory, mask);
+  }
+  int GetAttributes(const std::string& path) override { return target_.GetAttributes(path); }
+  void SetAttributesNormal(const std::string& path) override { target_.SetAttributesNormal(path); }
+  void DeleteFile(const std::string& path) override { target_.DeleteFile(path); }
+  void CreateDirectory(const std::string& path) override { target_.CreateDirectory(path); }
+  FileNumber Open(const std::string& path, OpenMode mode) override { return target_.Open(path, mode); }
+  std::string Read(FileNumber file, int64_t count) override { return target_.Read(file, count); }
+  void Write(FileNumber file, std::string_view bytes) override { target_.Write(file, bytes); }
+  int64_t Length(FileNumber file) override { return target_.Length(file); }
+  int64_t Position(FileNumber file) override { return target_.Position(file); }
+  void Seek(FileNumber file, int64_t position1) override { target_.Seek(file, position1); }
+  void Flush(FileNumber file) override { target_.Flush(file); }
+  void Close(FileNumber file) override { target_.Close(file); }
+  void CloseAll() noexcept override { target_.CloseAll(); }
+  std::vector<DriveInfo> Drives() override { return target_.Drives(); }
+  bool DriveReady(char letter) override { return target_.DriveReady(letter); }
+  std::string CurrentDirectory() override { return target_.CurrentDirectory(); }
+  std::string ToNative(const std::string& drivePath) override { return target_.ToNative(drivePath); }
+  std::string ToDriveForm(const std::string& nativePath) override { return target_.ToDriveForm(nativePath); }
+
+ private:
+  FileSystem& target_;
+};
+
+}  // namespace pb

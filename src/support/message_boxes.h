@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+namespace pb {
+
+enum class BoxIcon { None, Critical, Question, Information };
+enum class BoxButtons { Ok, OkCancel, YesNo };
+enum class BoxButton { Ok, Cancel, Yes, No };
+
+// One application-modal message box. Lines in text are separated by a single
+// carriage return ("\r").
+struct MessageBox {
+  std::string text;
+  BoxIcon icon = BoxIcon::None;
+  BoxButtons buttons = BoxButtons::Ok;
+  std::string title = "Parcelbarge";
+  BoxButton defaultButton = BoxButton::Ok;  // the first button unless a caller says otherwise
+};
+
+// The one way the core reaches the user. Show blocks until the user answers
+// and returns the button pressed (always one of the box's buttons).
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+  virtual BoxButton Show(const MessageBox& box) = 0;
+};
+
+}  // namespace pb

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "support/file_system.h"
+#include "support/host.h"
+#include "support/message_boxes.h"
+
+namespace pb {
+
+// The three services every run works through.
+struct Runtime {
+  FileSystem& fs;
+  MessageBoxes& boxes;
+  Host& host;
+
+  // Closes every open file with what was written, then ends the process.
+  [[noreturn]] void EndProgram(int exitStatus) {
+    fs.CloseAll();
+    host.EndProgram(exitStatus);
+  }
+};
+
+// Exit statuses of the program end.
+constexpr int kExitComplete = 0;
+constexpr int kExitGivenUp = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitFatal = 3;
+
+}  // namespace pb

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <functional>
+
+#include "support/host.h"
+
+namespace pb::testing {
+
+// Thrown where the program would end, so a test can observe the end.
+struct ProgramEnded {
+  int exitStatus;
+};
+
+// Counts yields and beeps; onYield lets a test act while a run yields (a click
+// on the cancel button, say). EndProgram throws ProgramEnded.
+class ScriptedHost : public Host {
+ public:
+  void Yield() override {
+    ++yields;
+    if (onYield) onYield(yields);
+  }
+  void Beep() override { ++beeps; }
+  [[noreturn]] void EndProgram(int exitStatus) override { throw ProgramEnded{exitStatus}; }
+
+  int yields = 0;
+  int beeps = 0;
+  std::function<void(int yieldNumber)> onYield;
+};
+
+}  // namespace pb::testing
