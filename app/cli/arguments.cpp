@@ -1,0 +1,37 @@
+#include "arguments.h"
+
+#include <cctype>
+#include <filesystem>
+#include <ostream>
+
+namespace pb::cli {
+
+namespace {
+
+bool LooksLikeDriveForm(const std::string& arg) {
+  return arg.size() >= 2 && std::isalpha(static_cast<unsigned char>(arg[0])) && arg[1] == ':' &&
+         (arg.size() == 2 || arg[2] == '\\');
+}
+
+}  // namespace
+
+std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg) {
+  if (LooksLikeDriveForm(arg)) {
+    std::string drivePath = arg;
+    drivePath[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(drivePath[0])));
+    return drivePath;
+  }
+  std::filesystem::path native = std::filesystem::absolute(arg).lexically_normal();
+  if (!native.has_filename() && native != native.root_path()) native = native.parent_path();
+  return fs.ToDriveForm(native.string());
+}
+
+void PrintUsage(std::ostream& out) {
+  out << "Aufruf:\n"
+         "  parcelbarge-cli backup [--volume-size GRÖSSE] [--clear-target] [--description TEXT] ZIEL QUELLE...\n"
+         "  parcelbarge-cli probe QUELLVERZEICHNIS\n"
+         "  parcelbarge-cli restore QUELLVERZEICHNIS ZIELVERZEICHNIS\n"
+         "GRÖSSE ist eine Zahl mit der Einheit K oder M (1423K, 1.5M); ZIEL ist ein Verzeichnis oder A:.\n";
+}
+
+}  // namespace pb::cli

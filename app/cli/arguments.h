@@ -1,0 +1,17 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "support/file_system.h"
+
+namespace pb::cli {
+
+// "A:", "D:\Sich" and the like are taken as drive form; anything else is a
+// native path, made absolute and translated.
+std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg);
+
+// Writes the usage text of every command.
+void PrintUsage(std::ostream& out);
+
+}  // namespace pb::cli

@@ -1,0 +1,40 @@
+// parcelbarge-cli: the headless companion of the window. It only parses the
+// command word; each command does its own work through the core.
+#include <unistd.h>
+
+#include <functional>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "arguments.h"
+#include "commands.h"
+#include "support/drive_table.h"
+#include "support/posix_file_system.h"
+#include "support/process_host.h"
+#include "support/terminal_boxes.h"
+
+int main(int argc, char** argv) {
+  using Command = std::function<int(pb::cli::CliContext&, const std::vector<std::string>&)>;
+  const std::map<std::string, Command> commands = {
+      // commands: backup
+      {"backup", pb::cli::RunBackupCommand},
+      // commands: probe, restore
+      {"probe", pb::cli::RunProbeCommand},
+      {"restore", pb::cli::RunRestoreCommand},
+  };
+
+  const std::vector<std::string> words(argv + 1, argv + argc);
+  if (words.empty() || commands.find(words.front()) == commands.end()) {
+    pb::cli::PrintUsage(std::cerr);
+    return pb::kExitUsage;
+  }
+
+  pb::PosixFileSystem fs(pb::DriveTable::FromSystem());
+  pb::TerminalBoxes boxes(std::cin, std::cerr);
+  pb::ProcessHost host;
+  pb::Runtime runtime{fs, boxes, host};
+  pb::cli::CliContext context{runtime, std::cout, std::cerr, isatty(STDERR_FILENO) == 1};
+  return commands.at(words.front())(context, std::vector<std::string>(words.begin() + 1, words.end()));
+}
