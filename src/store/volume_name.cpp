@@ -1,0 +1,9 @@
+#include "store/volume_name.h"
+
+namespace pb {
+
+std::string VolumeFileName(int16_t VolumeNumber) {
+  return "DataBlock#" + std::to_string(VolumeNumber) + "." + "Parcelbarge";
+}
+
+}  // namespace pb

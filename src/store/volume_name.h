@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pb {
+
+// "DataBlock#<n>.Parcelbarge", n in plain decimal without padding. Callers
+// prepend the directory with its trailing backslash.
+std::string VolumeFileName(int16_t VolumeNumber);
+
+}  // namespace pb
