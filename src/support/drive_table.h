@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,12 @@ struct Drive {
 class DriveTable {
  public:
   explicit DriveTable(std::vector<Drive> drives);
-  // The table of this machine, read from its mounts.
+  // The table of this machine, read from /proc/self/mountinfo: C: is "/"; A:
+  // the diskette drive (mount point of /dev/fd0, else a medium of diskette
+  // capacity mounted below /media or /run/media, else the first existing of
+  // /media/floppy0, /media/floppy, /mnt/floppy; always present and not ready
+  // while nothing is mounted there); D: onward the other file systems mounted
+  // below /media, /run/media and /mnt, in order of their mount paths.
   static DriveTable FromSystem();
 
   const std::vector<Drive>& drives() const { return drives_; }
@@ -30,7 +36,9 @@ class DriveTable {
   std::string ToNative(const std::string& drivePath) const;
 
   // Native path (UTF-8) to drive form, by the drive with the longest root that
-  // contains it. A character that cannot be represented shows as "?".
+  // contains it. A character that cannot be represented shows as "?". A
+  // relative path is taken from the current directory; a path no drive
+  // contains is refused (RunTimeError 76).
   std::string ToDriveForm(const std::string& nativePath) const;
 
  private:
@@ -40,5 +48,24 @@ class DriveTable {
 // True when a native name can be stored: every character is in Windows-1252
 // and none is \ / : * ? " < > | or a control character.
 bool IsRepresentableName(const std::string& utf8Name);
+
+// The name as the drive form shows it: each character that cannot be
+// represented (and each byte of invalid UTF-8) becomes "?".
+std::string DriveFormName(const std::string& nativeName);
+
+// One line of /proc/self/mountinfo, as FromSystem needs it.
+struct MountPoint {
+  std::string path;        // where it is mounted
+  std::string source;      // the device, e.g. "/dev/fd0"
+  uint64_t capacity = 0;   // bytes; 0 when unknown
+};
+
+// Mount points of mountinfo text, in its order, escapes resolved.
+std::vector<MountPoint> ParseMountInfo(const std::string& text);
+
+// The table FromSystem builds, from given mounts and the diskette mount-point
+// directories that exist.
+DriveTable DriveTableFromMounts(const std::vector<MountPoint>& mounts,
+                                const std::vector<std::string>& existingDisketteDirs);
 
 }  // namespace pb

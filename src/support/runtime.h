@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdlib>
+
 #include "support/file_system.h"
 #include "support/host.h"
 #include "support/message_boxes.h"
@@ -16,6 +18,8 @@ struct Runtime {
   [[noreturn]] void EndProgram(int exitStatus) {
     fs.CloseAll();
     host.EndProgram(exitStatus);
+    // A host that returns from EndProgram breaks its contract.
+    std::abort();
   }
 };
 
