@@ -1,0 +1,126 @@
+#include "restore/archive_stream.h"
+
+#include <functional>
+#include <new>
+
+#include "restore/archive_volumes.h"
+#include "restore/retry_question.h"
+#include "store/bytes.h"
+#include "store/zlib_interface.h"
+#include "support/dialogs.h"
+#include "support/paths.h"
+#include "support/run_time_error.h"
+
+namespace pb {
+
+namespace {
+
+// zlib's compressBound(kFragmentSize): no writer's stream of a fragment is
+// longer.
+constexpr int32_t kMaxPackedLen = 131125;
+constexpr int kZlibDataError = -3;
+
+// A stored length that cannot be right: the reader has lost the item borders.
+struct OutOfStep {};
+
+class StreamReader {
+ public:
+  StreamReader(Runtime& runtime, ArchiveVolumes& volumes) : runtime_(runtime), volumes_(volumes) {}
+
+  // One guarded step; false when the user gave up.
+  bool Guarded(const std::function<void()>& step) {
+    const int64_t start = volumes_.Position();
+    for (;;) {
+      try {
+        step();
+        return true;
+      } catch (const RunTimeError&) {
+      } catch (const OutOfStep&) {
+      }
+      volumes_.Rewind(start);
+      if (!AskRetry(runtime_.boxes,
+                    "Auf das Archiv kann kann nicht zugegriffen werden.\rBitte überprüfen und OK drücken.",
+                    BoxIcon::Critical)) {
+        return false;
+      }
+    }
+  }
+
+  StreamEnd ReadFiles(int32_t count, ArchiveSink& sink) {
+    for (int32_t FileIndex = 1; FileIndex <= count; ++FileIndex) {
+      volumes_.EnsureVolume();
+      FileHeader header;
+      int16_t nameLength = 0;
+      if (!Guarded([&] {
+            header.FileLength = Int32FromBytes(volumes_.Read(4));
+            if (header.FileLength < 0) throw OutOfStep{};
+          }) ||
+          !Guarded([&] {
+            nameLength = Int16FromBytes(volumes_.Read(2));
+            if (nameLength < 0) throw OutOfStep{};
+          }) ||
+          !Guarded([&] { header.FileName = TextFromBytes(volumes_.Read(nameLength)); })) {
+        return StreamEnd::Finished;
+      }
+      if (sink.BeginFile(header) == Flow::Finish) return StreamEnd::Finished;
+      if (ReadFragments(header.FileLength, sink) == StreamEnd::Finished) return StreamEnd::Finished;
+      if (sink.EndFile() == Flow::Finish) return StreamEnd::Finished;
+    }
+    return StreamEnd::AllFiles;
+  }
+
+ private:
+  StreamEnd ReadFragments(int32_t FileLength, ArchiveSink& sink) {
+    int32_t BytesWritten = 0;
+    while (BytesWritten != FileLength) {
+      volumes_.EnsureVolume();
+      FragmentHeader header;
+      std::string Buffer;
+      if (!Guarded([&] {
+            const std::string bytes = volumes_.Read(kFragmentHeaderSize);
+            header.NormalLen = Int32FromBytes(std::string_view(bytes).substr(0, 4));
+            header.PackedLen = Int32FromBytes(std::string_view(bytes).substr(4, 4));
+            if (header.NormalLen < 1 || header.NormalLen > kFragmentSize ||
+                header.NormalLen > FileLength - BytesWritten || header.PackedLen < 0 ||
+                header.PackedLen > kMaxPackedLen || header.PackedLen > volumes_.Remaining()) {
+              throw OutOfStep{};
+            }
+          }) ||
+          !Guarded([&] { Buffer = volumes_.Read(header.PackedLen); })) {
+        return StreamEnd::Finished;
+      }
+      if (sink.Fragment(header, Buffer) == Flow::Finish) return StreamEnd::Finished;
+      BytesWritten += header.NormalLen;
+    }
+    return StreamEnd::AllFiles;
+  }
+
+  Runtime& runtime_;
+  ArchiveVolumes& volumes_;
+};
+
+}  // namespace
+
+StreamEnd ReadArchiveStream(Runtime& runtime, const ProbeResults& probe, const std::string& SourceDir,
+                            ArchiveSink& sink) {
+  try {
+    ArchiveVolumes volumes(runtime, WithTrailingBackslash(SourceDir), probe.ArchiveDataStart);
+    StreamReader reader(runtime, volumes);
+    const StreamEnd end = reader.ReadFiles(probe.ArchiveFileCount, sink);
+    volumes.CloseVolume();
+    return end;
+  } catch (const RunTimeError& error) {
+    ReportFatalError(runtime, "RESTORE", error);
+  } catch (const std::bad_alloc&) {
+    ReportFatalError(runtime, "RESTORE", RunTimeError(kOutOfMemory));
+  }
+}
+
+int DecompressFragment(std::string& Buffer, int32_t NormalLen) {
+  int status = ZlibDecompressString(Buffer, NormalLen);
+  if (status == 0 && Buffer.size() != static_cast<std::size_t>(NormalLen)) status = kZlibDataError;
+  if (status != 0) Buffer.assign(static_cast<std::size_t>(NormalLen), '\0');
+  return status;
+}
+
+}  // namespace pb

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "restore/probe_view.h"
+#include "store/records.h"
+#include "support/runtime.h"
+
+namespace pb {
+
+enum class Flow { Continue, Finish };
+
+// What a reader of a set does with its items. Each call may stop the reading
+// by returning Flow::Finish.
+class ArchiveSink {
+ public:
+  virtual ~ArchiveSink() = default;
+  virtual Flow BeginFile(const FileHeader& header) = 0;
+  // One fragment with its stored stream, still compressed. Its NormalLen is in
+  // 1 … kFragmentSize and within what the file still lacks.
+  virtual Flow Fragment(const FragmentHeader& header, std::string& Buffer) = 0;
+  // The file's fragments add up to its FileLength.
+  virtual Flow EndFile() = 0;
+};
+
+enum class StreamEnd { AllFiles, Finished };
+
+// Reads the set found by the probe from the volumes in SourceDir, file by
+// file, and hands every item to sink. A failing read asks the user to check
+// the archive (OK re-reads from where the step began, Cancel may give up); so
+// does a stored length that cannot be right, since the stream is then out of
+// step. Returns Finished when the user gave up or the sink stopped. Failures
+// nobody can handle go to ReportFatalError.
+StreamEnd ReadArchiveStream(Runtime& runtime, const ProbeResults& probe, const std::string& SourceDir,
+                            ArchiveSink& sink);
+
+// Decompresses a fragment's stream in place. A stream that does not give
+// exactly NormalLen bytes is damaged: Buffer then holds NormalLen zero bytes,
+// so later fragments stay at their offsets, and the result is zlib's status,
+// or -3 where zlib reported success with the wrong length. 0 otherwise.
+int DecompressFragment(std::string& Buffer, int32_t NormalLen);
+
+}  // namespace pb

@@ -1,0 +1,131 @@
+#include "restore/read_archive.h"
+
+#include <functional>
+#include <optional>
+
+#include "restore/archive_stream.h"
+#include "restore/create_target_file.h"
+#include "restore/retry_question.h"
+#include "support/dialogs.h"
+#include "support/paths.h"
+#include "support/run_time_error.h"
+
+namespace pb {
+
+namespace {
+
+// Writes each file of the set to its place below the target directory.
+class TargetFiles : public ArchiveSink {
+ public:
+  TargetFiles(Runtime& runtime, std::string TargetDir) : runtime_(runtime), TargetDir_(std::move(TargetDir)) {}
+
+  ~TargetFiles() override {
+    if (!TargetFile_) return;
+    try {
+      runtime_.fs.Close(*TargetFile_);
+    } catch (const RunTimeError&) {
+      // The run already ended on a failure of this file; nothing more to tell.
+    }
+  }
+
+  Flow BeginFile(const FileHeader& header) override {
+    TargetPath_ = TargetPathFor(TargetDir_, header.FileName);
+    SkipFile_ = CreateTargetFile(runtime_.fs, TargetPath_) != 0;
+    if (SkipFile_) {
+      intact_ = false;
+      MessageBox box;
+      box.text = "Die Datei " + TargetPath_ + " konnte nicht angelegt werden ...";
+      box.icon = BoxIcon::Critical;
+      runtime_.boxes.Show(box);
+      return Flow::Continue;
+    }
+    return TargetStep([&] { TargetFile_ = runtime_.fs.Open(TargetPath_, OpenMode::BinaryWrite); });
+  }
+
+  Flow Fragment(const FragmentHeader& header, std::string& Buffer) override {
+    if (SkipFile_) return Flow::Continue;
+    const int DecompressStatus = DecompressFragment(Buffer, header.NormalLen);
+    if (DecompressStatus != 0) {
+      intact_ = false;
+      MessageBox box;
+      box.text = std::to_string(DecompressStatus);
+      box.icon = BoxIcon::Critical;
+      box.title = "ZlibDecompressString(Buffer, FragmentHeader.NormalLen)";
+      runtime_.boxes.Show(box);
+    }
+    return TargetStep([&] { runtime_.fs.Write(*TargetFile_, Buffer); });
+  }
+
+  Flow EndFile() override {
+    if (SkipFile_) return Flow::Continue;
+    // A restored file is on the device before the run reports the end.
+    const Flow flow = TargetStep([&] { runtime_.fs.Flush(*TargetFile_); });
+    if (flow == Flow::Continue) CloseTargetFile();
+    return flow;
+  }
+
+  void CloseTargetFile() {
+    if (!TargetFile_) return;
+    const FileNumber file = *TargetFile_;
+    TargetFile_.reset();
+    runtime_.fs.Close(file);
+  }
+
+  bool intact() const { return intact_; }
+
+ private:
+  // A guarded write to the target: a full disk ends the run, a drive that is
+  // not ready may be retried, anything else is fatal.
+  Flow TargetStep(const std::function<void()>& step) {
+    for (;;) {
+      try {
+        step();
+        return Flow::Continue;
+      } catch (const RunTimeError& error) {
+        if (error.code() == kMediumFull) {
+          ReportDiskFull();
+          return Flow::Finish;
+        }
+        if (error.code() != kDriveNotReady) ReportFatalError(runtime_, "RESTORE", error);
+        if (!AskRetry(runtime_.boxes,
+                      "Auf den Zieldatenträger kann nicht geschrieben werden.\rBitte prüfen und auf OK klicken.",
+                      BoxIcon::Critical)) {
+          return Flow::Finish;
+        }
+      }
+    }
+  }
+
+  void ReportDiskFull() {
+    intact_ = false;
+    MessageBox box;
+    box.text = "Der Datenträger ist voll! Die Wiederherstellung wird daher abgebrochen.";
+    box.icon = BoxIcon::Critical;
+    runtime_.boxes.Show(box);
+  }
+
+  Runtime& runtime_;
+  std::string TargetDir_;
+  std::string TargetPath_;
+  bool SkipFile_ = false;
+  std::optional<FileNumber> TargetFile_;
+  bool intact_ = true;
+};
+
+}  // namespace
+
+RestoreOutcome ReadArchive(Runtime& runtime, const ProbeResults& probe, const std::string& sourceDir,
+                           const std::string& targetDir) {
+  TargetFiles target(runtime, WithTrailingBackslash(targetDir));
+  const StreamEnd end = ReadArchiveStream(runtime, probe, sourceDir, target);
+  try {
+    // What reached a file before the run stopped stays.
+    if (end == StreamEnd::Finished) target.CloseTargetFile();
+  } catch (const RunTimeError& error) {
+    ReportFatalError(runtime, "RESTORE", error);
+  }
+  runtime.host.Beep();
+  return end == StreamEnd::AllFiles && target.intact() ? RestoreOutcome::Intact : RestoreOutcome::Incomplete;
+}
+
+}  // namespace pb
