@@ -1,0 +1,109 @@
+#include "faulty_file_system.h"
+
+#include "support/run_time_error.h"
+
+namespace pb::testing {
+
+FaultyFileSystem& FaultyFileSystem::Fail(Fault fault) {
+  faults_.push_back({std::move(fault), 0});
+  return *this;
+}
+
+void FaultyFileSystem::Check(Op op, const std::string& path) {
+  ++calls_[static_cast<std::size_t>(op)];
+  for (auto& planned : faults_) {
+    const Fault& fault = planned.fault;
+    if (fault.op != op || path.find(fault.pathContains) == std::string::npos) continue;
+    ++planned.seen;
+    if (planned.seen == fault.nth || (fault.fromThenOn && planned.seen > fault.nth)) {
+      ++failures_;
+      throw RunTimeError(fault.code);
+    }
+  }
+}
+
+const std::string& FaultyFileSystem::PathOf(FileNumber file) const {
+  static const std::string unknown;
+  const auto found = openPaths_.find(file);
+  return found == openPaths_.end() ? unknown : found->second;
+}
+
+std::string FaultyFileSystem::FindEntry(const std::string& path, int mask) {
+  Check(Op::FindEntry, path);
+  return FileSystemWrapper::FindEntry(path, mask);
+}
+
+std::vector<std::string> FaultyFileSystem::ListDirectory(const std::string& directory, int mask) {
+  Check(Op::ListDirectory, directory);
+  return FileSystemWrapper::ListDirectory(directory, mask);
+}
+
+int FaultyFileSystem::GetAttributes(const std::string& path) {
+  Check(Op::GetAttributes, path);
+  return FileSystemWrapper::GetAttributes(path);
+}
+
+void FaultyFileSystem::SetAttributesNormal(const std::string& path) {
+  Check(Op::SetAttributesNormal, path);
+  FileSystemWrapper::SetAttributesNormal(path);
+}
+
+void FaultyFileSystem::DeleteFile(const std::string& path) {
+  Check(Op::DeleteFile, path);
+  FileSystemWrapper::DeleteFile(path);
+}
+
+void FaultyFileSystem::CreateDirectory(const std::string& path) {
+  Check(Op::CreateDirectory, path);
+  FileSystemWrapper::CreateDirectory(path);
+}
+
+FileNumber FaultyFileSystem::Open(const std::string& path, OpenMode mode) {
+  Check(Op::Open, path);
+  const FileNumber file = FileSystemWrapper::Open(path, mode);
+  openPaths_[file] = path;
+  return file;
+}
+
+std::string FaultyFileSystem::Read(FileNumber file, int64_t count) {
+  Check(Op::Read, PathOf(file));
+  return FileSystemWrapper::Read(file, count);
+}
+
+void FaultyFileSystem::Write(FileNumber file, std::string_view bytes) {
+  Check(Op::Write, PathOf(file));
+  FileSystemWrapper::Write(file, bytes);
+}
+
+int64_t FaultyFileSystem::Length(FileNumber file) {
+  Check(Op::Length, PathOf(file));
+  return FileSystemWrapper::Length(file);
+}
+
+int64_t FaultyFileSystem::Position(FileNumber file) {
+  Check(Op::Position, PathOf(file));
+  return FileSystemWrapper::Position(file);
+}
+
+void FaultyFileSystem::Seek(FileNumber file, int64_t position1) {
+  Check(Op::Seek, PathOf(file));
+  FileSystemWrapper::Seek(file, position1);
+}
+
+void FaultyFileSystem::Flush(FileNumber file) {
+  Check(Op::Flush, PathOf(file));
+  FileSystemWrapper::Flush(file);
+}
+
+void FaultyFileSystem::Close(FileNumber file) {
+  Check(Op::Close, PathOf(file));
+  FileSystemWrapper::Close(file);
+  openPaths_.erase(file);
+}
+
+void FaultyFileSystem::CloseAll() noexcept {
+  FileSystemWrapper::CloseAll();
+  openPaths_.clear();
+}
+
+}  // namespace pb::testing

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/file_system.h"
+
+namespace pb::testing {
+
+// The calls of FileSystem that can be made to fail.
+enum class Op { FindEntry, ListDirectory, GetAttributes, SetAttributesNormal, DeleteFile, CreateDirectory,
+                Open, Read, Write, Length, Position, Seek, Flush, Close, kCount };
+
+// One planned failure: the nth call of op (1-based; counting only calls whose
+// path contains pathContains, when given) fails with code, and with
+// fromThenOn every matching call after it too. Calls on a file number match by
+// the path the file was opened with. A failing call does nothing else.
+struct Fault {
+  Op op = Op::Write;
+  int nth = 1;
+  int32_t code = 61;
+  std::string pathContains;
+  bool fromThenOn = false;
+};
+
+// Forwards to a real file system and breaks the calls it is told to break:
+// 61 on the third fragment write, 71 on opening volume 2, ...
+class FaultyFileSystem : public FileSystemWrapper {
+ public:
+  explicit FaultyFileSystem(FileSystem& target) : FileSystemWrapper(target) {}
+
+  FaultyFileSystem& Fail(Fault fault);
+  FaultyFileSystem& Fail(Op op, int nth, int32_t code, std::string pathContains = "", bool fromThenOn = false) {
+    return Fail(Fault{op, nth, code, std::move(pathContains), fromThenOn});
+  }
+  // Forgets every planned failure (the user inserted a good diskette).
+  void Heal() { faults_.clear(); }
+
+  // Calls of op made so far, the failed ones included.
+  int calls(Op op) const { return calls_[static_cast<std::size_t>(op)]; }
+  // Calls that failed because of a planned fault.
+  int failures() const { return failures_; }
+
+  std::string FindEntry(const std::string& path, int mask) override;
+  std::vector<std::string> ListDirectory(const std::string& directory, int mask) override;
+  int GetAttributes(const std::string& path) override;
+  void SetAttributesNormal(const std::string& path) override;
+  void DeleteFile(const std::string& path) override;
+  void CreateDirectory(const std::string& path) override;
+  FileNumber Open(const std::string& path, OpenMode mode) override;
+  std::string Read(FileNumber file, int64_t count) override;
+  void Write(FileNumber file, std::string_view bytes) override;
+  int64_t Length(FileNumber file) override;
+  int64_t Position(FileNumber file) override;
+  void Seek(FileNumber file, int64_t position1) override;
+  void Flush(FileNumber file) override;
+  void Close(FileNumber file) override;
+  void CloseAll() noexcept override;
+
+ private:
+  struct Planned {
+    Fault fault;
+    int seen = 0;
+  };
+  // Counts the call and throws when a planned fault hits it.
+  void Check(Op op, const std::string& path);
+  const std::string& PathOf(FileNumber file) const;
+
+  std::vector<Planned> faults_;
+  std::array<int, static_cast<std::size_t>(Op::kCount)> calls_{};
+  int failures_ = 0;
+  std::map<FileNumber, std::string> openPaths_;
+};
+
+}  // namespace pb::testing
