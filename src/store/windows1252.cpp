@@ -1,7 +1,6 @@
 #include "store/windows1252.h"
 
 #include <array>
-#include <cstdint>
 #include <optional>
 
 namespace pb {
