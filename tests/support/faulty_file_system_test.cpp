@@ -1,0 +1,71 @@
+#include "faulty_file_system.h"
+
+#include <gtest/gtest.h>
+
+#include "support/run_time_error.h"
+#include "test_drives.h"
+
+namespace pb {
+namespace {
+
+using testing::FaultyFileSystem;
+using testing::Op;
+using testing::ReadFile;
+using testing::TestDrives;
+
+int32_t CodeOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const RunTimeError& error) {
+    return error.code();
+  }
+  return 0;
+}
+
+class FaultyFileSystemTest : public ::testing::Test {
+ protected:
+  TestDrives drives;
+  FaultyFileSystem faulty{drives.fs()};
+};
+
+TEST_F(FaultyFileSystemTest, NthWriteFailsOnceAndWritesNothing) {
+  faulty.Fail(Op::Write, 3, kMediumFull);
+  const FileNumber file = faulty.Open("D:\\v", OpenMode::BinaryWrite);
+  faulty.Write(file, "1");
+  faulty.Write(file, "2");
+  EXPECT_EQ(CodeOf([&] { faulty.Write(file, "3"); }), kMediumFull);
+  EXPECT_EQ(faulty.Position(file), 2);
+  faulty.Write(file, "4");
+  faulty.Close(file);
+  EXPECT_EQ(ReadFile(drives.Native("D:\\v")), "124");
+  EXPECT_EQ(faulty.calls(Op::Write), 4);
+  EXPECT_EQ(faulty.failures(), 1);
+}
+
+TEST_F(FaultyFileSystemTest, PathFilterCountsOnlyMatchingCallsAndFollowsFileNumbers) {
+  faulty.Fail(Op::Open, 1, kDriveNotReady, "DataBlock#2");
+  faulty.Fail(Op::Write, 2, kMediumFull, "DataBlock#1", /*fromThenOn=*/true);
+  const FileNumber one = faulty.Open("D:\\DataBlock#1.Parcelbarge", OpenMode::BinaryWrite);
+  const FileNumber other = faulty.Open("D:\\andere", OpenMode::BinaryWrite);
+  faulty.Write(other, "x");
+  faulty.Write(one, "a");
+  faulty.Write(other, "y");
+  EXPECT_EQ(CodeOf([&] { faulty.Write(one, "b"); }), kMediumFull);
+  EXPECT_EQ(CodeOf([&] { faulty.Write(one, "c"); }), kMediumFull) << "from then on";
+  faulty.Write(other, "z");
+  EXPECT_EQ(CodeOf([&] { faulty.Open("D:\\DataBlock#2.Parcelbarge", OpenMode::BinaryWrite); }), kDriveNotReady);
+  EXPECT_EQ(faulty.Open("D:\\DataBlock#2.Parcelbarge", OpenMode::BinaryWrite), 3) << "only once";
+  EXPECT_EQ(faulty.calls(Op::Open), 4);
+  EXPECT_EQ(faulty.failures(), 3);
+}
+
+TEST_F(FaultyFileSystemTest, HealForgetsPlannedFaults) {
+  faulty.Fail(Op::FindEntry, 1, kDriveNotReady, "", /*fromThenOn=*/true);
+  EXPECT_EQ(CodeOf([&] { faulty.FindEntry("A:\\x", kMaskOrdinary); }), kDriveNotReady);
+  faulty.Heal();
+  EXPECT_EQ(faulty.FindEntry("A:\\x", kMaskOrdinary), "");
+  EXPECT_EQ(faulty.calls(Op::FindEntry), 2);
+}
+
+}  // namespace
+}  // namespace pb
