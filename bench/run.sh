@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# Measures parcelbarge-cli backup and restore against zlib's own limit and the
+# usual tools, on a generated corpus. Builds nothing: pass a build directory
+# (a Release build gives meaningful figures).
+#
+#   bench/run.sh BUILD_DIR [--small] [--dir DIR] [--workers "1 2"] [--keep]
+#
+# --small     quick run: 32 MB of large files and 2,000 small files
+# --dir DIR   where corpus and scratch space go (default /tmp/parcelbarge-bench)
+# --workers   worker counts for the backup (default: 1 and the number of cores)
+# --keep      keep the scratch space (the corpus is always kept and reused)
+set -euo pipefail
+
+usage() { sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 2; }
+[[ $# -ge 1 ]] || usage
+build=$(cd "$1" && pwd)
+shift
+small=0 dir=/tmp/parcelbarge-bench workers="" keep=0
+while [[ $# -gt 0 ]]; do
+  case $1 in
+    --small) small=1 ;;
+    --dir) dir=$2; shift ;;
+    --workers) workers=$2; shift ;;
+    --keep) keep=1 ;;
+    *) usage ;;
+  esac
+  shift
+done
+
+bench=$build/bench/parcelbarge-bench
+cli=${PB_CLI:-$build/app/parcelbarge-cli}
+for tool in "$bench" "$cli"; do
+  [[ -x $tool ]] || { echo "missing $tool: build the targets parcelbarge-bench and parcelbarge-cli first" >&2; exit 2; }
+done
+for tool in /usr/bin/time gzip pigz zip unzip tar; do
+  command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }
+done
+grep -q 'CMAKE_BUILD_TYPE:STRING=Release' "$build/CMakeCache.txt" 2>/dev/null ||
+  echo "warning: $build is not a Release build; its figures are not comparable" >&2
+
+cores=$(nproc)
+if "$cli" 2>&1 | grep -q -- '--workers'; then
+  workers=${workers:-"1 $cores"}
+else
+  workers=default  # a cli without the option compresses on the calling thread
+fi
+
+mkdir -p "$dir"
+dir=$(cd "$dir" && pwd)
+if [[ $small == 1 ]]; then corpus=$dir/corpus-small corpusFlags=--small; else corpus=$dir/corpus corpusFlags=; fi
+work=$dir/work
+results=$dir/results.txt
+rm -rf "$work"
+mkdir -p "$work"
+: >"$results"
+trap '[[ $keep == 1 ]] || rm -rf "$work"' EXIT
+
+# The corpus is reproducible, so one written before is reused.
+if [[ ! -f $corpus/.complete ]]; then
+  echo "== Writing the corpus to $corpus"
+  rm -rf "$corpus"
+  "$bench" corpus "$corpus" $corpusFlags | tee "$dir/corpus.txt"
+  touch "$corpus/.complete"
+fi
+cat "$dir/corpus.txt" 2>/dev/null || true
+
+# record SET KIND LABEL INPUT OUTPUT SECONDS PEAK_KB VOLUMES
+record() { echo "$*" >>"$results"; }
+
+# timed LOG COMMAND...: runs the command under /usr/bin/time -v, sets
+# seconds and peak (KB); stops the whole run when the command fails.
+timed() {
+  local log=$1
+  shift
+  sync
+  if ! /usr/bin/time -v -o "$work/time.txt" "$@" </dev/null >"$log" 2>&1; then
+    echo "failed: $*" >&2
+    cat "$log" "$work/time.txt" >&2
+    exit 1
+  fi
+  seconds=$(awk -F': ' '/Elapsed \(wall clock\)/ {
+      n = split($2, p, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + p[i]; print s }' "$work/time.txt")
+  peak=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time.txt")
+}
+
+bytes_of() { du -sb --apparent-size "$@" | awk '{s += $1} END {print s + 0}'; }
+count_volumes() { find "$1" -maxdepth 1 -type f | wc -l; }
+fresh() { rm -rf "$1" && mkdir -p "$1"; }
+
+# Fails the run when a restore does not give back the corpus.
+verify() {
+  diff -r -q "$corpus/$1" "$2" >/dev/null || { echo "restore of $3 differs from the corpus" >&2; exit 1; }
+}
+
+for set in large small; do
+  echo "== $set: zlib references in memory"
+  input=$(find "$corpus/$set" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
+  "$bench" zlib "$corpus/$set" --threads "$cores" | tee "$work/zlib.txt"
+  awk -v set="$set" '$1 == "RESULT" {print set, "ref", $2, $3, $4, $5, "-", "-"}' "$work/zlib.txt" >>"$results"
+
+  echo "== $set: parcelbarge-cli"
+  for size in 1423K none; do
+    sizeFlags=()
+    [[ $size == none ]] || sizeFlags=(--volume-size "$size")
+    first=""
+    for w in $workers; do
+      workerFlags=()
+      [[ $w == default ]] || workerFlags=(--workers "$w")
+      target=$work/pb-$size-$w
+      fresh "$target"
+      timed "$work/backup.log" "$cli" backup "${workerFlags[@]}" "${sizeFlags[@]}" "$target" "$corpus/$set"
+      record "$set" backup "parcelbarge-$size-w$w" "$input" "$(bytes_of "$target")" "$seconds" "$peak" \
+        "$(count_volumes "$target")"
+      if [[ -z $first ]]; then
+        first=$target
+      else
+        if diff -r -q "$first" "$target" >/dev/null; then same=yes; else same=NO; fi
+        record "$set" identical "parcelbarge-$size-w$w" "$same"
+        rm -rf "$target"
+      fi
+    done
+    fresh "$work/restore"
+    timed "$work/restore.log" "$cli" restore "$first" "$work/restore"
+    record "$set" restore "parcelbarge-$size" "$input" "$(bytes_of "$first")" "$seconds" "$peak" \
+      "$(count_volumes "$first")"
+    verify "$set" "$work/restore${corpus}/$set" "parcelbarge-$size"
+    rm -rf "$first" "$work/restore"
+  done
+
+  echo "== $set: tar, gzip, pigz, zip"
+  tar -cf "$work/$set.tar" -C "$corpus" "$set"
+  fresh "$work/x"
+  timed "$work/tar.log" tar -xf "$work/$set.tar" -C "$work/x"
+  record "$set" restore tar-x "$input" "$(bytes_of "$work/$set.tar")" "$seconds" "$peak" 1
+  verify "$set" "$work/x/$set" tar
+
+  for tool in "gzip -6" "pigz -6 -p $cores"; do
+    name=${tool%% *}
+    timed "$work/$name.log" bash -c "$tool -c '$work/$set.tar' >'$work/$set.tar.gz'"
+    record "$set" backup "$name-6" "$input" "$(bytes_of "$work/$set.tar.gz")" "$seconds" "$peak" 1
+    fresh "$work/x"
+    timed "$work/$name.log" bash -c "$name -dc '$work/$set.tar.gz' | tar -xf - -C '$work/x'"
+    record "$set" restore "$name-6" "$input" "$(bytes_of "$work/$set.tar.gz")" "$seconds" "$peak" 1
+    verify "$set" "$work/x/$set" "$name"
+    rm -f "$work/$set.tar.gz"
+  done
+  rm -f "$work/$set.tar"
+
+  fresh "$work/zip"
+  timed "$work/zip.log" bash -c "cd '$corpus' && zip -q -r -s 1423k -6 '$work/zip/$set.zip' '$set'"
+  record "$set" backup zip-s1423k "$input" "$(bytes_of "$work/zip")" "$seconds" "$peak" "$(count_volumes "$work/zip")"
+  fresh "$work/x"
+  # unzip reads no split archive: join it first, as a user would.
+  timed "$work/zip.log" bash -c "zip -q -s 0 '$work/zip/$set.zip' --out '$work/joined.zip' && unzip -q '$work/joined.zip' -d '$work/x'"
+  record "$set" restore zip-s1423k "$input" "$(bytes_of "$work/zip")" "$seconds" "$peak" "$(count_volumes "$work/zip")"
+  verify "$set" "$work/x/$set" zip
+  rm -rf "$work/zip" "$work/joined.zip" "$work/x"
+done
+
+"$(dirname "$0")/report.awk" -v cores="$cores" "$results"
