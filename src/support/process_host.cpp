@@ -1,0 +1,23 @@
+#include "support/process_host.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+namespace pb {
+
+void ProcessHost::Beep() {
+  if (isatty(STDERR_FILENO) == 1) std::cerr << '\a' << std::flush;
+}
+
+void ProcessHost::EndProgram(int exitStatus) {
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(nullptr);
+  // No destructors and no exit handlers: the program is gone at once.
+  std::_Exit(exitStatus);
+}
+
+}  // namespace pb
