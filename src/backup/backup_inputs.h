@@ -1,8 +1,16 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace pb {
+
+// How far a run has come, for displays richer than the progress bar.
+struct BackupProgress {
+  int fileNumber = 0;        // 1-based number of the file begun last
+  int fileCount = 0;
+  int64_t bytesStored = 0;   // file bytes written to volumes so far
+};
 
 // What the backup run reads from the window that hosts it, and the progress
 // display it drives. The window implements it; so do the command-line tool and
@@ -20,6 +28,15 @@ class BackupInputs {
   virtual std::string Description() const = 0;      // ArchivBeschreibungTextBox(0), untrimmed
   virtual bool ClearTarget() const = 0;             // Chk(2), read at each new disk
   virtual void SetProgress(int percent) = 0;        // pbar, 0 to 100
+  // Called when a file is begun and after every fragment written.
+  virtual void ShowProgress(const BackupProgress&) {}
 };
+
+// The directory the volumes go to, ending in "\": A:\ for the diskette.
+std::string BackupTargetDirectory(const BackupInputs& inputs);
+// The volume size limit in bytes, unchecked (see BackupRefusal).
+int64_t BackupVolumeSize(const BackupInputs& inputs);
+// The description as stored: without leading and trailing spaces.
+std::string BackupDescription(const BackupInputs& inputs);
 
 }  // namespace pb

@@ -1,0 +1,106 @@
+#include "backup/backup_refusal.h"
+
+#include <cstdint>
+#include <limits>
+
+#include "store/records.h"
+#include "store/volume_name.h"
+#include "store/windows1252.h"
+#include "support/run_time_error.h"
+
+namespace pb {
+
+namespace {
+
+constexpr int kMaxFiles = std::numeric_limits<int16_t>::max();
+constexpr const char* kOtherTarget = "Bitte ein anderes Sicherungsziel wählen.";
+
+bool TooLong(const std::string& text) {
+  return ToWindows1252(text).size() > static_cast<std::size_t>(kMaxTextBytes);
+}
+
+std::string DirectoryOf(const std::string& path) { return path.substr(0, path.find_last_of('\\') + 1); }
+
+std::string NameOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+
+bool SameDirectory(FileSystem& fs, const std::string& a, const std::string& b) {
+  try {
+    return fs.ToNative(a) == fs.ToNative(b);
+  } catch (const RunTimeError&) {
+    return false;
+  }
+}
+
+bool IsVolumeName(const std::string& name) {
+  const std::string prefix = "DataBlock#";
+  const std::string suffix = ".Parcelbarge";
+  if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+      name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+    return false;
+  }
+  const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+  if (digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos) return false;
+  const int number = std::stoi(digits);
+  return number >= 1 && number <= std::numeric_limits<int16_t>::max() &&
+         VolumeFileName(static_cast<int16_t>(number)) == name;
+}
+
+// The length a file has now; nullopt when it cannot be opened.
+std::optional<int64_t> CurrentLength(FileSystem& fs, const std::string& path) {
+  try {
+    const FileNumber file = fs.Open(path, OpenMode::BinaryRead);
+    int64_t length = 0;
+    try {
+      length = fs.Length(file);
+    } catch (const RunTimeError&) {
+      fs.Close(file);
+      return std::nullopt;
+    }
+    fs.Close(file);
+    return length;
+  } catch (const RunTimeError&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<std::string> FileRefusal(FileSystem& fs, const BackupInputs& inputs, const std::string& target,
+                                       const std::string& file) {
+  if (TooLong(file)) return "Ein Dateiname der Liste ist zu lang (mehr als 32767 Zeichen).\rDie Sicherung wird nicht gestartet.";
+  if (SameDirectory(fs, DirectoryOf(file), target)) {
+    if (inputs.ClearTarget()) {
+      return "Die zu sichernde Datei '" + file + "' liegt im Sicherungsziel,\rdas zuvor geleert werden soll. " +
+             kOtherTarget;
+    }
+    if (IsVolumeName(NameOf(file))) {
+      return "Die zu sichernde Datei '" + file + "' trägt den Namen eines Teilblocks\rim Sicherungsziel. " +
+             kOtherTarget;
+    }
+  }
+  const std::optional<int64_t> length = CurrentLength(fs, file);
+  if (length && *length > std::numeric_limits<int32_t>::max()) {
+    return "Die Datei '" + file + "' ist 2 GByte groß oder größer\rund kann nicht gesichert werden.";
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> BackupRefusal(FileSystem& fs, const BackupInputs& inputs) {
+  const int64_t limit = BackupVolumeSize(inputs);
+  if (limit <= 0 || limit > std::numeric_limits<int32_t>::max()) {
+    return "Die Größe der Teilblöcke muss über 0 Byte und unter 2048 Mbyte liegen.\rDie Sicherung wird nicht gestartet.";
+  }
+  if (inputs.FileCount() > kMaxFiles) {
+    return "Es können höchstens 32767 Dateien auf einmal gesichert werden.\rDie Sicherung wird nicht gestartet.";
+  }
+  if (TooLong(BackupDescription(inputs))) {
+    return "Die Beschreibung ist zu lang (mehr als 32767 Zeichen).\rDie Sicherung wird nicht gestartet.";
+  }
+  const std::string target = BackupTargetDirectory(inputs);
+  for (int i = 0; i < inputs.FileCount(); ++i) {
+    if (std::optional<std::string> refusal = FileRefusal(fs, inputs, target, inputs.FileAt(i))) return refusal;
+  }
+  return std::nullopt;
+}
+
+}  // namespace pb

@@ -1,0 +1,326 @@
+#include "backup/write_archive.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "backup/backup_dialogs.h"
+#include "store/records.h"
+#include "store/volume_name.h"
+#include "store/zlib_interface.h"
+#include "support/dialogs.h"
+
+namespace pb {
+
+namespace {
+
+// The shortest fragment the disk-full fallback tries before it asks for the
+// next diskette; also what a volume gets when its leading records alone reach
+// the size limit, so such a volume still makes progress.
+constexpr int32_t kMinimumFragment = 512;
+
+class BackupRun {
+ public:
+  BackupRun(Runtime& runtime, BackupInputs& inputs) : runtime_(runtime), fs_(runtime.fs), inputs_(inputs) {}
+
+  BackupOutcome Run() {
+    try {
+      Start();
+      for (int i = 1; i <= fileCount_; ++i) SaveFile(i);
+      FinishLastVolume();
+      completed_ = true;
+    } catch (const RunGivenUp&) {
+    } catch (const RunTimeError& error) {
+      ReportFatalError(runtime_, "PUT", error);
+    }
+    End();
+    return completed_ ? BackupOutcome::Complete : BackupOutcome::GivenUp;
+  }
+
+ private:
+  enum class WriteResult { Done, MediumFull };
+
+  void Start() {
+    target_ = BackupTargetDirectory(inputs_);
+    limit_ = BackupVolumeSize(inputs_);
+    fileCount_ = inputs_.FileCount();
+    ArchiveHeader header;
+    header.FileCount = fileCount_;
+    header.Description = BackupDescription(inputs_);
+    archiveHeader_ = ArchiveHeaderBytes(header);
+  }
+
+  void SaveFile(int i) {
+    inputs_.SetProgress(static_cast<int>(std::lrint(static_cast<float>(i) / static_cast<float>(fileCount_) * 100.0f)));
+    currentFile_ = i;
+    inputs_.ShowProgress({i, fileCount_, bytesStored_});
+    OpenSource(inputs_.FileAt(i - 1));
+    const bool empty = fileLength_ == 0;
+    for (;;) {
+      const int64_t remaining = fileLength_ - readPosition_;
+      if (remaining == 0 && !empty) break;
+      EnsureVolumeOpen();
+      if (!headerOnVolume_) {
+        if (!WriteRecord(fileHeader_)) continue;
+        headerOnVolume_ = true;
+        if (empty && !volumeHasFragment_) {
+          orphans_.push_back(fileHeader_);
+          orphansOnVolume_ = orphans_.size();
+        }
+      }
+      if (empty) break;
+      int32_t length = static_cast<int32_t>(std::min<int64_t>(remaining, kFragmentSize));
+      const int64_t free = limit_ - fs_.Length(volume_);
+      if (free <= 0) {
+        if (volumeHasFragment_) {
+          CloseVolumeAtLimit();
+          continue;
+        }
+        // Closing it would only bring back the same records: write a short
+        // fragment instead.
+        length = std::min(length, kMinimumFragment);
+      } else if (free < length) {
+        length = static_cast<int32_t>(free);
+      }
+      WriteFragment(length);
+    }
+    fs_.Close(source_);
+    sourceOpen_ = false;
+  }
+
+  // The length is taken once, at opening: bytes the file gains later are not
+  // stored, and a file that shrinks fails its next read.
+  void OpenSource(const std::string& name) {
+    Guarded(runtime_.boxes, FailureGroup::SourceAccess, [&] {
+      source_ = fs_.Open(name, OpenMode::BinaryRead);
+      sourceOpen_ = true;
+      try {
+        const int64_t length = fs_.Length(source_);
+        if (length > std::numeric_limits<int32_t>::max()) Raise(kOverflow);
+        fileLength_ = static_cast<int32_t>(length);
+      } catch (const RunTimeError&) {
+        fs_.Close(source_);
+        sourceOpen_ = false;
+        throw;
+      }
+    });
+    readPosition_ = 0;
+    headerOnVolume_ = false;
+    fileHeader_ = FileHeaderBytes(FileHeader{fileLength_, name});
+  }
+
+  void EnsureVolumeOpen() {
+    while (!volumeOpen_) {
+      if (newDisk_ && inputs_.ClearTarget()) ClearTarget();
+      if (volumeHasFragment_ || volumeNumber_ == 0) {
+        if (volumeNumber_ == std::numeric_limits<int16_t>::max()) Raise(kOverflow);
+        ++volumeNumber_;
+        volumeHasFragment_ = false;
+      }
+      volumePath_ = target_ + VolumeFileName(volumeNumber_);
+      RemoveOldVolume();
+      volume_ = Guarded(runtime_.boxes, FailureGroup::VolumeManagement,
+                        [&] { return fs_.Open(volumePath_, OpenMode::Output); });
+      volumeOpen_ = true;
+      if (volumeNumber_ == 1 && !WriteRecord(archiveHeader_)) continue;
+      RewriteOrphans();
+    }
+  }
+
+  void ClearTarget() {
+    const std::vector<std::string> names =
+        Guarded(runtime_.boxes, FailureGroup::Clearing, [&] { return fs_.ListDirectory(target_, kMaskFiles); });
+    for (const std::string& name : names) {
+      // A name the file system cannot address again cannot be deleted either.
+      if (name.find('?') != std::string::npos) continue;
+      const std::string path = target_ + name;
+      Guarded(runtime_.boxes, FailureGroup::Clearing, [&] { fs_.SetAttributesNormal(path); });
+      Guarded(runtime_.boxes, FailureGroup::Clearing, [&] { fs_.DeleteFile(path); });
+      runtime_.host.Yield();
+    }
+  }
+
+  // Any file of the volume's name goes, whatever its attributes, so the new
+  // volume never keeps an older tail.
+  void RemoveOldVolume() {
+    const bool exists = !Guarded(runtime_.boxes, FailureGroup::VolumeManagement,
+                                 [&] { return fs_.FindEntry(volumePath_, kMaskFiles); })
+                             .empty();
+    if (!exists) return;
+    Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { fs_.SetAttributesNormal(volumePath_); });
+    Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { fs_.DeleteFile(volumePath_); });
+  }
+
+  // Headers of empty files that lay on a volume deleted for want of room come
+  // back before anything else, so the set keeps one per file.
+  void RewriteOrphans() {
+    while (volumeOpen_ && orphansOnVolume_ < orphans_.size()) {
+      if (WriteRecord(orphans_[orphansOnVolume_])) ++orphansOnVolume_;
+    }
+  }
+
+  void WriteFragment(int32_t length) {
+    for (;;) {
+      runtime_.host.Yield();
+      const std::string fragment = PackedFragment(length);
+      if (InWriteGroup([&] { fs_.Write(volume_, fragment); }) == WriteResult::Done) {
+        volumeHasFragment_ = true;
+        newDisk_ = false;
+        orphans_.clear();
+        orphansOnVolume_ = 0;
+        readPosition_ += length;
+        bytesStored_ += length;
+        inputs_.ShowProgress({currentFile_, fileCount_, bytesStored_});
+        return;
+      }
+      length /= 2;
+      if (length < kMinimumFragment) {
+        ChangeDisk();
+        return;
+      }
+    }
+  }
+
+  // The one place where file bytes become a fragment: header and zlib stream.
+  std::string PackedFragment(int32_t length) {
+    std::string buffer = Guarded(runtime_.boxes, FailureGroup::SourceAccess, [&] {
+      fs_.Seek(source_, readPosition_ + 1);
+      return fs_.Read(source_, length);
+    });
+    const int status = ZlibCompressString(buffer);
+    if (status != 0) {
+      MessageBox box;
+      box.text = std::to_string(status);
+      box.title = "ZlibCompressString(Buffer)";
+      box.icon = BoxIcon::Critical;
+      runtime_.boxes.Show(box);
+      // A fragment that is not a zlib stream would spoil the set.
+      throw RunGivenUp{};
+    }
+    return FragmentHeaderBytes(FragmentHeader{length, static_cast<int32_t>(buffer.size())}) + buffer;
+  }
+
+  // Writes a record; false when the medium was full and a new disk is in.
+  bool WriteRecord(const std::string& record) {
+    if (InWriteGroup([&] { fs_.Write(volume_, record); }) == WriteResult::Done) return true;
+    ChangeDisk();
+    return false;
+  }
+
+  // A step of the write group: 71 asks to retry, 61 is left to the caller,
+  // anything else is fatal.
+  WriteResult InWriteGroup(const std::function<void()>& step) {
+    for (;;) {
+      try {
+        step();
+        return WriteResult::Done;
+      } catch (const RunTimeError& error) {
+        if (error.code() == kMediumFull) return WriteResult::MediumFull;
+        if (error.code() != kDriveNotReady) ReportFatalError(runtime_, "PUT", error);
+        AskRetryDriveNotReady(runtime_.boxes);
+      }
+    }
+  }
+
+  void CloseVolumeAtLimit() {
+    if (InWriteGroup([&] { fs_.Flush(volume_); }) == WriteResult::MediumFull) {
+      ChangeDisk();
+      return;
+    }
+    CloseVolume();
+  }
+
+  // The medium is full: keep the volume if it holds a fragment, else delete
+  // it, then ask for the next diskette.
+  void ChangeDisk() {
+    if (volumeHasFragment_) {
+      // A second "full" here changes nothing: the user is asked anyway.
+      InWriteGroup([&] { fs_.Flush(volume_); });
+      CloseVolume();
+    } else {
+      CloseVolume();
+      Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { fs_.DeleteFile(volumePath_); });
+      headerOnVolume_ = false;
+      orphansOnVolume_ = 0;
+    }
+    AskForNextDiskette(runtime_.boxes);
+    newDisk_ = true;
+  }
+
+  void CloseVolume() {
+    Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { fs_.Close(volume_); });
+    volumeOpen_ = false;
+  }
+
+  // The data is on the device before the user is told the copy is done.
+  void FinishLastVolume() {
+    while (volumeOpen_ || orphansOnVolume_ < orphans_.size()) {
+      EnsureVolumeOpen();
+      if (InWriteGroup([&] { fs_.Flush(volume_); }) == WriteResult::MediumFull) {
+        ChangeDisk();
+        continue;
+      }
+      CloseVolume();
+      return;
+    }
+  }
+
+  void End() {
+    // On the way out after giving up, what was written stays as it is.
+    if (volumeOpen_) CloseQuietly(volume_);
+    if (sourceOpen_) CloseQuietly(source_);
+    if (completed_) {
+      MessageBox box;
+      box.text = "Die Kopie ist fertig!";
+      box.icon = BoxIcon::Information;
+      runtime_.boxes.Show(box);
+    }
+    inputs_.SetProgress(0);
+  }
+
+  void CloseQuietly(FileNumber file) {
+    try {
+      fs_.Close(file);
+    } catch (const RunTimeError&) {
+    }
+  }
+
+  Runtime& runtime_;
+  FileSystem& fs_;
+  BackupInputs& inputs_;
+
+  std::string target_;
+  int64_t limit_ = 0;
+  int fileCount_ = 0;
+  std::string archiveHeader_;
+  bool completed_ = false;
+
+  int16_t volumeNumber_ = 0;
+  std::string volumePath_;
+  FileNumber volume_ = 0;
+  bool volumeOpen_ = false;
+  bool volumeHasFragment_ = false;
+  bool newDisk_ = true;
+  // Headers of empty files on the current volume while it holds no fragment.
+  std::vector<std::string> orphans_;
+  std::size_t orphansOnVolume_ = 0;
+
+  int currentFile_ = 0;
+  FileNumber source_ = 0;
+  bool sourceOpen_ = false;
+  int32_t fileLength_ = 0;
+  int64_t readPosition_ = 0;
+  std::string fileHeader_;
+  bool headerOnVolume_ = false;
+  int64_t bytesStored_ = 0;
+};
+
+}  // namespace
+
+BackupOutcome WriteArchive(Runtime& runtime, BackupInputs& inputs) { return BackupRun(runtime, inputs).Run(); }
+
+}  // namespace pb

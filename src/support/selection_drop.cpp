@@ -1,0 +1,39 @@
+#include "support/selection_drop.h"
+
+#include "support/directory_walk.h"
+#include "support/run_time_error.h"
+
+namespace pb {
+
+void AddDroppedNames(Runtime& runtime, const std::vector<std::string>& names, std::vector<std::string>& fileList) {
+  std::vector<std::string> foundFiles;
+  for (const std::string& name : names) {
+    if (name.find('?') != std::string::npos) {
+      MessageBox box;
+      box.text = "Der Verzeichnisname '" + name + "'\renthält ungültige Zeichen und wird daher nicht berücksichtigt.";
+      runtime.boxes.Show(box);
+      continue;
+    }
+    int attributes = 0;
+    try {
+      attributes = runtime.fs.GetAttributes(name);
+    } catch (const RunTimeError&) {
+      continue;
+    }
+    if (attributes & kAttrDirectory) {
+      CollectDirectoryFiles(runtime.fs, runtime.host, name, true, foundFiles);
+      fileList.insert(fileList.end(), foundFiles.begin(), foundFiles.end());
+    } else {
+      fileList.push_back(name);
+    }
+  }
+}
+
+void ShowNotAFileList(MessageBoxes& boxes) {
+  MessageBox box;
+  box.text = "Bitte nur Datei- und Verzeichnisnamen in die Liste ziehen.";
+  box.icon = BoxIcon::Information;
+  boxes.Show(box);
+}
+
+}  // namespace pb

@@ -1,0 +1,369 @@
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include "backup_fixture.h"
+
+namespace pb::testing {
+namespace {
+
+std::string Le(uint32_t value, int count) {
+  std::string bytes;
+  for (int i = 0; i < count; ++i, value >>= 8) bytes.push_back(static_cast<char>(value & 0xFF));
+  return bytes;
+}
+
+std::string ZlibStream(const std::string& data) {
+  uLongf length = compressBound(static_cast<uLong>(data.size()));
+  std::string out(length, '\0');
+  compress(reinterpret_cast<Bytef*>(out.data()), &length, reinterpret_cast<const Bytef*>(data.data()),
+           static_cast<uLong>(data.size()));
+  out.resize(length);
+  return out;
+}
+
+using WriteArchiveTest = BackupTest;
+
+TEST_F(WriteArchiveTest, EmptyListCreatesNoVolumeAndClearsNothing) {
+  WriteFile(drives.Native("D:\\Sich\\alt.txt"), "bleibt");
+  inputs.clearTarget = true;
+  boxes.Then(BoxButton::Ok);
+
+  EXPECT_EQ(Run(), BackupOutcome::Complete);
+
+  ExpectOnlyFinalMessage();
+  EXPECT_TRUE(Volumes().empty());
+  EXPECT_TRUE(std::filesystem::exists(drives.Native("D:\\Sich\\alt.txt")));
+  EXPECT_EQ(inputs.progress, std::vector<int>{0});
+}
+
+TEST_F(WriteArchiveTest, SmallSetHasExactlyTheBytesOfTheFormat) {
+  AddSource("a.txt", "hello");
+  AddSource("leer.txt", "");
+  inputs.description = "  Test ";
+  boxes.Then(BoxButton::Ok);
+
+  ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+  const std::string stream = ZlibStream("hello");
+  const std::string expected = std::string("ZK's Parcelbarge") + Le(1, 2) + Le(1, 2) + Le(2, 2) + Le(0, 2) +
+                               Le(2, 4) + Le(4, 2) + "Test" +                      //
+                               Le(5, 4) + Le(14, 2) + "C:\\Daten\\a.txt" +        //
+                               Le(5, 4) + Le(static_cast<uint32_t>(stream.size()), 4) + stream +  //
+                               Le(0, 4) + Le(17, 2) + "C:\\Daten\\leer.txt";
+  const std::vector<std::string> volumes = Volumes();
+  ASSERT_EQ(volumes.size(), 1u);
+  EXPECT_EQ(volumes[0], expected);
+  ExpectOnlyFinalMessage();
+}
+
+TEST_F(WriteArchiveTest, FragmentsAreAtMost128KiBAndOneYieldPrecedesEach) {
+  AddSource("genau.bin", RandomBytes(131072, 1));
+  AddSource("leer.bin", "");
+  AddSource("eins-mehr.bin", RandomBytes(131073, 2));
+  boxes.Then(BoxButton::Ok);
+
+  ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+  ExpectSetHoldsSources();
+  const DecodedSet set = Decoded();
+  EXPECT_EQ(set.files[0].fragments, std::vector<int32_t>{131072});
+  EXPECT_TRUE(set.files[1].fragments.empty());
+  EXPECT_EQ(set.files[2].fragments, (std::vector<int32_t>{131072, 1}));
+  EXPECT_EQ(host.yields, 3);
+  EXPECT_EQ(inputs.progress, (std::vector<int>{33, 67, 100, 0}));
+}
+
+TEST_F(WriteArchiveTest, OwnSizeStartsNextVolumeWithoutPromptAtTheLimit) {
+  AddSource("gross.bin", RandomBytes(20000, 3));
+  AddSource("klein.txt", std::string(3000, 'x'));
+  inputs.SetOwnSizeBytes(4096);
+  boxes.Then(BoxButton::Ok);
+
+  ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+  ExpectOnlyFinalMessage();
+  ExpectSetHoldsSources();
+  const std::vector<std::string> volumes = Volumes();
+  ASSERT_GE(volumes.size(), 5u);
+  for (std::size_t i = 0; i + 1 < volumes.size(); ++i) {
+    EXPECT_GE(volumes[i].size(), 4096u) << "volume " << i + 1;
+    // Over the limit only by the header of the last fragment and what
+    // compression adds to random bytes.
+    EXPECT_LE(volumes[i].size(), 4096u + 8 + 64) << "volume " << i + 1;
+  }
+}
+
+TEST_F(WriteArchiveTest, FileHeaderThatFillsTheVolumeStaysAndIsNotRepeated) {
+  const std::string first = RandomBytes(1000, 4);
+  AddSource("eins.bin", first);
+  AddSource("zwei.bin", RandomBytes(700, 5));
+  const int64_t header = 30;
+  const int64_t firstItems = 6 + 17 + 8 + static_cast<int64_t>(ZlibStream(first).size());
+  const int64_t secondHeader = 6 + 17;
+  inputs.SetOwnSizeBytes(header + firstItems + secondHeader);
+  boxes.Then(BoxButton::Ok);
+
+  ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+  ExpectSetHoldsSources();
+  const std::vector<std::string> volumes = Volumes();
+  ASSERT_EQ(volumes.size(), 2u);
+  EXPECT_EQ(static_cast<int64_t>(volumes[0].size()), header + firstItems + secondHeader);
+  const DecodedSet set = Decoded();
+  EXPECT_EQ(set.files[1].volume, 1);
+  EXPECT_EQ(set.files[1].fragments, std::vector<int32_t>{700});
+}
+
+TEST_F(WriteArchiveTest, LimitBelowTheLeadingRecordsStillMakesProgress) {
+  AddSource("leer.txt", "");
+  AddSource("daten.bin", RandomBytes(1500, 6));
+  inputs.SetOwnSizeBytes(40);
+  boxes.Then(BoxButton::Ok);
+
+  ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+  ExpectSetHoldsSources();
+  const DecodedSet set = Decoded();
+  // Volume 1's records reach the limit: it still gets one short fragment,
+  // every later volume fragments of what is free.
+  EXPECT_EQ(set.files[1].fragments.front(), 512);
+  EXPECT_EQ(set.files[1].fragments.at(1), 40);
+}
+
+TEST_F(WriteArchiveTest, FullMediumHalvesTheFragmentAtTheSamePosition) {
+  AddSource("daten.bin", RandomBytes(131072, 7));
+  // The first two attempts at the fragment find the medium full.
+  faulty.Fail(Op::Write, 3, 61, "DataBlock", true);
+  host.onYield = [&](int yield) {
+    if (yield == 3) faulty.Heal();
+  };
+  boxes.Then(BoxButton::Ok);
+
+  ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+  ExpectOnlyFinalMessage();
+  ExpectSetHoldsSources();
+  EXPECT_EQ(Decoded().files[0].fragments, (std::vector<int32_t>{32768, 98304}));
+  EXPECT_EQ(host.yields, 4);  // also before each retry
+}
+
+TEST_F(WriteArchiveTest, FullMediumBelow512AsksForNextDiskAndKeepsVolumeWithFragments) {
+  AddSource("eins.txt", std::string(2000, 'a'));
+  AddSource("zwei.txt", std::string(1000, 'b'));
+  // Writes: ArchiveHeader, FileHeader, fragment, FileHeader, then zwei's
+  // fragment of 1000 bytes fails and 500 is below the minimum.
+  faulty.Fail(Op::Write, 5, 61, "DataBlock");
+  boxes.Then(BoxButton::Ok).Then(BoxButton::Ok);
+
+  ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+  ASSERT_EQ(boxes.texts().size(), 2u);
+  EXPECT_EQ(boxes.shown()[0].text, "Der Datenträger ist voll! Bitte die nächste Diskette\reinlegen und auf OK klicken.");
+  EXPECT_EQ(boxes.shown()[0].icon, BoxIcon::Information);
+  EXPECT_EQ(boxes.shown()[0].buttons, BoxButtons::OkCancel);
+  ExpectSetHoldsSources();
+  const DecodedSet set = Decoded();
+  ASSERT_EQ(Volumes().size(), 2u);
+  EXPECT_EQ(set.files[1].volume, 1);  // its header is not repeated on volume 2
+}
+
+TEST_F(WriteArchiveTest, VolumeFullBeforeItsFirstFragmentIsRecreatedWithItsHeaders) {
+  AddSource("leer1.txt", "");
+  AddSource("leer2.txt", "");
+  AddSource("daten.bin", RandomBytes(1000, 8));
+  // Writes 1 to 4 are the records; every fragment write fails until the new
+  // diskette is in.
+  faulty.Fail(Op::Write, 5, 61, "DataBlock", true);
+  boxes.Then(BoxButton::Ok, [&] { faulty.Heal(); }).Then(BoxButton::Ok);
+
+  ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+  const std::vector<std::string> volumes = Volumes();
+  ASSERT_EQ(volumes.size(), 1u);
+  // The empty files' headers came back with the ArchiveHeader.
+  ExpectSetHoldsSources();
+  EXPECT_EQ(faulty.calls(Op::Write), 5 + 5);
+}
+
+TEST_F(WriteArchiveTest, FullMediumOnTheArchiveHeaderStartsVolumeOneAgain) {
+  AddSource("a.txt", "abc");
+  faulty.Fail(Op::Write, 1, 61, "DataBlock");
+  boxes.Then(BoxButton::Ok).Then(BoxButton::Ok);
+
+  ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+  ASSERT_EQ(Volumes().size(), 1u);
+  ExpectSetHoldsSources();
+}
+
+TEST_F(WriteArchiveTest, DriveNotReadyRepeatsTheWriteOnOk) {
+  AddSource("a.txt", "abc");
+  faulty.Fail(Op::Write, 2, 71, "DataBlock");
+  boxes.Then(BoxButton::Ok).Then(BoxButton::Ok);
+
+  ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+  EXPECT_EQ(boxes.shown()[0].text, "Auf den Zieldatenträger kann nicht geschrieben werden.\rBitte prüfen und auf OK klicken.");
+  EXPECT_EQ(boxes.shown()[0].icon, BoxIcon::Critical);
+  ExpectSetHoldsSources();
+}
+
+TEST_F(WriteArchiveTest, OtherWriteErrorIsReportedAsFatal) {
+  AddSource("a.txt", "abc");
+  faulty.Fail(Op::Write, 3, 57, "DataBlock");
+  boxes.Then(BoxButton::Ok);
+
+  try {
+    Run();
+    FAIL() << "the program should have ended";
+  } catch (const ProgramEnded& end) {
+    EXPECT_EQ(end.exitStatus, kExitFatal);
+  }
+  ASSERT_EQ(boxes.texts().size(), 1u);
+  EXPECT_EQ(boxes.texts()[0].rfind("Es kam in Modul PUT zu folgendem Fehler:\rFehler beim Geräte-E/A /57\r", 0), 0u);
+}
+
+TEST_F(WriteArchiveTest, FailedFlushBeforeTheFinalMessageGoesThroughTheWriteGroup) {
+  AddSource("a.txt", "abc");
+  faulty.Fail(Op::Flush, 1, 71, "DataBlock");
+  boxes.Then(BoxButton::Ok).Then(BoxButton::Ok);
+
+  ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+  EXPECT_EQ(faulty.calls(Op::Flush), 2);
+  EXPECT_EQ(boxes.texts().back(), "Die Kopie ist fertig!");
+}
+
+TEST_F(WriteArchiveTest, UnreadableSourceCanOnlyBeRetried) {
+  AddSource("a.txt", "abc");
+  faulty.Fail(Op::Open, 1, 70, "Daten");
+  boxes.Then(BoxButton::Ok).Then(BoxButton::Ok);
+
+  ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+  EXPECT_EQ(boxes.shown()[0].text, "Auf die zu kopierende Datei kann nicht zugegriffen werden.\rBitte überprüfen und OK drücken.");
+  EXPECT_EQ(boxes.shown()[0].buttons, BoxButtons::OkCancel);
+  ExpectSetHoldsSources();
+}
+
+TEST_F(WriteArchiveTest, FileThatShrinksWhileSavedFailsItsReadAndCanBeRetried) {
+  const std::string bytes = RandomBytes(200000, 9);
+  const std::string path = AddSource("wandert.bin", bytes);
+  host.onYield = [&](int yield) {
+    if (yield == 2) WriteFile(drives.Native(path), bytes.substr(0, 100000));
+  };
+  boxes.Then(BoxButton::Ok, [&] { WriteFile(drives.Native(path), bytes); }).Then(BoxButton::Ok);
+
+  ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+  EXPECT_EQ(boxes.texts()[0], "Auf die zu kopierende Datei kann nicht zugegriffen werden.\rBitte überprüfen und OK drücken.");
+  ExpectSetHoldsSources();
+}
+
+TEST_F(WriteArchiveTest, BytesAFileGainsWhileSavedAreNotStored) {
+  const std::string bytes = RandomBytes(140000, 10);
+  const std::string path = AddSource("waechst.bin", bytes);
+  host.onYield = [&](int yield) {
+    if (yield == 2) WriteFile(drives.Native(path), bytes + "mehr");
+  };
+  boxes.Then(BoxButton::Ok);
+
+  ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+  EXPECT_EQ(Decoded().files[0].data, bytes);
+}
+
+TEST_F(WriteArchiveTest, ClearingTheTargetRemovesHiddenAndReadOnlyFilesButNotDirectories) {
+  const auto target = drives.Native("D:\\Sich");
+  WriteFile(target / ".versteckt", "h");
+  WriteFile(target / "schreibgeschuetzt.txt", "r");
+  chmod((target / "schreibgeschuetzt.txt").c_str(), 0444);
+  WriteFile(target / "DataBlock#7.Parcelbarge", "alt");
+  WriteFile(target / "Unter" / "bleibt.txt", "k");
+  AddSource("a.txt", "abc");
+  inputs.clearTarget = true;
+  boxes.Then(BoxButton::Ok);
+
+  ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(target)) left.push_back(entry.path().filename());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"DataBlock#1.Parcelbarge", "Unter"}));
+  EXPECT_TRUE(std::filesystem::exists(target / "Unter" / "bleibt.txt"));
+  EXPECT_EQ(host.yields, 3 + 1);  // one per deleted file, one per fragment
+}
+
+TEST_F(WriteArchiveTest, ReadOnlyOldVolumeIsReplacedWithoutItsTail) {
+  const auto old = drives.Native("D:\\Sich\\DataBlock#1.Parcelbarge");
+  WriteFile(old, std::string(5000, 'Z'));
+  chmod(old.c_str(), 0444);
+  AddSource("a.txt", "abc");
+  boxes.Then(BoxButton::Ok);
+
+  ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+  ExpectSetHoldsSources();  // the reader refuses bytes after the last item
+}
+
+// Each guarded step's box, answered Cancel, then No (the box comes back), then
+// Cancel and Yes: the run gives up without the final message.
+struct CancelCase {
+  const char* name;
+  Fault fault;
+  const char* text;
+};
+
+class CancelInEachBox : public BackupTest, public ::testing::WithParamInterface<CancelCase> {};
+
+TEST_P(CancelInEachBox, GivesUpOnlyAfterConfirmationAndKeepsWhatWasWritten) {
+  AddSource("eins.txt", std::string(3000, 'a'));
+  AddSource("zwei.txt", std::string(3000, 'b'));
+  WriteFile(drives.Native("D:\\Sich\\alt.txt"), "x");
+  inputs.clearTarget = true;
+  faulty.Fail(GetParam().fault);
+  boxes.Then(BoxButton::Cancel).Then(BoxButton::No).Then(BoxButton::Cancel).Then(BoxButton::Yes);
+
+  EXPECT_EQ(Run(), BackupOutcome::GivenUp);
+
+  const std::vector<std::string> texts = boxes.texts();
+  ASSERT_EQ(texts.size(), 4u);
+  EXPECT_EQ(texts[0], GetParam().text);
+  EXPECT_EQ(texts[1], "Wollen Sie den Vorgang wirklich abbrechen?");
+  EXPECT_EQ(texts[2], GetParam().text);
+  EXPECT_EQ(inputs.progress.back(), 0);
+}
+
+const char* const kFull = "Der Datenträger ist voll! Bitte die nächste Diskette\reinlegen und auf OK klicken.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, CancelInEachBox,
+    ::testing::Values(
+        CancelCase{"SourceAccess", Fault{Op::Read, 2, 57, "Daten"},
+                   "Auf die zu kopierende Datei kann nicht zugegriffen werden.\rBitte überprüfen und OK drücken."},
+        CancelCase{"Clearing", Fault{Op::DeleteFile, 1, 70, "alt"},
+                   "Das Zielverzeichnis kann nicht gelöscht werden.\rBitte überprüfen und OK drücken."},
+        CancelCase{"VolumeManagement", Fault{Op::Open, 1, 70, "DataBlock"},
+                   "Auf den Zieldatenträger kann nicht geschrieben werden.\rBitte überprüfen und OK drücken."},
+        CancelCase{"MediumFull", Fault{Op::Write, 4, 61, "DataBlock"}, kFull},
+        CancelCase{"DriveNotReady", Fault{Op::Write, 4, 71, "DataBlock"},
+                   "Auf den Zieldatenträger kann nicht geschrieben werden.\rBitte prüfen und auf OK klicken."}),
+    [](const ::testing::TestParamInfo<CancelCase>& param) { return std::string(param.param.name); });
+
+TEST_F(WriteArchiveTest, CancelledRunLeavesTheVolumesWritten) {
+  AddSource("eins.txt", std::string(3000, 'a'));
+  AddSource("zwei.txt", std::string(3000, 'b'));
+  faulty.Fail(Op::Open, 2, 70, "Daten");
+  boxes.Then(BoxButton::Cancel).Then(BoxButton::Yes);
+
+  ASSERT_EQ(Run(), BackupOutcome::GivenUp);
+
+  const std::vector<std::string> volumes = Volumes();
+  ASSERT_EQ(volumes.size(), 1u);
+  // Volume 1 holds eins.txt whole; the set promises one file more.
+  EXPECT_THROW(DecodeSet(volumes), std::runtime_error);
+  EXPECT_GT(volumes[0].size(), 30u + 6 + 16);
+}
+
+}  // namespace
+}  // namespace pb::testing
