@@ -12,11 +12,12 @@ void ProcessHost::Beep() {
   if (isatty(STDERR_FILENO) == 1) std::cerr << '\a' << std::flush;
 }
 
-void ProcessHost::EndProgram(int exitStatus) {
+void ProcessHost::EndProgram(int exitStatus) { EndProcess(exitStatus); }
+
+void EndProcess(int exitStatus) {
   std::cout.flush();
   std::cerr.flush();
   std::fflush(nullptr);
-  // No destructors and no exit handlers: the program is gone at once.
   std::_Exit(exitStatus);
 }
 

@@ -13,4 +13,8 @@ class ProcessHost : public Host {
   [[noreturn]] void EndProgram(int exitStatus) override;
 };
 
+// Flushes the standard streams and ends the process at once: no destructors,
+// no exit handlers, no window closing.
+[[noreturn]] void EndProcess(int exitStatus);
+
 }  // namespace pb
