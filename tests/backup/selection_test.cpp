@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include "scripted_boxes.h"
+#include "scripted_host.h"
+#include "support/directory_walk.h"
+#include "support/selection_drop.h"
+#include "test_drives.h"
+
+namespace pb::testing {
+namespace {
+
+class SelectionTest : public ::testing::Test {
+ protected:
+  void Make(const std::string& drivePath, const std::string& bytes = "x") { WriteFile(drives.Native(drivePath), bytes); }
+
+  std::vector<std::string> Walk(const std::string& directory) {
+    std::vector<std::string> found{"alt"};
+    CollectDirectoryFiles(drives.fs(), host, directory, true, found);
+    return found;
+  }
+
+  TestDrives drives;
+  ScriptedBoxes boxes;
+  ScriptedHost host;
+  Runtime runtime{drives.fs(), boxes, host};
+};
+
+TEST_F(SelectionTest, WalkListsFilesFirstThenSubtreesLastFoundFirst) {
+  for (const char* file : {"C:\\D\\b", "C:\\D\\a", "C:\\D\\s1\\x", "C:\\D\\s2\\y", "C:\\D\\s2\\t\\z", "C:\\D\\s2\\t\\u"}) {
+    Make(file);
+  }
+  EXPECT_EQ(Walk("C:\\D"), (std::vector<std::string>{"C:\\D\\a", "C:\\D\\b", "C:\\D\\s2\\y", "C:\\D\\s2\\t\\u",
+                                                     "C:\\D\\s2\\t\\z", "C:\\D\\s1\\x"}));
+  EXPECT_EQ(host.yields, 4);  // one per directory listed
+}
+
+TEST_F(SelectionTest, WalkSkipsDotNamesWithEverythingBelowThem) {
+  Make("C:\\D\\.profil");
+  Make("C:\\D\\.cache\\tief");
+  Make("C:\\D\\leer\\.nur-versteckt");
+  Make("C:\\D\\sichtbar");
+  EXPECT_EQ(Walk("C:\\D\\"), std::vector<std::string>{"C:\\D\\sichtbar"});
+}
+
+TEST_F(SelectionTest, WalkOfADriveRootHasOneBackslash) {
+  Make("D:\\a");
+  Make("D:\\u\\b");
+  EXPECT_EQ(Walk("D:\\"), (std::vector<std::string>{"D:\\a", "D:\\u\\b"}));
+}
+
+TEST_F(SelectionTest, WalkSkipsNamesTheSetCannotStore) {
+  std::filesystem::create_directories(drives.Native("C:\\D"));
+  WriteFile(drives.Native("C:\\D") / "\xE6\x97\xA5.txt", "x");
+  Make("C:\\D\\gut.txt");
+  EXPECT_EQ(Walk("C:\\D"), std::vector<std::string>{"C:\\D\\gut.txt"});
+}
+
+TEST_F(SelectionTest, WalkWithoutResetAppends) {
+  Make("C:\\D\\a");
+  std::vector<std::string> found{"alt"};
+  CollectDirectoryFiles(drives.fs(), host, "C:\\D", false, found);
+  EXPECT_EQ(found, (std::vector<std::string>{"alt", "C:\\D\\a"}));
+}
+
+TEST_F(SelectionTest, DropReportsNamesWithQuestionMarkAndKeepsTheRest) {
+  Make("C:\\eins.txt");
+  Make("C:\\Ordner\\innen.txt");
+  boxes.Then(BoxButton::Ok);
+  std::vector<std::string> list{"C:\\schon.txt"};
+
+  AddDroppedNames(runtime, {"C:\\eins.txt", "C:\\wer?.txt", "C:\\Ordner", "C:\\eins.txt", "C:\\weg.txt"}, list);
+
+  EXPECT_EQ(list, (std::vector<std::string>{"C:\\schon.txt", "C:\\eins.txt", "C:\\Ordner\\innen.txt", "C:\\eins.txt"}));
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  const MessageBox& box = boxes.shown()[0];
+  EXPECT_EQ(box.text, "Der Verzeichnisname 'C:\\wer?.txt'\renthält ungültige Zeichen und wird daher nicht berücksichtigt.");
+  EXPECT_EQ(box.icon, BoxIcon::None);
+  EXPECT_EQ(box.buttons, BoxButtons::Ok);
+  EXPECT_EQ(box.title, "Parcelbarge");
+}
+
+TEST_F(SelectionTest, DropOfEmptyDirectoriesAddsNothing) {
+  std::filesystem::create_directories(drives.Native("C:\\Leer\\Auch"));
+  std::vector<std::string> list;
+  AddDroppedNames(runtime, {"C:\\Leer"}, list);
+  EXPECT_TRUE(list.empty());
+  EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST_F(SelectionTest, DataThatIsNoFileListGetsItsMessage) {
+  boxes.Then(BoxButton::Ok);
+  ShowNotAFileList(boxes);
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].text, "Bitte nur Datei- und Verzeichnisnamen in die Liste ziehen.");
+  EXPECT_EQ(boxes.shown()[0].icon, BoxIcon::Information);
+}
+
+}  // namespace
+}  // namespace pb::testing
