@@ -14,4 +14,7 @@ std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg);
 // Writes the usage text of every command.
 void PrintUsage(std::ostream& out);
 
+// Writes "parcelbarge-cli" and the program version.
+void PrintVersion(std::ostream& out);
+
 }  // namespace pb::cli

@@ -26,6 +26,15 @@ int main(int argc, char** argv) {
   };
 
   const std::vector<std::string> words(argv + 1, argv + argc);
+  if (!words.empty() && (words.front() == "--help" || words.front() == "-h" || words.front() == "--version")) {
+    if (words.front() == "--version") {
+      pb::cli::PrintVersion(std::cout);
+    } else {
+      pb::cli::PrintUsage(std::cout);
+    }
+    // Text lost to a full disk is no success.
+    return std::cout.flush() ? pb::kExitComplete : pb::kExitGivenUp;
+  }
   if (words.empty() || commands.find(words.front()) == commands.end()) {
     pb::cli::PrintUsage(std::cerr);
     return pb::kExitUsage;

@@ -8,7 +8,7 @@ if ! command -v "$tool" >/dev/null 2>&1; then
 fi
 output=$("$@" 2>&1)
 status=$?
-printf '%s\n' "$output"
+[ -z "$output" ] || printf '%s\n' "$output"
 [ "$status" -eq 0 ] || exit 1
 # Warnings and hints count: a desktop acts on them, e.g. by showing an entry
 # without a main category only in a catch-all menu section.
