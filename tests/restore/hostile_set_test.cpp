@@ -1,0 +1,194 @@
+// Sets are untrusted input: hostile names and lengths, and a deterministic
+// mutation loop over a valid set.
+#include <random>
+
+#include "restore_fixture.h"
+
+namespace pb {
+namespace {
+
+using testing::SetBuilder;
+
+// Every directory and file below the drives, apart from the set and the
+// target, as paths relative to the drives' common parent.
+std::vector<std::string> OutsideSetAndTarget(const std::filesystem::path& base) {
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(base)) {
+    const std::string relative = std::filesystem::relative(entry.path(), base).string();
+    const bool allowed = relative == "A" || relative == "C" || relative == "D" || relative == "C/Rueck" ||
+                         relative.rfind("C/Rueck/", 0) == 0 || relative == "D/Sich" ||
+                         relative.rfind("D/Sich/DataBlock#", 0) == 0;
+    if (!allowed) found.push_back(relative);
+  }
+  return found;
+}
+
+class HostileSetTest : public testing::RestoreTest {
+ protected:
+  std::filesystem::path Base() { return drives.Root('C').parent_path(); }
+};
+
+TEST_F(HostileSetTest, NamesThatWouldLeaveTheTargetAreNotCreated) {
+  const std::string hostile[] = {
+      "C:\\..\\boese",          "C:\\a\\..\\..\\boese", "C:\\..\\..\\..\\..\\..\\..\\..\\tmp\\boese",
+      "C:\\\\boese",            "C:\\.\\boese",         "C:\\a\\b:c",
+      "C:\\a\\b\x01" "c",       "C:\\a*b?",             "C:\\",
+      "C:\\a\\",                "C:",                   "",
+      "/etc/passwd",            "C:\\a\\..",            "C:\\a\\.\\b",
+  };
+  for (const std::string& name : hostile) {
+    SCOPED_TRACE("stored name \"" + name + "\"");
+    std::filesystem::remove_all(SetDir());
+    std::filesystem::remove_all(TargetDir());
+    boxes = {};
+    SetBuilder set;
+    set.Header(2).FileWithData(name, testing::RandomBytes(200000, 31)).FileWithData("C:\\gut.txt", "gut");
+    set.WriteTo(SetDir());
+    boxes.Then(BoxButton::Ok);
+    EXPECT_EQ(Restore(), RestoreOutcome::Incomplete);
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text,
+              "Die Datei C:\\Rueck\\" + (name.size() > 3 ? name.substr(3) : "") + " konnte nicht angelegt werden ...");
+    EXPECT_TRUE(testing::FileIs(TargetDir() / "gut.txt", "gut"));
+    EXPECT_EQ(OutsideSetAndTarget(Base()), std::vector<std::string>{});
+  }
+}
+
+// A length that cannot be right puts the stream out of step: the archive
+// message, OK reads the same item again and fails again, Cancel and Yes give up.
+TEST_F(HostileSetTest, ImpossibleLengthsAreReadFailures) {
+  const std::string stream = testing::Compressed("0123456789");
+  const struct {
+    const char* what;
+    std::function<void(SetBuilder&)> item;
+  } cases[] = {
+      {"negative FileLength", [](SetBuilder& s) { s.File(-1, "C:\\x"); }},
+      {"negative name length", [](SetBuilder& s) { s.Int32(3).Int16(-2).Raw("C:\\x"); }},
+      {"name beyond the set", [](SetBuilder& s) { s.Int32(3).Int16(30000).Raw("C:\\x"); }},
+      {"NormalLen 0", [&](SetBuilder& s) { s.File(10, "C:\\x").Int32(0).Int32(0); }},
+      {"negative NormalLen", [&](SetBuilder& s) { s.File(10, "C:\\x").RawFragment(-10, stream); }},
+      {"NormalLen above a fragment",
+       [&](SetBuilder& s) { s.File(200000, "C:\\x").RawFragment(131073, stream); }},
+      {"NormalLen beyond the file", [&](SetBuilder& s) { s.File(5, "C:\\x").RawFragment(10, stream); }},
+      {"negative PackedLen", [&](SetBuilder& s) { s.File(10, "C:\\x").Int32(10).Int32(-1).Raw(stream); }},
+      {"PackedLen beyond the volume",
+       [&](SetBuilder& s) { s.File(10, "C:\\x").Int32(10).Int32(1000).Raw(stream).Cut().Raw(std::string(2000, 'x')); }},
+      {"PackedLen beyond any stream of a fragment",
+       [&](SetBuilder& s) { s.File(10, "C:\\x").Int32(10).Int32(131126).Raw(std::string(131126, 'x')); }},
+      {"huge PackedLen", [&](SetBuilder& s) { s.File(10, "C:\\x").Int32(10).Int32(0x7FFFFFFF).Raw(stream); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(SetDir());
+    std::filesystem::remove_all(TargetDir());
+    boxes = {};
+    host = {};
+    SetBuilder set;
+    set.Header(3).FileWithData("C:\\vorher.txt", "vorher");
+    c.item(set);
+    set.FileWithData("C:\\nachher.txt", "nachher");
+    set.WriteTo(SetDir());
+    boxes.Then(BoxButton::Ok).Then(BoxButton::Cancel).Then(BoxButton::Yes);
+    EXPECT_EQ(Restore(), RestoreOutcome::Incomplete);
+    EXPECT_EQ(boxes.texts(), (std::vector<std::string>{testing::kArchiveBox, testing::kArchiveBox,
+                                                       testing::kConfirmBox}));
+    EXPECT_TRUE(testing::FileIs(TargetDir() / "vorher.txt", "vorher"));
+    EXPECT_FALSE(std::filesystem::exists(TargetDir() / "nachher.txt"));
+    EXPECT_EQ(host.beeps, 1);
+  }
+}
+
+// Answers every box so that a run always comes to an end: the archive message
+// twice with OK, then Cancel; Yes to the cancel question; Cancel to the
+// next-volume prompt; OK to the rest. A run that keeps asking is a hang.
+class PatientUser : public MessageBoxes {
+ public:
+  BoxButton Show(const MessageBox& box) override {
+    if (++shown > 2000) throw std::runtime_error("the run keeps asking: " + box.text);
+    if (box.text == testing::kArchiveBox) return ++archiveBoxes % 3 == 0 ? BoxButton::Cancel : BoxButton::Ok;
+    if (box.buttons == BoxButtons::YesNo) return BoxButton::Yes;
+    if (box.text == testing::kNextDiskBox) return BoxButton::Cancel;
+    return box.buttons == BoxButtons::OkCancel ? BoxButton::Cancel : BoxButton::Ok;
+  }
+  int shown = 0;
+  int archiveBoxes = 0;
+};
+
+std::vector<std::string> ValidVolumes() {
+  SetBuilder set;
+  set.Header(4, "Mutanten")
+      .FileWithData("C:\\Daten\\gro\xDF.bin", testing::RandomBytes(5000, 41), 1500)
+      .File(0, "C:\\Daten\\leer")
+      .Cut()
+      .FileWithData("C:\\Daten\\Text.txt", std::string(3000, 'T') + "Ende", 1000)
+      .Cut()
+      .FileWithData("C:\\x.bin", testing::RandomBytes(700, 42));
+  return set.volumes();
+}
+
+void Mutate(std::vector<std::string>& volumes, std::mt19937& random) {
+  const auto pick = [&](std::size_t n) { return n == 0 ? 0 : static_cast<std::size_t>(random() % n); };
+  static const uint32_t interesting[] = {0,      1,      0xFFFFFFFF, 0x7FFFFFFF, 0x80000000, 131072,
+                                        131073, 131125, 131126,     0x7FFF,     0x8000,     5000};
+  const int mutations = 1 + static_cast<int>(random() % 4);
+  for (int m = 0; m < mutations; ++m) {
+    std::string& volume = volumes[pick(volumes.size())];
+    switch (random() % 6) {
+      case 0:
+      case 1:
+        if (!volume.empty()) volume[pick(volume.size())] ^= static_cast<char>(1 + random() % 255);
+        break;
+      case 2:
+        if (volume.size() >= 4) {
+          const std::size_t at = pick(volume.size() - 3);
+          const uint32_t value = interesting[pick(std::size(interesting))];
+          for (int i = 0; i < 4; ++i) volume[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+        }
+        break;
+      case 3:
+        volume.resize(pick(volume.size() + 1));
+        break;
+      case 4:
+        volume.insert(pick(volume.size() + 1), testing::RandomBytes(1 + random() % 16, random()));
+        break;
+      default:
+        if (volumes.size() > 1) volumes.erase(volumes.begin() + static_cast<std::ptrdiff_t>(pick(volumes.size())));
+        break;
+    }
+  }
+}
+
+// Mutated sets never crash, never ask without end, never write outside the
+// target; the probe of a set whose head was hit may find nothing.
+TEST_F(HostileSetTest, MutatedSetsAreReadSafely) {
+  const std::vector<std::string> valid = ValidVolumes();
+  std::mt19937 random(20261207);
+  int restored = 0;
+  for (int iteration = 0; iteration < 300; ++iteration) {
+    SCOPED_TRACE("iteration " + std::to_string(iteration));
+    std::filesystem::remove_all(SetDir());
+    std::filesystem::remove_all(TargetDir());
+    SetBuilder set;
+    set.volumes() = valid;
+    Mutate(set.volumes(), random);
+    set.WriteTo(SetDir());
+
+    testing::RecordingProbeView view("D:\\Sich");
+    ProbeArchive(view, drives.fs(), probe);
+    if (!view.restoreEnabled) continue;
+    ++restored;
+    PatientUser user;
+    Runtime runtime{drives.fs(), user, host};
+    try {
+      ReadArchive(runtime, probe, "D:\\Sich", "C:\\Rueck");
+    } catch (const testing::ProgramEnded& end) {
+      EXPECT_TRUE(end.exitStatus == kExitGivenUp || end.exitStatus == kExitFatal) << end.exitStatus;
+      drives.fs().CloseAll();
+    }
+    ASSERT_EQ(OutsideSetAndTarget(Base()), std::vector<std::string>{});
+  }
+  EXPECT_GT(restored, 100);
+}
+
+}  // namespace
+}  // namespace pb
