@@ -1,0 +1,32 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace pb::testing {
+
+// A 1440 KiB tmpfs at a directory, mounted in a mount namespace of this test
+// process's own, so nothing outside the test sees it.
+class Diskette {
+ public:
+  // Mounts the first diskette; reason() says why when the system refuses.
+  explicit Diskette(std::filesystem::path root);
+  ~Diskette();
+  Diskette(const Diskette&) = delete;
+  Diskette& operator=(const Diskette&) = delete;
+
+  bool mounted() const { return mounted_; }
+  const std::string& reason() const { return reason_; }
+
+  // Takes the diskette out and puts in a fresh empty one.
+  void Change();
+
+ private:
+  void Mount();
+
+  std::filesystem::path root_;
+  bool mounted_ = false;
+  std::string reason_;
+};
+
+}  // namespace pb::testing
