@@ -4,13 +4,14 @@
 
 namespace pb::testing {
 
-// The one QApplication of a Qt test executable, made on first use.
+// The one QApplication of a Qt test executable, made on first use. It is never
+// destroyed: at exit Qt's own globals may already be gone.
 inline QApplication& QtApp() {
   static int argc = 1;
   static char name[] = "support_qt_tests";
   static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
 }
 
 }  // namespace pb::testing
