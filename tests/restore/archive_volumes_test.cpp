@@ -95,7 +95,7 @@ TEST_F(NextVolumeTest, AbandoningThePromptEndsTheProgramWithoutBeep) {
 
 TEST_F(NextVolumeTest, Volume1GoneAfterTheProbeIsAskedFor) {
   WriteThreeVolumes();
-  testing::RecordingProbeView view("D:\\Sich");
+  ProbeDisplay view("D:\\Sich");
   ProbeArchive(view, drives.fs(), probe);
   const std::string volume1 = testing::ReadFile(Volume(1));
   std::filesystem::remove(Volume(1));

@@ -173,7 +173,7 @@ TEST_F(HostileSetTest, MutatedSetsAreReadSafely) {
     Mutate(set.volumes(), random);
     set.WriteTo(SetDir());
 
-    testing::RecordingProbeView view("D:\\Sich");
+    ProbeDisplay view("D:\\Sich");
     ProbeArchive(view, drives.fs(), probe);
     if (!view.restoreEnabled) continue;
     ++restored;

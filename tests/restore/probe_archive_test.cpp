@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "faulty_file_system.h"
-#include "recording_probe_view.h"
+#include "restore/probe_display.h"
 #include "set_builder.h"
 #include "test_drives.h"
 
@@ -37,12 +37,12 @@ class ProbeArchiveTest : public ::testing::Test {
   void Probe() { Probe(drives.fs()); }
   void ExpectNoSet() {
     EXPECT_FALSE(view.restoreEnabled);
-    EXPECT_EQ(view.info, kNoSet);
+    EXPECT_EQ(view.restoreInfo, kNoSet);
     EXPECT_EQ(view.description, "");
   }
 
   testing::TestDrives drives;
-  testing::RecordingProbeView view{"D:\\Sich"};
+  ProbeDisplay view{"D:\\Sich"};
   ProbeResults results;
 };
 
@@ -52,7 +52,7 @@ TEST_F(ProbeArchiveTest, Version10SetWithEmptyDescription) {
   Write(set);
   Probe();
   EXPECT_TRUE(view.restoreEnabled);
-  EXPECT_EQ(view.info, "(3 Dateien, V1.0)");
+  EXPECT_EQ(view.restoreInfo, "(3 Dateien, V1.0)");
   EXPECT_EQ(view.description, "");
   EXPECT_EQ(results.ArchiveFileCount, 3);
   EXPECT_EQ(results.ArchiveDescription, "");
@@ -65,10 +65,10 @@ TEST_F(ProbeArchiveTest, DescriptionIsDecodedAndDataStartFollowsIt) {
   ASSERT_EQ(description.size(), 20u);
   set.Header(12, description);
   Write(set);
-  view.SetSource("D:\\Sich\\");  // with or without the trailing backslash
+  view = ProbeDisplay("D:\\Sich\\");  // with or without the trailing backslash
   Probe();
   EXPECT_TRUE(view.restoreEnabled);
-  EXPECT_EQ(view.info, "(12 Dateien, V1.1)");
+  EXPECT_EQ(view.restoreInfo, "(12 Dateien, V1.1)");
   EXPECT_EQ(view.description, "Fotos für Oma 2026!!");
   EXPECT_EQ(results.ArchiveDescription, "Fotos für Oma 2026!!");
   EXPECT_EQ(results.ArchiveDataStart, 51);
@@ -124,7 +124,10 @@ TEST_F(ProbeArchiveTest, ChangingToADirectoryWithoutSetKeepsTheResults) {
   Write(set);
   Probe();
   ASSERT_TRUE(view.restoreEnabled);
-  view.SetSource("D:\\");
+  const ProbeDisplay shown = view;
+  view = ProbeDisplay("D:\\");
+  view.restoreEnabled = shown.restoreEnabled;
+  view.description = shown.description;
   Probe();
   ExpectNoSet();
   EXPECT_EQ(results.ArchiveFileCount, 5);
@@ -137,7 +140,10 @@ TEST_F(ProbeArchiveTest, ChangingToADirectoryWithoutSetKeepsTheResults) {
 TEST_F(ProbeArchiveTest, FailuresWhileProbingShowNoSet) {
   const auto expectNoSetAfter = [&](FileSystem& fs, const std::string& what) {
     results = {7, "alt", 40};
-    view = testing::RecordingProbeView("D:\\Sich");
+    view = ProbeDisplay("D:\\Sich");
+    // What an earlier probe showed must go.
+    view.restoreEnabled = true;
+    view.description = "alt";
     Probe(fs);
     SCOPED_TRACE(what);
     ExpectNoSet();
@@ -175,7 +181,7 @@ TEST_F(ProbeArchiveTest, HeadIsReadWithoutTouchingTheRest) {
   Write(set);
   Probe();
   EXPECT_TRUE(view.restoreEnabled);
-  EXPECT_EQ(view.info, "(1 Dateien, V1.1)");
+  EXPECT_EQ(view.restoreInfo, "(1 Dateien, V1.1)");
 }
 
 }  // namespace

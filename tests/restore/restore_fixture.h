@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "recording_probe_view.h"
+#include "restore/probe_display.h"
 #include "restore/probe_archive.h"
 #include "restore/read_archive.h"
 #include "scripted_boxes.h"
@@ -71,7 +71,7 @@ class RestoreTest : public ::testing::Test {
 
   // The probe sees the set as it is; fs may break the restore run.
   RestoreOutcome Restore(FileSystem& fs, const std::string& target = "C:\\Rueck") {
-    RecordingProbeView view("D:\\Sich");
+    ProbeDisplay view("D:\\Sich");
     ProbeArchive(view, drives.fs(), probe);
     EXPECT_TRUE(view.restoreEnabled);
     Runtime runtime{fs, boxes, host};
