@@ -5,8 +5,10 @@
 
 namespace pb {
 
-void AddDroppedNames(Runtime& runtime, const std::vector<std::string>& names, std::vector<std::string>& fileList) {
+std::vector<std::string> AddDroppedNames(Runtime& runtime, const std::vector<std::string>& names,
+                                         std::vector<std::string>& fileList) {
   std::vector<std::string> foundFiles;
+  std::vector<std::string> unreadable;
   for (const std::string& name : names) {
     if (name.find('?') != std::string::npos) {
       MessageBox box;
@@ -18,6 +20,7 @@ void AddDroppedNames(Runtime& runtime, const std::vector<std::string>& names, st
     try {
       attributes = runtime.fs.GetAttributes(name);
     } catch (const RunTimeError&) {
+      unreadable.push_back(name);
       continue;
     }
     if (attributes & kAttrDirectory) {
@@ -27,6 +30,7 @@ void AddDroppedNames(Runtime& runtime, const std::vector<std::string>& names, st
       fileList.push_back(name);
     }
   }
+  return unreadable;
 }
 
 void ShowNotAFileList(MessageBoxes& boxes) {

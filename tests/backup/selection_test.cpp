@@ -68,9 +68,11 @@ TEST_F(SelectionTest, DropReportsNamesWithQuestionMarkAndKeepsTheRest) {
   boxes.Then(BoxButton::Ok);
   std::vector<std::string> list{"C:\\schon.txt"};
 
-  AddDroppedNames(runtime, {"C:\\eins.txt", "C:\\wer?.txt", "C:\\Ordner", "C:\\eins.txt", "C:\\weg.txt"}, list);
+  const std::vector<std::string> unreadable = AddDroppedNames(
+      runtime, {"C:\\eins.txt", "C:\\wer?.txt", "C:\\Ordner", "C:\\eins.txt", "C:\\weg.txt"}, list);
 
   EXPECT_EQ(list, (std::vector<std::string>{"C:\\schon.txt", "C:\\eins.txt", "C:\\Ordner\\innen.txt", "C:\\eins.txt"}));
+  EXPECT_EQ(unreadable, std::vector<std::string>{"C:\\weg.txt"});
   ASSERT_EQ(boxes.shown().size(), 1u);
   const MessageBox& box = boxes.shown()[0];
   EXPECT_EQ(box.text, "Der Verzeichnisname 'C:\\wer?.txt'\renthält ungültige Zeichen und wird daher nicht berücksichtigt.");
