@@ -1,0 +1,22 @@
+// parcelbarge: the window program. One backup or one restore per start; the
+// program ends when the run returns.
+#include <QApplication>
+
+#include "support/drive_table.h"
+#include "support/posix_file_system.h"
+#include "support/qt/qt_host.h"
+#include "support/qt/qt_message_boxes.h"
+#include "support/qt/qt_shell.h"
+#include "window/form1.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  pb::PosixFileSystem fs(pb::DriveTable::FromSystem());
+  pb::QtMessageBoxes boxes;
+  pb::QtHost host;
+  pb::QtShell shell(fs);
+  pb::Form1 window(pb::Runtime{fs, boxes, host}, shell);
+  boxes.SetParent(&window);
+  window.Form_Load();
+  return QApplication::exec();
+}

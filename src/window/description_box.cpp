@@ -1,0 +1,37 @@
+#include "window/description_box.h"
+
+#include <QSignalBlocker>
+
+#include "window/stored_text.h"
+
+namespace pb {
+
+DescriptionBox::DescriptionBox(int maxLength, QWidget* parent) : QPlainTextEdit(parent), maxLength_(maxLength) {
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  connect(this, &QPlainTextEdit::textChanged, this, [this] { EnforceMaxLength(); });
+}
+
+std::string DescriptionBox::StoredText() const {
+  return ToStoredText(toPlainText());
+}
+
+void DescriptionBox::SetStoredText(const std::string& text) {
+  setPlainText(ToDisplayText(text));
+}
+
+void DescriptionBox::EnforceMaxLength() {
+  const QString text = toPlainText();
+  qsizetype stored = 0;
+  qsizetype keep = 0;
+  for (; keep < text.size(); ++keep) {
+    stored += text[keep] == QLatin1Char('\n') ? 2 : 1;
+    if (stored > maxLength_) break;
+  }
+  if (keep == text.size()) return;
+  // Typing or pasting past the limit keeps what fits, as a single-line box does.
+  const QSignalBlocker blocker(this);
+  setPlainText(text.left(keep));
+  moveCursor(QTextCursor::End);
+}
+
+}  // namespace pb

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QPlainTextEdit>
+#include <string>
+
+namespace pb {
+
+// A multi-line text box with a vertical scroll bar that holds at most
+// maxLength characters in stored form, where a line break counts two.
+class DescriptionBox : public QPlainTextEdit {
+ public:
+  DescriptionBox(int maxLength, QWidget* parent);
+
+  std::string StoredText() const;
+  void SetStoredText(const std::string& text);
+
+ private:
+  void EnforceMaxLength();
+
+  int maxLength_;
+};
+
+}  // namespace pb

@@ -1,0 +1,28 @@
+#include "window/twips.h"
+
+#include <QWidget>
+#include <cmath>
+
+namespace pb {
+
+namespace {
+constexpr float kTwipsPerLogicalPixel = 15.0f;
+}
+
+int Twips(int twips) {
+  return static_cast<int>(std::lround(twips / kTwipsPerLogicalPixel));
+}
+
+QRect TwipsRect(int left, int top, int width, int height) {
+  return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
+}
+
+float PixelsToTwipsX(const QWidget& window, float value) {
+  return value * kTwipsPerLogicalPixel / static_cast<float>(window.devicePixelRatioF());
+}
+
+float PixelsToTwipsY(const QWidget& window, float value) {
+  return PixelsToTwipsX(window, value);
+}
+
+}  // namespace pb

@@ -1,0 +1,167 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <algorithm>
+
+#include "window_fixture.h"
+
+namespace pb::testing {
+namespace {
+
+class MainWindowTest : public WindowTest {};
+
+TEST_F(MainWindowTest, StartsOnTheWritePageWithTheDefaults) {
+  Form1& window = Window();
+  EXPECT_EQ(window.windowTitle(), "Parcelbarge");
+  EXPECT_EQ(window.CurrentPage(), 1);
+  EXPECT_FALSE(window.RunActive());
+  EXPECT_TRUE(Find<QFrame>("Flayer_1")->isVisible());
+  EXPECT_TRUE(Find<QFrame>("Flayer_1")->isEnabled());
+  for (const char* hidden : {"Flayer_2", "Flayer_3"}) {
+    EXPECT_FALSE(Find<QFrame>(hidden)->isVisible()) << hidden;
+    EXPECT_FALSE(Find<QFrame>(hidden)->isEnabled()) << hidden;
+  }
+  EXPECT_TRUE(Find<QRadioButton>("Opt_0")->isChecked());
+  EXPECT_FALSE(Find<QWidget>("DriveList_0")->isVisible());
+  EXPECT_FALSE(Find<QWidget>("DirList_0")->isVisible());
+  EXPECT_EQ(Find<QLineEdit>("ZahlText")->text(), "1423");
+  auto* units = Find<QComboBox>("UnitList");
+  ASSERT_EQ(units->count(), 2);
+  EXPECT_EQ(units->itemText(0), "Kbyte");
+  EXPECT_EQ(units->itemText(1), "Mbyte");
+  EXPECT_EQ(units->currentIndex(), 0);
+  EXPECT_EQ(Find<QLabel>("RestoreInfoLabel")->text(), "???");
+  EXPECT_EQ(fs_.probes, 0);
+}
+
+TEST_F(MainWindowTest, OptionsPageShowsOnlyTheTwoCheckBoxesAndTheirCaptions) {
+  Window();
+  auto* page = Find<QFrame>("Flayer_3");
+  std::vector<std::string> shown;
+  for (QWidget* child : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (child->isVisibleTo(page) && !child->objectName().startsWith("Image1_")) {
+      shown.push_back(child->objectName().toStdString());
+    }
+  }
+  std::sort(shown.begin(), shown.end());
+  EXPECT_EQ(shown, (std::vector<std::string>{"Chk_0", "Chk_2", "Tip_6", "Tip_8"}));
+  EXPECT_FALSE(Find<QCheckBox>("Chk_0")->isChecked());
+}
+
+TEST_F(MainWindowTest, CaptionsAreWordForWord) {
+  Window();
+  const std::vector<std::pair<const char*, const char*>> captions = {
+      {"Tip_0", "Diese Dateien haben Sie zur Sicherung ausgewählt:"},
+      {"Tip_1", "Wohin soll die Sicherung erfolgen?"},
+      {"Tip_2", "Wohin soll die Sicherung erfolgen?"},
+      {"Tip_3", "Klicken Sie hier, um die Sicherung jetzt zu starten ..."},
+      {"Tip_4", "Wählen Sie hier die Quelle des Sicherungssatzes aus:"},
+      {"Tip_5", "Beschreibung dieses Sicherungs- satzes (max. 500 Zeichen)"},
+      {"Tip_6", "Soll das Sicherungsziel (Verzeichnis) zuvor geleert werden?"},
+      {"Tip_8", "Möchten Sie die Größe der einzelnen Teilblöcke selbst festlegen?"},
+      {"Tip_10", "Klicken Sie hier, um die Wieder- herstellung jetzt zu starten ..."},
+      {"Tip_11", "Beschreibung des gefundenen Sicherungssatzes:"},
+      {"Label1", "- und zwar auf "},
+  };
+  for (const auto& [name, text] : captions) EXPECT_EQ(Find<QLabel>(name)->text().toStdString(), text) << name;
+  const std::vector<std::pair<const char*, const char*>> buttons = {
+      {"Command1_0", "&Hilfe"},
+      {"Command1_1", "&Abbrechen"},
+      {"Command1_2", "&Info"},
+      {"Command1_3", "&Sicherung starten"},
+      {"Command1_4", "\u2718"},
+      {"Command1_5", "&Wiederherstellung starten"},
+      {"Opt_0", "Auf &Diskette in Laufwerk A:"},
+      {"Opt_1", "Anderes &Ziel festlegen ..."},
+      {"Chk_0", "&Ja"},
+      {"Chk_2", "Ja, &leeren"},
+  };
+  for (const auto& [name, text] : buttons) {
+    EXPECT_EQ(Find<QAbstractButton>(name)->text().toStdString(), text) << name;
+  }
+  auto* tabs = Find<QTabWidget>("TabStrip1");
+  ASSERT_EQ(tabs->count(), 3);
+  EXPECT_EQ(tabs->tabText(0), "Schreiben");
+  EXPECT_EQ(tabs->tabText(1), "Lesen");
+  EXPECT_EQ(tabs->tabText(2), "Optionen");
+  EXPECT_TRUE(tabs->tabBar()->font().bold());
+  EXPECT_TRUE(Find<QPushButton>("Command1_3")->font().bold());
+  EXPECT_TRUE(Find<QPushButton>("Command1_5")->font().bold());
+}
+
+TEST_F(MainWindowTest, EveryChoiceOfTheReadPageProbesAgain) {
+  Form1& window = Window();
+  ClickTab(1);
+  EXPECT_EQ(window.CurrentPage(), 2);
+  EXPECT_TRUE(Find<QFrame>("Flayer_2")->isVisible());
+  EXPECT_FALSE(Find<QFrame>("Flayer_1")->isVisible());
+  EXPECT_EQ(fs_.probes, 1);
+  EXPECT_EQ(Find<QLabel>("RestoreInfoLabel")->text(), "(Kein Archiv in diesem Verzeichnis gefunden)");
+
+  ClickTab(2);
+  EXPECT_EQ(window.CurrentPage(), 3);
+  EXPECT_EQ(fs_.probes, 1);
+
+  ClickTab(1);
+  EXPECT_EQ(fs_.probes, 2);
+  // A click on the tab already shown is a choice too.
+  QTabBar* bar = Find<QTabWidget>("TabStrip1")->tabBar();
+  QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(1).center());
+  EXPECT_EQ(fs_.probes, 3);
+  EXPECT_EQ(window.CurrentPage(), 2);
+}
+
+TEST_F(MainWindowTest, ShowPageLeavesExactlyOnePageVisibleAndEnabled) {
+  Form1& window = Window();
+  for (int page : {3, 2, 1}) {
+    window.ShowPage(page);
+    for (int i = 1; i <= 3; ++i) {
+      auto* frame = Find<QFrame>(QStringLiteral("Flayer_%1").arg(i));
+      EXPECT_EQ(frame->isVisible(), i == page) << page << " " << i;
+      EXPECT_EQ(frame->isEnabled(), i == page) << page << " " << i;
+    }
+  }
+}
+
+TEST_F(MainWindowTest, LogoOpensThePublishersPage) {
+  Window();
+  QTest::mouseClick(Find<QLabel>("LogoImg"), Qt::LeftButton);
+  ASSERT_EQ(shell_.opened.size(), 1u);
+  EXPECT_EQ(shell_.opened[0].second, kShowNormal);
+  EXPECT_FALSE(Find<QLabel>("LogoImg")->toolTip().isEmpty());
+}
+
+TEST_F(MainWindowTest, ArtworkIsLoaded) {
+  Form1& window = Window();
+  EXPECT_FALSE(window.windowIcon().isNull());
+  for (int size : {16, 32, 48}) {
+    EXPECT_TRUE(window.windowIcon().availableSizes().contains(QSize(size, size))) << size;
+  }
+  EXPECT_FALSE(Find<QLabel>("Image2")->pixmap().isNull());
+  EXPECT_FALSE(Find<QLabel>("LogoImg")->pixmap().isNull());
+  EXPECT_FALSE(Find<QLabel>("Image1_0")->pixmap().isNull());
+}
+
+// Also run with QT_SCALE_FACTOR=2 (see CMakeLists.txt).
+TEST_F(MainWindowTest, BulletsMeasureSixteenDevicePixels) {
+  Form1& window = Window();
+  const qreal ratio = window.devicePixelRatioF();
+  if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) {
+    EXPECT_EQ(ratio, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
+  }
+  for (int i = 0; i < 10; ++i) {
+    auto* bullet = Find<QLabel>(QStringLiteral("Image1_%1").arg(i));
+    EXPECT_EQ(bullet->width() * ratio, 16) << i;
+    EXPECT_EQ(bullet->height() * ratio, 16) << i;
+  }
+}
+
+}  // namespace
+}  // namespace pb::testing

@@ -1,0 +1,81 @@
+#include "window_fixture.h"
+
+#include <QDropEvent>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QUrl>
+#include <unistd.h>
+
+#include "window/file_list_box.h"
+
+namespace pb::testing {
+
+namespace {
+
+std::filesystem::path ProgramDirectory() {
+  return std::filesystem::read_symlink("/proc/self/exe").parent_path();
+}
+
+DriveTable WindowDrives(const std::filesystem::path& base) {
+  std::vector<Drive> drives;
+  for (const char letter : {'A', 'C', 'D'}) {
+    const std::filesystem::path root = base / std::string(1, letter);
+    std::filesystem::create_directory(root);
+    drives.push_back({letter, root.string(), letter == 'C' ? "System" : "", letter == 'A'});
+  }
+  drives.push_back({'P', ProgramDirectory().string(), "Programm", false});
+  return DriveTable(std::move(drives));
+}
+
+}  // namespace
+
+WindowTest::WindowTest() : posix_(WindowDrives(dir_.path())), previousDirectory_(std::filesystem::current_path()) {
+  std::filesystem::create_directories(Root('C') / "Arbeit");
+  std::filesystem::current_path(Root('C') / "Arbeit");
+}
+
+WindowTest::~WindowTest() {
+  window_.reset();
+  std::filesystem::current_path(previousDirectory_);
+}
+
+Form1& WindowTest::Window() {
+  if (!window_) {
+    window_ = std::make_unique<Form1>(Runtime{fs_, boxes_, host_}, shell_);
+    window_->Form_Load();
+  }
+  return *window_;
+}
+
+std::filesystem::path WindowTest::Root(char letter) const { return posix_.table().Find(letter)->root; }
+
+void WindowTest::ClickTab(int index) {
+  Find<QTabWidget>(QStringLiteral("TabStrip1"))->setCurrentIndex(index);
+}
+
+void WindowTest::DropFiles(const std::vector<std::filesystem::path>& files) {
+  QMimeData data;
+  QList<QUrl> urls;
+  for (const auto& file : files) urls.append(QUrl::fromLocalFile(QString::fromStdString(file.string())));
+  data.setUrls(urls);
+  Drop(data);
+}
+
+void WindowTest::Drop(const QMimeData& data) {
+  auto* list = Find<FileListBox>(QStringLiteral("FileList"));
+  // The drop goes where the drag was entered and accepted.
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(list->viewport(), &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(list->viewport(), &drop);
+}
+
+std::vector<std::string> WindowTest::ListEntries() {
+  std::vector<std::string> entries;
+  auto* list = Find<QListWidget>(QStringLiteral("FileList"));
+  for (int i = 0; i < list->count(); ++i) entries.push_back(list->item(i)->text().toStdString());
+  return entries;
+}
+
+}  // namespace pb::testing

@@ -1,0 +1,15 @@
+#include <QApplication>
+#include <QLocale>
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+// One application for all window tests, offscreen, German, at 96 dpi.
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  setenv("QT_FONT_DPI", "96", 1);
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
