@@ -217,7 +217,8 @@ std::string PosixFileSystem::Read(FileNumber file, int64_t count) {
   std::string bytes(static_cast<std::size_t>(count), '\0');
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = pread(open.fd, bytes.data() + done, bytes.size() - done, open.position + static_cast<int64_t>(done));
+    const int64_t at = open.position + static_cast<int64_t>(done);
+    const ssize_t n = pread(open.fd, bytes.data() + done, bytes.size() - done, at);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) RaiseErrno(errno);
     if (n == 0) throw RunTimeError(kInputPastEnd);
@@ -234,7 +235,8 @@ void PosixFileSystem::Write(FileNumber file, std::string_view bytes) {
   if (fstat(open.fd, &before) != 0) RaiseErrno(errno);
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = pwrite(open.fd, bytes.data() + done, bytes.size() - done, open.position + static_cast<int64_t>(done));
+    const int64_t at = open.position + static_cast<int64_t>(done);
+    const ssize_t n = pwrite(open.fd, bytes.data() + done, bytes.size() - done, at);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       const int err = n < 0 ? errno : ENOSPC;

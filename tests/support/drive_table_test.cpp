@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "error_code_of.h"
 #include "support/run_time_error.h"
 
 namespace pb {
@@ -12,15 +13,6 @@ DriveTable MachineTable() {
                      {'A', "/media/floppy0", "", true},
                      {'D', "/media/anna/STICK", "STICK", false},
                      {'E', "/media/anna/STICK2/", "", false}});
-}
-
-int32_t CodeOf(const DriveTable& table, const std::string& path) {
-  try {
-    table.ToNative(path);
-  } catch (const RunTimeError& error) {
-    return error.code();
-  }
-  return 0;
 }
 
 TEST(DriveTableTest, DriveFormBecomesNativePath) {
@@ -41,7 +33,7 @@ TEST(DriveTableTest, UnsafeOrMalformedDriveFormIsRefused) {
                                  "C:\\a\tb", "C:\\a\x7f", "C:\\a\nb", "C:Daten", "Daten\\Brief.doc",
                                  "\\Daten", "", "C", "Z:\\Daten", "B:", "C:\\a\\\\", "C:\\caf\xe9",
                                  "C:\\\xe2\x82", "C:\\\xe4\xb8\xad"}) {
-    EXPECT_EQ(CodeOf(table, path), kBadFileNameOrNumber) << path;
+    EXPECT_EQ(testing::ErrorCodeOf([&] { table.ToNative(path); }), kBadFileNameOrNumber) << path;
   }
 }
 
@@ -80,7 +72,8 @@ TEST(DriveTableTest, FindIgnoresCase) {
 TEST(RepresentableNameTest, WindowsCodePageAndForbiddenCharacters) {
   EXPECT_TRUE(IsRepresentableName("Brief 1.doc"));
   EXPECT_TRUE(IsRepresentableName("Prüfung ÄÖÜß ÿ.txt"));
-  EXPECT_TRUE(IsRepresentableName("€ ‚ƒ„…†‡ˆ‰Š‹ŒŽ\xe2\x80\x98\xe2\x80\x99\xe2\x80\x9c\xe2\x80\x9d•–—˜™š›œžŸ"));
+  EXPECT_TRUE(IsRepresentableName("€ ‚ƒ„…†‡ˆ‰Š‹ŒŽ•–—˜™š›œžŸ"));
+  EXPECT_TRUE(IsRepresentableName("\xe2\x80\x98\xe2\x80\x99\xe2\x80\x9c\xe2\x80\x9d")) << "curly quotes";
   EXPECT_TRUE(IsRepresentableName("\xc2\xa0nbsp"));
   EXPECT_FALSE(IsRepresentableName("\xc2\x81")) << "C1 control, undefined in the code page";
   EXPECT_FALSE(IsRepresentableName("\xc4\x80")) << "U+0100 lies outside the code page";

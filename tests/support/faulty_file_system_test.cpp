@@ -2,25 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include "error_code_of.h"
 #include "support/run_time_error.h"
 #include "test_drives.h"
 
 namespace pb {
 namespace {
 
+using testing::ErrorCodeOf;
 using testing::FaultyFileSystem;
 using testing::Op;
 using testing::ReadFile;
 using testing::TestDrives;
-
-int32_t CodeOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const RunTimeError& error) {
-    return error.code();
-  }
-  return 0;
-}
 
 class FaultyFileSystemTest : public ::testing::Test {
  protected:
@@ -33,7 +26,7 @@ TEST_F(FaultyFileSystemTest, NthWriteFailsOnceAndWritesNothing) {
   const FileNumber file = faulty.Open("D:\\v", OpenMode::BinaryWrite);
   faulty.Write(file, "1");
   faulty.Write(file, "2");
-  EXPECT_EQ(CodeOf([&] { faulty.Write(file, "3"); }), kMediumFull);
+  EXPECT_EQ(ErrorCodeOf([&] { faulty.Write(file, "3"); }), kMediumFull);
   EXPECT_EQ(faulty.Position(file), 2);
   faulty.Write(file, "4");
   faulty.Close(file);
@@ -50,10 +43,10 @@ TEST_F(FaultyFileSystemTest, PathFilterCountsOnlyMatchingCallsAndFollowsFileNumb
   faulty.Write(other, "x");
   faulty.Write(one, "a");
   faulty.Write(other, "y");
-  EXPECT_EQ(CodeOf([&] { faulty.Write(one, "b"); }), kMediumFull);
-  EXPECT_EQ(CodeOf([&] { faulty.Write(one, "c"); }), kMediumFull) << "from then on";
+  EXPECT_EQ(ErrorCodeOf([&] { faulty.Write(one, "b"); }), kMediumFull);
+  EXPECT_EQ(ErrorCodeOf([&] { faulty.Write(one, "c"); }), kMediumFull) << "from then on";
   faulty.Write(other, "z");
-  EXPECT_EQ(CodeOf([&] { faulty.Open("D:\\DataBlock#2.Parcelbarge", OpenMode::BinaryWrite); }), kDriveNotReady);
+  EXPECT_EQ(ErrorCodeOf([&] { faulty.Open("D:\\DataBlock#2.Parcelbarge", OpenMode::BinaryWrite); }), kDriveNotReady);
   EXPECT_EQ(faulty.Open("D:\\DataBlock#2.Parcelbarge", OpenMode::BinaryWrite), 3) << "only once";
   EXPECT_EQ(faulty.calls(Op::Open), 4);
   EXPECT_EQ(faulty.failures(), 3);
@@ -61,7 +54,7 @@ TEST_F(FaultyFileSystemTest, PathFilterCountsOnlyMatchingCallsAndFollowsFileNumb
 
 TEST_F(FaultyFileSystemTest, HealForgetsPlannedFaults) {
   faulty.Fail(Op::FindEntry, 1, kDriveNotReady, "", /*fromThenOn=*/true);
-  EXPECT_EQ(CodeOf([&] { faulty.FindEntry("A:\\x", kMaskOrdinary); }), kDriveNotReady);
+  EXPECT_EQ(ErrorCodeOf([&] { faulty.FindEntry("A:\\x", kMaskOrdinary); }), kDriveNotReady);
   faulty.Heal();
   EXPECT_EQ(faulty.FindEntry("A:\\x", kMaskOrdinary), "");
   EXPECT_EQ(faulty.calls(Op::FindEntry), 2);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "error_code_of.h"
 #include "support/run_time_error.h"
 #include "test_drives.h"
 #include "temp_dir.h"
@@ -14,18 +15,10 @@
 namespace pb {
 namespace {
 
+using testing::ErrorCodeOf;
 using testing::ReadFile;
 using testing::TestDrives;
 using testing::WriteFile;
-
-int32_t CodeOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const RunTimeError& error) {
-    return error.code();
-  }
-  return 0;
-}
 
 void MakeReadOnly(const std::filesystem::path& path) {
   std::filesystem::permissions(path, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
@@ -43,21 +36,21 @@ TEST_F(PosixFileSystemTest, BinaryReadDeliversExactCountsAndKeepsPositionPastEnd
   EXPECT_EQ(fs.Length(file), 10);
   EXPECT_EQ(fs.Read(file, 4), "0123");
   EXPECT_EQ(fs.Position(file), 4);
-  EXPECT_EQ(CodeOf([&] { fs.Read(file, 7); }), kInputPastEnd);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, 7); }), kInputPastEnd);
   EXPECT_EQ(fs.Position(file), 4) << "a failed read leaves the position";
   EXPECT_EQ(fs.Read(file, 6), "456789");
   EXPECT_EQ(fs.Read(file, 0), "");
-  EXPECT_EQ(CodeOf([&] { fs.Read(file, 1); }), kInputPastEnd);
-  EXPECT_EQ(CodeOf([&] { fs.Write(file, "x"); }), kBadFileMode);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, 1); }), kInputPastEnd);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Write(file, "x"); }), kBadFileMode);
   fs.Seek(file, 1);
   EXPECT_EQ(fs.Position(file), 0);
   EXPECT_EQ(fs.Read(file, 2), "01");
   fs.Seek(file, 10);
   EXPECT_EQ(fs.Read(file, 1), "9");
-  EXPECT_EQ(CodeOf([&] { fs.Seek(file, 0); }), kInvalidCall);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Seek(file, 0); }), kInvalidCall);
   fs.Close(file);
-  EXPECT_EQ(CodeOf([&] { fs.Read(file, 1); }), kBadFileNameOrNumber);
-  EXPECT_EQ(CodeOf([&] { fs.Close(file); }), kBadFileNameOrNumber);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, 1); }), kBadFileNameOrNumber);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Close(file); }), kBadFileNameOrNumber);
 }
 
 TEST_F(PosixFileSystemTest, BinaryWriteCreatesButNeverShortens) {
@@ -73,7 +66,7 @@ TEST_F(PosixFileSystemTest, BinaryWriteCreatesButNeverShortens) {
   fs.Seek(file, 9);
   fs.Write(file, "XYZ");
   EXPECT_EQ(fs.Position(file), 11);
-  EXPECT_EQ(CodeOf([&] { fs.Read(file, 1); }), kBadFileMode);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, 1); }), kBadFileMode);
   fs.Flush(file);
   fs.Close(file);
   EXPECT_EQ(ReadFile(drives.Native("D:\\alt.bin")), "AB234567XYZ");
@@ -108,26 +101,26 @@ TEST_F(PosixFileSystemTest, CloseAllKeepsWhatWasWritten) {
   fs.CloseAll();
   EXPECT_EQ(ReadFile(drives.Native("D:\\eins")), "1111");
   EXPECT_EQ(ReadFile(drives.Native("D:\\zwei")), "22");
-  EXPECT_EQ(CodeOf([&] { fs.Write(one, "x"); }), kBadFileNameOrNumber);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Write(one, "x"); }), kBadFileNameOrNumber);
 }
 
 TEST_F(PosixFileSystemTest, OpenFailuresCarryTheirCodes) {
-  EXPECT_EQ(CodeOf([&] { fs.Open("C:\\fehlt.bin", OpenMode::BinaryRead); }), kFileNotFound);
-  EXPECT_EQ(CodeOf([&] { fs.Open("C:\\fehlt\\x.bin", OpenMode::BinaryWrite); }), kPathNotFound);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("C:\\fehlt.bin", OpenMode::BinaryRead); }), kFileNotFound);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("C:\\fehlt\\x.bin", OpenMode::BinaryWrite); }), kPathNotFound);
   std::filesystem::create_directory(drives.Native("C:\\Ordner"));
-  EXPECT_EQ(CodeOf([&] { fs.Open("C:\\Ordner", OpenMode::BinaryRead); }), kPathFileAccess);
-  EXPECT_EQ(CodeOf([&] { fs.Open("C:\\a\\..\\x", OpenMode::Output); }), kBadFileNameOrNumber);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("C:\\Ordner", OpenMode::BinaryRead); }), kPathFileAccess);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("C:\\a\\..\\x", OpenMode::Output); }), kBadFileNameOrNumber);
   ASSERT_EQ(mkfifo(drives.Native("C:\\pipe").c_str(), 0600), 0);
-  EXPECT_EQ(CodeOf([&] { fs.Open("C:\\pipe", OpenMode::BinaryRead); }), kPathFileAccess) << "must not hang";
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("C:\\pipe", OpenMode::BinaryRead); }), kPathFileAccess) << "must not hang";
 }
 
 TEST_F(PosixFileSystemTest, ReadOnlyFileCannotBeWrittenOrDeletedUntilMadeNormal) {
   WriteFile(drives.Native("D:\\fest.txt"), "keep");
   MakeReadOnly(drives.Native("D:\\fest.txt"));
   EXPECT_EQ(fs.GetAttributes("D:\\fest.txt"), kAttrArchive | kAttrReadOnly);
-  EXPECT_EQ(CodeOf([&] { fs.Open("D:\\fest.txt", OpenMode::Output); }), kPathFileAccess);
-  EXPECT_EQ(CodeOf([&] { fs.Open("D:\\fest.txt", OpenMode::BinaryWrite); }), kPathFileAccess);
-  EXPECT_EQ(CodeOf([&] { fs.DeleteFile("D:\\fest.txt"); }), kPathFileAccess);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("D:\\fest.txt", OpenMode::Output); }), kPathFileAccess);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("D:\\fest.txt", OpenMode::BinaryWrite); }), kPathFileAccess);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.DeleteFile("D:\\fest.txt"); }), kPathFileAccess);
   EXPECT_EQ(ReadFile(drives.Native("D:\\fest.txt")), "keep");
   fs.Close(fs.Open("D:\\fest.txt", OpenMode::BinaryRead));
 
@@ -138,15 +131,15 @@ TEST_F(PosixFileSystemTest, ReadOnlyFileCannotBeWrittenOrDeletedUntilMadeNormal)
 }
 
 TEST_F(PosixFileSystemTest, DeleteAndCreateDirectory) {
-  EXPECT_EQ(CodeOf([&] { fs.DeleteFile("D:\\fehlt"); }), kFileNotFound);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.DeleteFile("D:\\fehlt"); }), kFileNotFound);
   fs.CreateDirectory("D:\\Rueck");
   EXPECT_EQ(fs.GetAttributes("D:\\Rueck"), kAttrDirectory);
-  EXPECT_EQ(CodeOf([&] { fs.CreateDirectory("D:\\Rueck"); }), kPathFileAccess);
-  EXPECT_EQ(CodeOf([&] { fs.CreateDirectory("D:\\A\\B"); }), kPathNotFound);
-  EXPECT_EQ(CodeOf([&] { fs.DeleteFile("D:\\Rueck"); }), kPathFileAccess);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.CreateDirectory("D:\\Rueck"); }), kPathFileAccess);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.CreateDirectory("D:\\A\\B"); }), kPathNotFound);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.DeleteFile("D:\\Rueck"); }), kPathFileAccess);
   EXPECT_TRUE(std::filesystem::is_directory(drives.Native("D:\\Rueck")));
-  EXPECT_EQ(CodeOf([&] { fs.GetAttributes("D:\\fehlt"); }), kFileNotFound);
-  EXPECT_EQ(CodeOf([&] { fs.GetAttributes("D:\\fehlt\\x"); }), kPathNotFound);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.GetAttributes("D:\\fehlt"); }), kFileNotFound);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.GetAttributes("D:\\fehlt\\x"); }), kPathNotFound);
 }
 
 class DirectoryQueryTest : public PosixFileSystemTest {
@@ -203,8 +196,8 @@ TEST_F(DirectoryQueryTest, AttributesFollowTheNameAndPermissions) {
 }
 
 TEST_F(DirectoryQueryTest, ListingFailures) {
-  EXPECT_EQ(CodeOf([&] { fs.ListDirectory("C:\\fehlt", kMaskAll); }), kPathNotFound);
-  EXPECT_EQ(CodeOf([&] { fs.ListDirectory("C:\\Ziel\\b.txt", kMaskAll); }), kPathNotFound);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.ListDirectory("C:\\fehlt", kMaskAll); }), kPathNotFound);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.ListDirectory("C:\\Ziel\\b.txt", kMaskAll); }), kPathNotFound);
 }
 
 TEST(PosixFileSystemNamesTest, UnrepresentableNativeNamesAreListedWithQuestionMarks) {
@@ -212,7 +205,7 @@ TEST(PosixFileSystemNamesTest, UnrepresentableNativeNamesAreListedWithQuestionMa
   WriteFile(drives.Root('C') / "a:b", "x");
   WriteFile(drives.Root('C') / "Grüße\xe4\xb8\xad", "x");
   EXPECT_EQ(drives.fs().ListDirectory("C:\\", kMaskOrdinary), (std::vector<std::string>{"a?b", "Grüße?"}));
-  EXPECT_EQ(CodeOf([&] { drives.fs().Open("C:\\a?b", OpenMode::BinaryRead); }), kBadFileNameOrNumber);
+  EXPECT_EQ(ErrorCodeOf([&] { drives.fs().Open("C:\\a?b", OpenMode::BinaryRead); }), kBadFileNameOrNumber);
 }
 
 TEST(PosixFileSystemDrivesTest, DisketteWithoutMountIsNotReady) {
@@ -221,9 +214,9 @@ TEST(PosixFileSystemDrivesTest, DisketteWithoutMountIsNotReady) {
   EXPECT_FALSE(fs.DriveReady('A'));
   EXPECT_TRUE(fs.DriveReady('c'));
   EXPECT_FALSE(fs.DriveReady('Q'));
-  EXPECT_EQ(CodeOf([&] { fs.Open("A:\\DataBlock#1.Parcelbarge", OpenMode::BinaryWrite); }), kDriveNotReady);
-  EXPECT_EQ(CodeOf([&] { fs.FindEntry("A:\\DataBlock#1.Parcelbarge", kMaskOrdinary); }), kDriveNotReady);
-  EXPECT_EQ(CodeOf([&] { fs.ListDirectory("A:\\", kMaskFiles); }), kDriveNotReady);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("A:\\DataBlock#1.Parcelbarge", OpenMode::BinaryWrite); }), kDriveNotReady);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.FindEntry("A:\\DataBlock#1.Parcelbarge", kMaskOrdinary); }), kDriveNotReady);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.ListDirectory("A:\\", kMaskFiles); }), kDriveNotReady);
   EXPECT_TRUE(std::filesystem::is_empty(drives.Root('A'))) << "nothing written into the empty mount point";
 }
 
