@@ -68,8 +68,8 @@ class FileSystem {
   // Files by number. Read returns exactly count bytes from the current
   // position or fails (62 past the end) leaving the position where it was.
   // Write writes all bytes at the current position or fails leaving the
-  // position where it was and the file cut back to it, so no partial item is
-  // ever left behind. Position is the 0-based offset of the next byte; Seek
+  // position where it was and the file no longer than before (when appending:
+  // cut back to the position), so no partial item is ever left behind. Position is the 0-based offset of the next byte; Seek
   // takes a 1-based position. Flush puts what was written on the device.
   virtual FileNumber Open(const std::string& path, OpenMode mode) = 0;
   virtual std::string Read(FileNumber file, int64_t count) = 0;

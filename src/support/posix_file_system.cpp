@@ -214,6 +214,10 @@ std::string PosixFileSystem::Read(FileNumber file, int64_t count) {
   OpenFile& open = Get(file);
   if (open.mode != OpenMode::BinaryRead) throw RunTimeError(kBadFileMode);
   if (count < 0) throw RunTimeError(kInvalidCall);
+  // A damaged length must not make us allocate what the file cannot hold.
+  struct stat info {};
+  if (fstat(open.fd, &info) != 0) RaiseErrno(errno);
+  if (count > info.st_size - open.position) throw RunTimeError(kInputPastEnd);
   std::string bytes(static_cast<std::size_t>(count), '\0');
   std::size_t done = 0;
   while (done < bytes.size()) {

@@ -41,6 +41,8 @@ TEST_F(PosixFileSystemTest, BinaryReadDeliversExactCountsAndKeepsPositionPastEnd
   EXPECT_EQ(fs.Read(file, 6), "456789");
   EXPECT_EQ(fs.Read(file, 0), "");
   EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, 1); }), kInputPastEnd);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, int64_t{1} << 62); }), kInputPastEnd) << "a damaged length";
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, -1); }), kInvalidCall);
   EXPECT_EQ(ErrorCodeOf([&] { fs.Write(file, "x"); }), kBadFileMode);
   fs.Seek(file, 1);
   EXPECT_EQ(fs.Position(file), 0);
