@@ -232,12 +232,5 @@ TEST(PosixFileSystemDrivesTest, DrivesAreListedByLetterWithLabels) {
   EXPECT_EQ(list[2].label, drives.Root('D').string());
 }
 
-TEST(PosixFileSystemDrivesTest, CurrentDirectoryIsInDriveForm) {
-  PosixFileSystem fs(DriveTable({{'C', "/", "/", false}}));
-  const std::string expected = fs.ToDriveForm(std::filesystem::current_path().string());
-  EXPECT_EQ(fs.CurrentDirectory(), expected);
-  EXPECT_EQ(expected.substr(0, 3), "C:\\");
-}
-
 }  // namespace
 }  // namespace pb
