@@ -1,44 +1,16 @@
-// A real full medium: a diskette-sized tmpfs in a private mount namespace.
-#include <sched.h>
-#include <sys/mount.h>
-
-#include <cerrno>
-#include <cstring>
-
+// A real full medium: a diskette-sized tmpfs as the target.
+#include "diskette.h"
 #include "restore_fixture.h"
 
 namespace pb {
 namespace {
 
-class FullTargetTest : public testing::RestoreTest {
- protected:
-  void TearDown() override {
-    if (mounted_) umount2(TargetDir().c_str(), MNT_DETACH);
-  }
-  // Mounts a 1440 KiB tmpfs on the target directory; false with a reason when
-  // this machine does not allow it.
-  bool MountDiskette(std::string& reason) {
-    std::filesystem::create_directories(TargetDir());
-    if (unshare(CLONE_NEWNS) != 0) {
-      reason = std::string("no private mount namespace: ") + std::strerror(errno);
-      return false;
-    }
-    if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-        mount("tmpfs", TargetDir().c_str(), "tmpfs", 0, "size=1440k") != 0) {
-      reason = std::string("mounting refused: ") + std::strerror(errno);
-      return false;
-    }
-    mounted_ = true;
-    return true;
-  }
+using testing::RestoreTest;
 
- private:
-  bool mounted_ = false;
-};
-
-TEST_F(FullTargetTest, FullMediumEndsTheRestoreAndKeepsWhatWasWritten) {
-  std::string reason;
-  if (!MountDiskette(reason)) GTEST_SKIP() << reason;
+TEST_F(RestoreTest, FullMediumEndsTheRestoreAndKeepsWhatWasWritten) {
+  std::filesystem::create_directories(TargetDir());
+  testing::Diskette diskette(TargetDir());
+  if (!diskette.mounted()) GTEST_SKIP() << "no tmpfs diskette can be mounted here: " << diskette.reason();
   const std::string first = testing::RandomBytes(1000000, 51);
   const std::string second = testing::RandomBytes(1000000, 52);
   testing::SetBuilder set;
