@@ -74,14 +74,15 @@ bool MatchesMask(int attributes, int mask) {
 // Case first folded, as the format's home platform lists its directories;
 // bytes decide between names that differ only in case.
 bool ListedBefore(const std::string& a, const std::string& b) {
-  const auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
-  const bool less = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) {
-    return fold(static_cast<unsigned char>(x)) < fold(static_cast<unsigned char>(y));
-  });
-  const bool greater = std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), [&](char x, char y) {
-    return fold(static_cast<unsigned char>(x)) < fold(static_cast<unsigned char>(y));
-  });
-  return less || (!greater && a < b);
+  const auto folded = [](std::string name) {
+    for (char& c : name) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return name;
+  };
+  const std::string foldedA = folded(a);
+  const std::string foldedB = folded(b);
+  return foldedA != foldedB ? foldedA < foldedB : a < b;
 }
 
 // True when a file system is mounted at root itself, not just a directory of
