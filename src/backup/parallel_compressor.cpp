@@ -1,0 +1,230 @@
+#include "backup/parallel_compressor.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "store/records.h"
+#include "support/run_time_error.h"
+
+namespace pb {
+
+struct ParallelCompressor::Job {
+  enum class State { Queued, Running, Done };
+
+  FragmentRequest key;
+  std::string bytes;
+  int status = 0;
+  int64_t packed = 0;
+  State state = State::Queued;
+};
+
+ParallelCompressor::ParallelCompressor(int workers, LookAhead lookAhead) : lookAhead_(std::move(lookAhead)) {
+  if (workers < 2) return;
+  maxInFlight_ = 2 * static_cast<size_t>(workers);
+  for (int i = 0; i < workers; ++i) workers_.emplace_back([this] { Work(); });
+}
+
+ParallelCompressor::~ParallelCompressor() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+    queue_.clear();
+  }
+  workReady_.notify_all();
+  for (std::thread& worker : workers_) worker.join();
+  CloseAheadFile();
+}
+
+CompressedFragment ParallelCompressor::Compress(const FragmentRequest& request,
+                                                const std::function<std::string()>& read) {
+  if (workers_.empty()) {
+    ++misses_;
+    CompressedFragment result;
+    result.bytes = read();
+    result.status = ownDeflater_.Compress(result.bytes);
+    return result;
+  }
+  if (!inFlight_.empty() && Matches(*inFlight_.front(), request)) {
+    ++hits_;
+  } else {
+    ++misses_;
+    Discard();
+    std::string bytes = read();
+    // The look-ahead starts again from this fragment, with the run's room.
+    cursor_ = request;
+    settledRoom_ = request.room;
+    ahead_ = true;
+    Submit(request, std::move(bytes));
+  }
+  Refill();
+  const JobPtr front = inFlight_.front();
+  {
+    std::unique_lock lock(mutex_);
+    while (front->state != Job::State::Done) {
+      jobDone_.wait(lock);
+      // A finished job may settle the length of the next one.
+      lock.unlock();
+      Refill();
+      lock.lock();
+    }
+  }
+  inFlight_.pop_front();
+  Refill();
+  return {front->status, std::move(front->bytes)};
+}
+
+void ParallelCompressor::Work() {
+  FragmentDeflater deflater;
+  for (;;) {
+    JobPtr job;
+    {
+      std::unique_lock lock(mutex_);
+      workReady_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+      if (stopping_) return;
+      job = std::move(queue_.front());
+      queue_.pop_front();
+      job->state = Job::State::Running;
+    }
+    const int status = deflater.Compress(job->bytes);
+    {
+      std::lock_guard lock(mutex_);
+      job->status = status;
+      job->packed = static_cast<int64_t>(job->bytes.size());
+      job->state = Job::State::Done;
+    }
+    jobDone_.notify_all();
+  }
+}
+
+void ParallelCompressor::Submit(const FragmentRequest& key, std::string bytes) {
+  auto job = std::make_shared<Job>();
+  job->key = key;
+  job->bytes = std::move(bytes);
+  inFlight_.push_back(job);
+  unsettled_.push_back(job);
+  {
+    std::lock_guard lock(mutex_);
+    queue_.push_back(std::move(job));
+  }
+  workReady_.notify_one();
+  cursor_.offset = key.offset + key.length;
+}
+
+void ParallelCompressor::Refill() {
+  while (ahead_ && inFlight_.size() < maxInFlight_) {
+    if (cursor_.offset >= cursor_.fileLength) {
+      ahead_ = NextFile();
+      continue;
+    }
+    const int32_t length = NextLength();
+    if (length == 0) return;  // waits for a compressed size
+    std::string bytes;
+    try {
+      bytes = ReadAhead(length);
+    } catch (const RunTimeError&) {
+      // The run meets the failure itself, in its own read.
+      ahead_ = false;
+      CloseAheadFile();
+      return;
+    }
+    FragmentRequest key = cursor_;
+    key.length = length;
+    Submit(key, std::move(bytes));
+  }
+}
+
+// Steps to the next file of the list that the run will begin, counting its
+// header against the room as the run writes it.
+bool ParallelCompressor::NextFile() {
+  CloseAheadFile();
+  const int next = cursor_.file + 1;
+  if (next >= lookAhead_.fileCount) return false;
+  cursor_.file = next;
+  cursor_.name = lookAhead_.fileAt(next);
+  cursor_.offset = 0;
+  try {
+    aheadFile_ = lookAhead_.fs.Open(cursor_.name, OpenMode::BinaryRead);
+    aheadFileIndex_ = next;
+    const int64_t length = lookAhead_.fs.Length(aheadFile_);
+    if (length > std::numeric_limits<int32_t>::max()) return false;
+    cursor_.fileLength = static_cast<int32_t>(length);
+    settledRoom_ -= static_cast<int64_t>(FileHeaderBytes(FileHeader{cursor_.fileLength, cursor_.name}).size());
+  } catch (const RunTimeError&) {
+    CloseAheadFile();
+    return false;
+  }
+  return true;
+}
+
+// The length the run will give the fragment at the cursor, or 0 while that
+// depends on a compressed size not known yet. Mirrors the run: a full
+// fragment while the room allows, cut to the room near the limit, and a full
+// one again on the next volume once the room is used up.
+int32_t ParallelCompressor::NextLength() {
+  const auto full = static_cast<int32_t>(std::min<int64_t>(cursor_.fileLength - cursor_.offset, kFragmentSize));
+  int64_t room = 0;
+  bool exact = true;
+  {
+    std::lock_guard lock(mutex_);
+    while (!unsettled_.empty() && unsettled_.front()->state == Job::State::Done) {
+      settledRoom_ -= kFragmentHeaderSize + unsettled_.front()->packed;
+      unsettled_.pop_front();
+    }
+    room = settledRoom_;
+    for (const JobPtr& job : unsettled_) {
+      const bool done = job->state == Job::State::Done;
+      room -= kFragmentHeaderSize + (done ? job->packed : FragmentDeflater::MaxCompressedSize(job->key.length));
+      exact = exact && done;
+    }
+  }
+  if (!exact) return room >= full ? full : 0;
+  if (room <= 0) {
+    unsettled_.clear();
+    settledRoom_ = lookAhead_.volumeLimit;
+    room = settledRoom_;
+  }
+  return static_cast<int32_t>(std::min<int64_t>(full, room));
+}
+
+std::string ParallelCompressor::ReadAhead(int32_t length) {
+  if (aheadFileIndex_ != cursor_.file) {
+    CloseAheadFile();
+    aheadFile_ = lookAhead_.fs.Open(cursor_.name, OpenMode::BinaryRead);
+    aheadFileIndex_ = cursor_.file;
+  }
+  lookAhead_.fs.Seek(aheadFile_, cursor_.offset + 1);
+  return lookAhead_.fs.Read(aheadFile_, length);
+}
+
+void ParallelCompressor::CloseAheadFile() noexcept {
+  if (aheadFileIndex_ < 0) return;
+  aheadFileIndex_ = -1;
+  try {
+    lookAhead_.fs.Close(aheadFile_);
+  } catch (const RunTimeError&) {
+  }
+}
+
+// Drops every speculation; waits for the workers to let go of theirs, so no
+// more than the allowed fragments are ever held.
+void ParallelCompressor::Discard() {
+  {
+    std::unique_lock lock(mutex_);
+    queue_.clear();
+    jobDone_.wait(lock, [&] {
+      return std::none_of(inFlight_.begin(), inFlight_.end(),
+                          [](const JobPtr& job) { return job->state == Job::State::Running; });
+    });
+  }
+  inFlight_.clear();
+  unsettled_.clear();
+  ahead_ = false;
+  CloseAheadFile();
+}
+
+bool ParallelCompressor::Matches(const Job& job, const FragmentRequest& request) const {
+  return job.key.file == request.file && job.key.offset == request.offset && job.key.length == request.length &&
+         job.key.fileLength == request.fileLength && job.key.name == request.name;
+}
+
+}  // namespace pb

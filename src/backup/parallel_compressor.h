@@ -1,0 +1,111 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "store/fragment_deflater.h"
+#include "support/file_system.h"
+
+namespace pb {
+
+// One fragment as the backup run asks for it.
+struct FragmentRequest {
+  int file = 0;              // 0-based entry of the selection list
+  std::string name;          // that entry, as the run read it
+  int32_t fileLength = 0;    // FileLength recorded at opening
+  int64_t offset = 0;        // read position of the fragment
+  int32_t length = 0;        // NormalLen
+  int64_t room = 0;          // volume size limit minus the volume's length now
+};
+
+struct CompressedFragment {
+  int status = 0;     // as ZlibCompressString returns it
+  std::string bytes;  // the zlib stream; the file bytes when status is not 0
+};
+
+// What the look-ahead may know of the run: the selection list, the files
+// behind it and the volume size limit.
+struct LookAhead {
+  FileSystem& fs;
+  std::function<std::string(int)> fileAt;
+  int fileCount = 0;
+  int64_t volumeLimit = 0;
+};
+
+// Compresses the backup's fragments on worker threads ahead of the run, while
+// the run commits them strictly in order on its own thread.
+//
+// Where a fragment ends depends on the compressed size of the ones before it,
+// so the look-ahead follows the run's own rules (full fragments, the next
+// file's header, the cut at the volume limit, the next volume) and waits for
+// a compressed size where that decides a length. A request that is not the
+// fragment foreseen (a medium-full halving, a changed file) drops every
+// speculation and is served from the run's own read, so the result is always
+// exactly what ZlibCompressString makes of the requested bytes.
+//
+// Every file access and every wait happen on the calling thread; workers only
+// compress. At most two fragments per worker are held at once.
+class ParallelCompressor {
+ public:
+  // With fewer than two workers there are no threads: each request is read
+  // and compressed on the calling thread.
+  ParallelCompressor(int workers, LookAhead lookAhead);
+  ~ParallelCompressor();
+  ParallelCompressor(const ParallelCompressor&) = delete;
+  ParallelCompressor& operator=(const ParallelCompressor&) = delete;
+
+  // The fragment of request. read returns its bytes the way the run reads
+  // them (with its own error handling); it is called only when no
+  // speculation holds the fragment.
+  CompressedFragment Compress(const FragmentRequest& request, const std::function<std::string()>& read);
+
+  // Fragments served from speculation and from the run's own read, for tests.
+  int64_t hits() const { return hits_; }
+  int64_t misses() const { return misses_; }
+
+ private:
+  struct Job;
+  using JobPtr = std::shared_ptr<Job>;
+
+  void Work();
+  void Submit(const FragmentRequest& key, std::string bytes);
+  void Refill();
+  bool NextFile();
+  int32_t NextLength();
+  std::string ReadAhead(int32_t length);
+  void CloseAheadFile() noexcept;
+  void Discard();
+  bool Matches(const Job& job, const FragmentRequest& request) const;
+
+  LookAhead lookAhead_;
+  size_t maxInFlight_ = 0;
+  FragmentDeflater ownDeflater_;  // the calling thread's, without workers
+
+  // Shared with the workers, under mutex_.
+  std::mutex mutex_;
+  std::condition_variable workReady_;
+  std::condition_variable jobDone_;
+  std::deque<JobPtr> queue_;
+  bool stopping_ = false;
+
+  // The calling thread's alone.
+  std::vector<std::thread> workers_;
+  std::deque<JobPtr> inFlight_;   // in the order the run will ask for them
+  std::deque<JobPtr> unsettled_;  // scheduled, compressed size not yet counted
+  bool ahead_ = false;            // the look-ahead knows where it stands
+  FragmentRequest cursor_;        // next fragment to foresee: file, offset, room
+  int64_t settledRoom_ = 0;       // room before the first unsettled job
+  FileNumber aheadFile_ = 0;
+  int aheadFileIndex_ = -1;
+  int64_t hits_ = 0;
+  int64_t misses_ = 0;
+};
+
+}  // namespace pb
