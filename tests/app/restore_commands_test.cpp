@@ -2,6 +2,7 @@
 // drives, with the terminal's message boxes.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 
 #include "commands.h"
@@ -103,6 +104,26 @@ TEST_F(RestoreCommandsTest, MissingVolumeWithoutInputGivesUp) {
   EXPECT_NE(terminal.str().find("Bitte den nächsten Datenträger dieses Sicherungssatzes"), std::string::npos);
   EXPECT_EQ(testing::ReadFile(drives.Native("C:\\Rueck\\eins")), "eins");
   EXPECT_EQ(host.beeps, 0);
+}
+
+TEST_F(RestoreCommandsTest, RestoresWhatTheBackupCommandWrote) {
+  const std::map<std::string, std::string> tree = {
+      {"leer", ""},
+      {"Unter/gro\xC3\x9F.bin", testing::RandomBytes(2000000, 62)},
+      {"Unter/genau.bin", testing::RandomBytes(131072, 63)},
+      {"z\xC3\xA4hlt.txt", std::string(400000, 'z')},
+  };
+  for (const auto& [name, bytes] : tree) testing::WriteFile(drives.Native("C:\\Daten") / name, bytes);
+  std::filesystem::create_directories(drives.Native("D:\\Sich"));
+  ASSERT_EQ(Run(cli::RunBackupCommand, {"--volume-size", "1423K", Native("D:\\Sich"), Native("C:\\Daten")}, "\n"),
+            kExitComplete)
+      << err.str();
+  ASSERT_TRUE(std::filesystem::exists(drives.Native("D:\\Sich\\DataBlock#2.Parcelbarge")));
+
+  EXPECT_EQ(Run(cli::RunRestoreCommand, {Native("D:\\Sich"), Native("C:\\Rueck")}), kExitComplete);
+  for (const auto& [name, bytes] : tree) {
+    EXPECT_TRUE(testing::ReadFile(drives.Native("C:\\Rueck\\Daten") / name) == bytes) << name;
+  }
 }
 
 TEST_F(RestoreCommandsTest, RestoreRefusesWhatIsNoSet) {
