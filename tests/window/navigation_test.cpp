@@ -5,8 +5,6 @@
 #include <QTreeWidget>
 
 #include "store/records.h"
-#include "window/dir_list_box.h"
-#include "window/drive_list_box.h"
 #include "window_fixture.h"
 
 namespace pb::testing {
@@ -14,16 +12,6 @@ namespace {
 
 class NavigationTest : public WindowTest {
  protected:
-  DriveListBox* Drives(int i) { return Find<DriveListBox>(QStringLiteral("DriveList_%1").arg(i)); }
-  DirListBox* Dirs(int i) { return Find<DirListBox>(QStringLiteral("DirList_%1").arg(i)); }
-
-  // Opens the entry of a directory list as a double click does.
-  void Open(int i, const std::string& name) {
-    auto items = Dirs(i)->findItems(QString::fromStdString(name), Qt::MatchExactly | Qt::MatchRecursive);
-    ASSERT_EQ(items.size(), 1) << name;
-    emit Dirs(i)->itemActivated(items[0], 0);
-  }
-
   void WriteSetHead(const std::string& directory, int32_t fileCount, const std::string& description) {
     ArchiveHeader header;
     header.Major = 1;

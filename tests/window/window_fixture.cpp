@@ -49,6 +49,16 @@ Form1& WindowTest::Window() {
 
 std::filesystem::path WindowTest::Root(char letter) const { return posix_.table().Find(letter)->root; }
 
+DriveListBox* WindowTest::Drives(int pair) { return Find<DriveListBox>(QStringLiteral("DriveList_%1").arg(pair)); }
+
+DirListBox* WindowTest::Dirs(int pair) { return Find<DirListBox>(QStringLiteral("DirList_%1").arg(pair)); }
+
+void WindowTest::Open(int pair, const std::string& name) {
+  const auto items = Dirs(pair)->findItems(QString::fromStdString(name), Qt::MatchExactly | Qt::MatchRecursive);
+  ASSERT_EQ(items.size(), 1) << name;
+  emit Dirs(pair)->itemActivated(items[0], 0);
+}
+
 void WindowTest::ClickTab(int index) {
   Find<QTabWidget>(QStringLiteral("TabStrip1"))->setCurrentIndex(index);
 }

@@ -15,6 +15,8 @@
 #include "support/posix_file_system.h"
 #include "support/shell.h"
 #include "temp_dir.h"
+#include "window/dir_list_box.h"
+#include "window/drive_list_box.h"
 #include "window/form1.h"
 
 namespace pb::testing {
@@ -54,6 +56,10 @@ class WindowTest : public ::testing::Test {
     return widget;
   }
   std::filesystem::path Root(char letter) const;
+  DriveListBox* Drives(int pair);
+  DirListBox* Dirs(int pair);
+  // Opens an entry of a directory list as a double click does.
+  void Open(int pair, const std::string& name);
   void ClickTab(int index);  // 0-based, as the tab strip counts
   // A drop onto the selection list, as the desktop delivers it.
   void Drop(const QMimeData& data);
