@@ -24,25 +24,24 @@ std::map<std::string, std::string> SourceTree() {
   };
 }
 
-class RoundTripTest : public testing::RestoreTest {
- protected:
-  // Writes the tree below C:\ and lists its files in the selection.
-  testing::TestInputs InputsFor(const std::map<std::string, std::string>& tree) {
-    testing::TestInputs inputs;
-    for (const auto& [relative, bytes] : tree) {
-      testing::WriteFile(drives.Root('C') / relative, bytes);
-      std::string drivePath = "C:\\" + relative;
-      std::replace(drivePath.begin(), drivePath.end(), '/', '\\');
-      inputs.files.push_back(drivePath);
-    }
-    inputs.description = "Rundreise";
-    return inputs;
+// Writes the tree below C:\ and lists its files in the selection.
+testing::TestInputs InputsFor(testing::TestDrives& drives, const std::map<std::string, std::string>& tree) {
+  testing::TestInputs inputs;
+  for (const auto& [relative, bytes] : tree) {
+    testing::WriteFile(drives.Root('C') / relative, bytes);
+    std::string drivePath = "C:\\" + relative;
+    std::replace(drivePath.begin(), drivePath.end(), '/', '\\');
+    inputs.files.push_back(drivePath);
   }
-};
+  inputs.description = "Rundreise";
+  return inputs;
+}
+
+class RoundTripTest : public testing::RestoreTest {};
 
 TEST_F(RoundTripTest, TreeWithOwnVolumeSize) {
   const std::map<std::string, std::string> tree = SourceTree();
-  testing::TestInputs inputs = InputsFor(tree);
+  testing::TestInputs inputs = InputsFor(drives, tree);
   inputs.ownSize = true;
   std::filesystem::create_directories(SetDir());
   boxes.Then(BoxButton::Ok);
@@ -62,7 +61,7 @@ TEST_F(RoundTripTest, TinyVolumesCutEverywhere) {
   for (int i = 0; i < 12; ++i) {
     tree["Daten/d" + std::to_string(i)] = i % 3 == 0 ? "" : RandomBytes(static_cast<std::size_t>(i) * 700, 80 + i);
   }
-  testing::TestInputs inputs = InputsFor(tree);
+  testing::TestInputs inputs = InputsFor(drives, tree);
   inputs.SetOwnSizeBytes(1500);
   std::filesystem::create_directories(SetDir());
   boxes.Then(BoxButton::Ok);
@@ -85,13 +84,7 @@ TEST_F(RoundTripTest, DisketteChanges) {
   tree.erase("Daten/Unter/Text.txt");
   tree["Daten/mehr.bin"] = RandomBytes(1200000, 74);
 
-  testing::TestInputs inputs;
-  for (const auto& [relative, bytes] : tree) {
-    testing::WriteFile(disketteDrives.Root('C') / relative, bytes);
-    std::string drivePath = "C:\\" + relative;
-    std::replace(drivePath.begin(), drivePath.end(), '/', '\\');
-    inputs.files.push_back(drivePath);
-  }
+  testing::TestInputs inputs = InputsFor(disketteDrives, tree);
   inputs.diskette = true;
 
   std::vector<std::map<std::string, std::string>> stack;
