@@ -1,9 +1,11 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "restore/probe_display.h"
 #include "support/runtime.h"
 
 namespace pb::cli {
@@ -21,5 +23,23 @@ struct CliContext {
 int RunBackupCommand(CliContext& context, const std::vector<std::string>& args);
 int RunProbeCommand(CliContext& context, const std::vector<std::string>& args);
 int RunRestoreCommand(CliContext& context, const std::vector<std::string>& args);
+int RunListCommand(CliContext& context, const std::vector<std::string>& args);
+int RunTestCommand(CliContext& context, const std::vector<std::string>& args);
+
+// A directory argument in drive form; nullopt, after a message on err, when it
+// is no path on a drive.
+std::optional<std::string> DirectoryArgument(CliContext& context, const std::string& arg);
+
+// A set found in a SOURCE_DIR argument by the probe of the read page.
+struct SourceSet {
+  std::string directory;  // drive form
+  ProbeDisplay display;
+  ProbeResults results;
+};
+// For the commands that read a set: nullopt, after a message on err, when
+// there is none to read.
+std::optional<SourceSet> SetToRead(CliContext& context, const std::string& arg);
+// The read page's summary line and the description, if there is one.
+void PrintSetSummary(std::ostream& out, const ProbeDisplay& display);
 
 }  // namespace pb::cli

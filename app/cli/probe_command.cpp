@@ -3,31 +3,55 @@
 #include "arguments.h"
 #include "commands.h"
 #include "restore/probe_archive.h"
-#include "restore/probe_display.h"
 #include "support/run_time_error.h"
 
 namespace pb::cli {
 
-// Prints the read page's summary line, then the description, if any.
+namespace {
+
+SourceSet Probe(CliContext& context, const std::string& directory) {
+  SourceSet set{directory, ProbeDisplay(directory), {}};
+  ProbeArchive(set.display, context.runtime.fs, set.results);
+  return set;
+}
+
+}  // namespace
+
+std::optional<std::string> DirectoryArgument(CliContext& context, const std::string& arg) {
+  try {
+    return DrivePathFromArgument(context.runtime.fs, arg);
+  } catch (const RunTimeError& error) {
+    context.err << "parcelbarge-cli: " << arg << ": " << error.description() << "\n";
+    return std::nullopt;
+  }
+}
+
+std::optional<SourceSet> SetToRead(CliContext& context, const std::string& arg) {
+  const std::optional<std::string> directory = DirectoryArgument(context, arg);
+  if (!directory) return std::nullopt;
+  SourceSet set = Probe(context, *directory);
+  if (!set.display.restoreEnabled) {
+    context.err << "parcelbarge-cli: " << arg << ": " << set.display.restoreInfo << "\n";
+    return std::nullopt;
+  }
+  return set;
+}
+
+void PrintSetSummary(std::ostream& out, const ProbeDisplay& display) {
+  out << display.restoreInfo << "\n";
+  if (!display.description.empty()) out << display.description << "\n";
+}
+
 int RunProbeCommand(CliContext& context, const std::vector<std::string>& args) {
   if (args.size() != 1) {
     PrintUsage(context.err);
     return kExitUsage;
   }
-  FileSystem& fs = context.runtime.fs;
-  std::string source;
-  try {
-    source = DrivePathFromArgument(fs, args[0]);
-  } catch (const RunTimeError& error) {
-    context.err << "parcelbarge-cli: " << args[0] << ": " << error.description() << "\n";
-    return kExitUsage;
-  }
-  ProbeDisplay display(source);
-  ProbeResults results;
-  ProbeArchive(display, fs, results);
-  context.out << display.restoreInfo << "\n";
-  if (!display.description.empty()) context.out << display.description << "\n";
-  return display.restoreEnabled ? kExitComplete : kExitGivenUp;
+  const std::optional<std::string> directory = DirectoryArgument(context, args[0]);
+  if (!directory) return kExitUsage;
+  const SourceSet set = Probe(context, *directory);
+  PrintSetSummary(context.out, set.display);
+  return set.display.restoreEnabled ? kExitComplete : kExitGivenUp;
 }
 
 }  // namespace pb::cli

@@ -21,56 +21,63 @@ constexpr int32_t kMaxPackedLen = 131125;
 constexpr int kZlibDataError = -3;
 
 // A stored length that cannot be right: the reader has lost the item borders.
-struct OutOfStep {};
+struct OutOfStep {
+  const char* reason;
+};
 
 class StreamReader {
  public:
-  StreamReader(Runtime& runtime, ArchiveVolumes& volumes) : runtime_(runtime), volumes_(volumes) {}
+  StreamReader(Runtime& runtime, ArchiveVolumes& volumes, ArchiveSink& sink)
+      : runtime_(runtime), volumes_(volumes), sink_(sink) {}
 
   // One guarded step; false when the user gave up.
   bool Guarded(const std::function<void()>& step) {
     const int64_t start = volumes_.Position();
     for (;;) {
+      std::string reason;
       try {
         step();
         return true;
-      } catch (const RunTimeError&) {
-      } catch (const OutOfStep&) {
+      } catch (const RunTimeError& error) {
+        reason = error.description();
+      } catch (const OutOfStep& error) {
+        reason = error.reason;
       }
       volumes_.Rewind(start);
       if (!AskRetry(runtime_.boxes,
                     "Auf das Archiv kann kann nicht zugegriffen werden.\rBitte überprüfen und OK drücken.",
                     BoxIcon::Critical)) {
+        sink_.GaveUp(reason);
         return false;
       }
     }
   }
 
-  StreamEnd ReadFiles(int32_t count, ArchiveSink& sink) {
-    for (int32_t FileIndex = 1; FileIndex <= count; ++FileIndex) {
+  StreamEnd ReadFiles(int32_t count) {
+    for (int64_t FileIndex = 1; FileIndex <= count; ++FileIndex) {
       volumes_.EnsureVolume();
       FileHeader header;
       int16_t nameLength = 0;
       if (!Guarded([&] {
             header.FileLength = Int32FromBytes(volumes_.Read(4));
-            if (header.FileLength < 0) throw OutOfStep{};
+            if (header.FileLength < 0) throw OutOfStep{"negative Dateilänge"};
           }) ||
           !Guarded([&] {
             nameLength = Int16FromBytes(volumes_.Read(2));
-            if (nameLength < 0) throw OutOfStep{};
+            if (nameLength < 0) throw OutOfStep{"negative Namenslänge"};
           }) ||
           !Guarded([&] { header.FileName = TextFromBytes(volumes_.Read(nameLength)); })) {
         return StreamEnd::Finished;
       }
-      if (sink.BeginFile(header) == Flow::Finish) return StreamEnd::Finished;
-      if (ReadFragments(header.FileLength, sink) == StreamEnd::Finished) return StreamEnd::Finished;
-      if (sink.EndFile() == Flow::Finish) return StreamEnd::Finished;
+      if (sink_.BeginFile(header) == Flow::Finish) return StreamEnd::Finished;
+      if (ReadFragments(header.FileLength) == StreamEnd::Finished) return StreamEnd::Finished;
+      if (sink_.EndFile() == Flow::Finish) return StreamEnd::Finished;
     }
     return StreamEnd::AllFiles;
   }
 
  private:
-  StreamEnd ReadFragments(int32_t FileLength, ArchiveSink& sink) {
+  StreamEnd ReadFragments(int32_t FileLength) {
     int32_t BytesWritten = 0;
     while (BytesWritten != FileLength) {
       volumes_.EnsureVolume();
@@ -83,13 +90,13 @@ class StreamReader {
             if (header.NormalLen < 1 || header.NormalLen > kFragmentSize ||
                 header.NormalLen > FileLength - BytesWritten || header.PackedLen < 0 ||
                 header.PackedLen > kMaxPackedLen || header.PackedLen > volumes_.Remaining()) {
-              throw OutOfStep{};
+              throw OutOfStep{"Fragmentlängen passen nicht zur Datei oder zum Datenträger"};
             }
           }) ||
           !Guarded([&] { Buffer = volumes_.Read(header.PackedLen); })) {
         return StreamEnd::Finished;
       }
-      if (sink.Fragment(header, Buffer) == Flow::Finish) return StreamEnd::Finished;
+      if (sink_.Fragment(header, Buffer) == Flow::Finish) return StreamEnd::Finished;
       BytesWritten += header.NormalLen;
     }
     return StreamEnd::AllFiles;
@@ -97,6 +104,7 @@ class StreamReader {
 
   Runtime& runtime_;
   ArchiveVolumes& volumes_;
+  ArchiveSink& sink_;
 };
 
 }  // namespace
@@ -105,8 +113,8 @@ StreamEnd ReadArchiveStream(Runtime& runtime, const ProbeResults& probe, const s
                             ArchiveSink& sink) {
   try {
     ArchiveVolumes volumes(runtime, WithTrailingBackslash(SourceDir), probe.ArchiveDataStart);
-    StreamReader reader(runtime, volumes);
-    const StreamEnd end = reader.ReadFiles(probe.ArchiveFileCount, sink);
+    StreamReader reader(runtime, volumes, sink);
+    const StreamEnd end = reader.ReadFiles(probe.ArchiveFileCount);
     volumes.CloseVolume();
     return end;
   } catch (const RunTimeError& error) {

@@ -22,6 +22,8 @@ class ArchiveSink {
   virtual Flow Fragment(const FragmentHeader& header, std::string& Buffer) = 0;
   // The file's fragments add up to its FileLength.
   virtual Flow EndFile() = 0;
+  // The user gave up after a read of the set failed for reason.
+  virtual void GaveUp(const std::string& /*reason*/) {}
 };
 
 enum class StreamEnd { AllFiles, Finished };
