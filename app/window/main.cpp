@@ -11,6 +11,8 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // Lets the desktop match the running window to its menu entry and icon.
+  QGuiApplication::setDesktopFileName(PB_APP_ID);
   pb::PosixFileSystem fs(pb::DriveTable::FromSystem());
   pb::QtMessageBoxes boxes;
   pb::QtHost host;
