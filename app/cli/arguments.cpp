@@ -31,6 +31,8 @@ void PrintUsage(std::ostream& out) {
          "  parcelbarge-cli backup [--volume-size GRÖSSE] [--clear-target] [--description TEXT] ZIEL QUELLE...\n"
          "  parcelbarge-cli probe QUELLVERZEICHNIS\n"
          "  parcelbarge-cli restore QUELLVERZEICHNIS ZIELVERZEICHNIS\n"
+         "  parcelbarge-cli list QUELLVERZEICHNIS\n"
+         "  parcelbarge-cli test QUELLVERZEICHNIS\n"
          "  parcelbarge-cli --help | --version\n"
          "GRÖSSE ist eine Zahl mit der Einheit K oder M (1423K, 1.5M); ZIEL ist ein Verzeichnis oder A:.\n";
 }

@@ -20,9 +20,11 @@ int main(int argc, char** argv) {
   const std::map<std::string, Command> commands = {
       // commands: backup
       {"backup", pb::cli::RunBackupCommand},
-      // commands: probe, restore
+      // commands: probe, restore, list, test
       {"probe", pb::cli::RunProbeCommand},
       {"restore", pb::cli::RunRestoreCommand},
+      {"list", pb::cli::RunListCommand},
+      {"test", pb::cli::RunTestCommand},
   };
 
   const std::vector<std::string> words(argv + 1, argv + argc);

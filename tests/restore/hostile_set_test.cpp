@@ -1,8 +1,7 @@
 // Sets are untrusted input: hostile names and lengths, and a deterministic
 // mutation loop over a valid set.
-#include <random>
-
 #include "diskette.h"
+#include "set_mutation.h"
 #include "restore_fixture.h"
 
 namespace pb {
@@ -115,56 +114,12 @@ class PatientUser : public MessageBoxes {
   int archiveBoxes = 0;
 };
 
-std::vector<std::string> ValidVolumes() {
-  SetBuilder set;
-  set.Header(4, "Mutanten")
-      .FileWithData("C:\\Daten\\gro\xDF.bin", testing::RandomBytes(5000, 41), 1500)
-      .File(0, "C:\\Daten\\leer")
-      .Cut()
-      .FileWithData("C:\\Daten\\Text.txt", std::string(3000, 'T') + "Ende", 1000)
-      .Cut()
-      .FileWithData("C:\\x.bin", testing::RandomBytes(700, 42));
-  return set.volumes();
-}
-
-void Mutate(std::vector<std::string>& volumes, std::mt19937& random) {
-  const auto pick = [&](std::size_t n) { return n == 0 ? 0 : static_cast<std::size_t>(random() % n); };
-  static const uint32_t interesting[] = {0,      1,      0xFFFFFFFF, 0x7FFFFFFF, 0x80000000, 131072,
-                                        131073, 131125, 131126,     0x7FFF,     0x8000,     5000};
-  const int mutations = 1 + static_cast<int>(random() % 4);
-  for (int m = 0; m < mutations; ++m) {
-    std::string& volume = volumes[pick(volumes.size())];
-    switch (random() % 6) {
-      case 0:
-      case 1:
-        if (!volume.empty()) volume[pick(volume.size())] ^= static_cast<char>(1 + random() % 255);
-        break;
-      case 2:
-        if (volume.size() >= 4) {
-          const std::size_t at = pick(volume.size() - 3);
-          const uint32_t value = interesting[pick(std::size(interesting))];
-          for (int i = 0; i < 4; ++i) volume[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-        }
-        break;
-      case 3:
-        volume.resize(pick(volume.size() + 1));
-        break;
-      case 4:
-        volume.insert(pick(volume.size() + 1), testing::RandomBytes(1 + random() % 16, random()));
-        break;
-      default:
-        if (volumes.size() > 1) volumes.erase(volumes.begin() + static_cast<std::ptrdiff_t>(pick(volumes.size())));
-        break;
-    }
-  }
-}
-
 // Mutated sets never crash, never ask without end, never write outside the
 // target; the probe of a set whose head was hit may find nothing.
 TEST_F(HostileSetTest, MutatedSetsAreReadSafely) {
   // Restored files are flushed; on a memory file system that costs nothing.
   testing::Diskette memory(drives.Root('C'));
-  const std::vector<std::string> valid = ValidVolumes();
+  const std::vector<std::string> valid = testing::ValidVolumes();
   std::mt19937 random(20261207);
   int restored = 0;
   for (int iteration = 0; iteration < 600; ++iteration) {
@@ -173,7 +128,7 @@ TEST_F(HostileSetTest, MutatedSetsAreReadSafely) {
     std::filesystem::remove_all(TargetDir());
     SetBuilder set;
     set.volumes() = valid;
-    Mutate(set.volumes(), random);
+    testing::Mutate(set.volumes(), random);
     set.WriteTo(SetDir());
 
     ProbeDisplay view("D:\\Sich");
