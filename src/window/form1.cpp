@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -189,6 +190,7 @@ std::string Form1::DriveCurrentDirectory(char drive) {
     const std::string current = runtime_.fs.CurrentDirectory();
     if (!current.empty() && current[0] == drive) return current;
   } catch (const RunTimeError&) {
+    // A working directory outside every drive: the root will do.
   }
   return std::string(1, drive) + ":\\";
 }
@@ -207,6 +209,7 @@ void Form1::DriveList_Change(int index) {
     try {
       driveList_[index]->SetDrive(AppDirectory(runtime_.fs)[0]);
     } catch (const RunTimeError&) {
+      // The program outside every drive: the pair stays on the failed drive.
     }
   }
 }
@@ -267,7 +270,10 @@ bool Form1::OwnVolumeSize() const { return chk_[0]->isChecked(); }
 std::string Form1::VolumeSizeText() const { return zahlText_->text().toStdString(); }
 int Form1::VolumeSizeUnitIndex() const { return unitList_->currentIndex(); }
 int Form1::FileCount() const { return fileList_->count(); }
-std::string Form1::FileAt(int index) const { return fileList_->item(index)->text().toStdString(); }
+std::string Form1::FileAt(int index) const {
+  const QListWidgetItem* item = fileList_->item(index);
+  return item ? item->text().toStdString() : std::string();
+}
 std::string Form1::Description() const { return archivBeschreibungTextBox_[0]->StoredText(); }
 bool Form1::ClearTarget() const { return chk_[2]->isChecked(); }
 void Form1::SetProgress(int percent) { pbar_->setValue(percent); }
