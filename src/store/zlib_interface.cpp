@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 
+#include "store/fast_inflate.h"
 #include "support/run_time_error.h"
 
 namespace pb {
@@ -53,8 +54,15 @@ int ZlibDecompressString(std::string& Buffer, int32_t NormalLen) {
   // Output beyond the stream's own limit is impossible, so a smaller area
   // gives exactly the statuses and bytes the full capacity would.
   const uint64_t possible = (static_cast<uint64_t>(sourceLen) + 1) * kMaxExpansion;
-  const std::unique_ptr<Bytef[]> dest = OutputArea(std::min(capacity, possible));
-  uLongf destLen = std::min(capacity, possible);
+  const std::size_t size = std::min(capacity, possible);
+  const std::unique_ptr<Bytef[]> dest = OutputArea(size);
+  std::size_t produced = 0;
+  if (FastInflate(Buffer, reinterpret_cast<char*>(dest.get()), size, produced)) {
+    Buffer.assign(reinterpret_cast<const char*>(dest.get()), produced);
+    return Z_OK;
+  }
+  // A failure's status is the one zlib gives, whatever the faster inflater saw.
+  uLongf destLen = size;
   const int status = uncompress(dest.get(), &destLen, reinterpret_cast<const Bytef*>(Buffer.data()), sourceLen);
   if (status != Z_OK) return status;
   Buffer.assign(reinterpret_cast<const char*>(dest.get()), destLen);
