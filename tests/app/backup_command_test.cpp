@@ -89,18 +89,6 @@ TEST_F(BackupCommandTest, SourcesAreHandledLikeADropInOrder) {
   EXPECT_EQ(set.files[2].data, RandomBytes(5000, 1));
 }
 
-TEST_F(BackupCommandTest, NativePathsAreTranslatedAndClearTargetEmptiesIt) {
-  Make("C:\\Daten\\a.txt", "abc");
-  Make("D:\\Sich\\alt.txt", "alt");
-  boxes.Then(BoxButton::Ok);
-
-  ASSERT_EQ(Backup({"--clear-target", drives.Native("D:\\Sich").string(), drives.Native("C:\\Daten").string()}),
-            kExitComplete);
-
-  EXPECT_FALSE(std::filesystem::exists(drives.Native("D:\\Sich\\alt.txt")));
-  EXPECT_EQ(DecodeSet(Volumes()).files.at(0).name, "C:\\Daten\\a.txt");
-}
-
 TEST_F(BackupCommandTest, GivingUpInABoxEndsWithStatus1) {
   Make("C:\\a.txt", "abc");
   faulty.Fail(Op::Open, 1, 70, "DataBlock");

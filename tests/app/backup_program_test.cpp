@@ -76,16 +76,5 @@ TEST(BackupProgram, GivesUpWithStatus1WhenTheInputEndsAtABox) {
   EXPECT_EQ(outcome.err.find("Die Kopie ist fertig!"), std::string::npos);
 }
 
-TEST(BackupProgram, RefusedInputEndsWithStatus2AndWritesNothing) {
-  TempDir dir;
-  WriteFile(dir / "a.txt", "abc");
-  std::filesystem::create_directory(dir / "ziel");
-
-  const Outcome outcome = RunBackup(dir, "--volume-size 0K " + Quoted(dir / "ziel") + " " + Quoted(dir / "a.txt"));
-
-  EXPECT_EQ(outcome.status, 2);
-  EXPECT_TRUE(std::filesystem::is_empty(dir / "ziel"));
-}
-
 }  // namespace
 }  // namespace pb::testing

@@ -55,13 +55,6 @@ TEST_F(SelectionTest, WalkSkipsNamesTheSetCannotStore) {
   EXPECT_EQ(Walk("C:\\D"), std::vector<std::string>{"C:\\D\\gut.txt"});
 }
 
-TEST_F(SelectionTest, WalkWithoutResetAppends) {
-  Make("C:\\D\\a");
-  std::vector<std::string> found{"alt"};
-  CollectDirectoryFiles(drives.fs(), host, "C:\\D", false, found);
-  EXPECT_EQ(found, (std::vector<std::string>{"alt", "C:\\D\\a"}));
-}
-
 TEST_F(SelectionTest, DropReportsNamesWithQuestionMarkAndKeepsTheRest) {
   Make("C:\\eins.txt");
   Make("C:\\Ordner\\innen.txt");
@@ -87,14 +80,6 @@ TEST_F(SelectionTest, DropOfEmptyDirectoriesAddsNothing) {
   AddDroppedNames(runtime, {"C:\\Leer"}, list);
   EXPECT_TRUE(list.empty());
   EXPECT_TRUE(boxes.shown().empty());
-}
-
-TEST_F(SelectionTest, DataThatIsNoFileListGetsItsMessage) {
-  boxes.Then(BoxButton::Ok);
-  ShowNotAFileList(boxes);
-  ASSERT_EQ(boxes.shown().size(), 1u);
-  EXPECT_EQ(boxes.shown()[0].text, "Bitte nur Datei- und Verzeichnisnamen in die Liste ziehen.");
-  EXPECT_EQ(boxes.shown()[0].icon, BoxIcon::Information);
 }
 
 }  // namespace

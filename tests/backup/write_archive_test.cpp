@@ -185,17 +185,6 @@ TEST_F(WriteArchiveTest, VolumeFullBeforeItsFirstFragmentIsRecreatedWithItsHeade
   EXPECT_EQ(faulty.calls(Op::Write), 5 + 5);
 }
 
-TEST_F(WriteArchiveTest, FullMediumOnTheArchiveHeaderStartsVolumeOneAgain) {
-  AddSource("a.txt", "abc");
-  faulty.Fail(Op::Write, 1, 61, "DataBlock");
-  boxes.Then(BoxButton::Ok).Then(BoxButton::Ok);
-
-  ASSERT_EQ(Run(), BackupOutcome::Complete);
-
-  ASSERT_EQ(Volumes().size(), 1u);
-  ExpectSetHoldsSources();
-}
-
 TEST_F(WriteArchiveTest, DriveNotReadyRepeatsTheWriteOnOk) {
   AddSource("a.txt", "abc");
   faulty.Fail(Op::Write, 2, 71, "DataBlock");
