@@ -38,6 +38,7 @@ TEST_F(MainWindowTest, StartsOnTheWritePageWithTheDefaults) {
   EXPECT_EQ(units->itemText(1), "Mbyte");
   EXPECT_EQ(units->currentIndex(), 0);
   EXPECT_EQ(Find<QLabel>("RestoreInfoLabel")->text(), "???");
+  EXPECT_FALSE(Find<QPushButton>("Command1_5")->isEnabled());
   EXPECT_EQ(fs_.probes, 0);
 }
 
@@ -53,47 +54,6 @@ TEST_F(MainWindowTest, OptionsPageShowsOnlyTheTwoCheckBoxesAndTheirCaptions) {
   std::sort(shown.begin(), shown.end());
   EXPECT_EQ(shown, (std::vector<std::string>{"Chk_0", "Chk_2", "Tip_6", "Tip_8"}));
   EXPECT_FALSE(Find<QCheckBox>("Chk_0")->isChecked());
-}
-
-TEST_F(MainWindowTest, CaptionsAreWordForWord) {
-  Window();
-  const std::vector<std::pair<const char*, const char*>> captions = {
-      {"Tip_0", "Diese Dateien haben Sie zur Sicherung ausgewählt:"},
-      {"Tip_1", "Wohin soll die Sicherung erfolgen?"},
-      {"Tip_2", "Wohin soll die Sicherung erfolgen?"},
-      {"Tip_3", "Klicken Sie hier, um die Sicherung jetzt zu starten ..."},
-      {"Tip_4", "Wählen Sie hier die Quelle des Sicherungssatzes aus:"},
-      {"Tip_5", "Beschreibung dieses Sicherungs- satzes (max. 500 Zeichen)"},
-      {"Tip_6", "Soll das Sicherungsziel (Verzeichnis) zuvor geleert werden?"},
-      {"Tip_8", "Möchten Sie die Größe der einzelnen Teilblöcke selbst festlegen?"},
-      {"Tip_10", "Klicken Sie hier, um die Wieder- herstellung jetzt zu starten ..."},
-      {"Tip_11", "Beschreibung des gefundenen Sicherungssatzes:"},
-      {"Label1", "- und zwar auf "},
-  };
-  for (const auto& [name, text] : captions) EXPECT_EQ(Find<QLabel>(name)->text().toStdString(), text) << name;
-  const std::vector<std::pair<const char*, const char*>> buttons = {
-      {"Command1_0", "&Hilfe"},
-      {"Command1_1", "&Abbrechen"},
-      {"Command1_2", "&Info"},
-      {"Command1_3", "&Sicherung starten"},
-      {"Command1_4", "\u2718"},
-      {"Command1_5", "&Wiederherstellung starten"},
-      {"Opt_0", "Auf &Diskette in Laufwerk A:"},
-      {"Opt_1", "Anderes &Ziel festlegen ..."},
-      {"Chk_0", "&Ja"},
-      {"Chk_2", "Ja, &leeren"},
-  };
-  for (const auto& [name, text] : buttons) {
-    EXPECT_EQ(Find<QAbstractButton>(name)->text().toStdString(), text) << name;
-  }
-  auto* tabs = Find<QTabWidget>("TabStrip1");
-  ASSERT_EQ(tabs->count(), 3);
-  EXPECT_EQ(tabs->tabText(0), "Schreiben");
-  EXPECT_EQ(tabs->tabText(1), "Lesen");
-  EXPECT_EQ(tabs->tabText(2), "Optionen");
-  EXPECT_TRUE(tabs->tabBar()->font().bold());
-  EXPECT_TRUE(Find<QPushButton>("Command1_3")->font().bold());
-  EXPECT_TRUE(Find<QPushButton>("Command1_5")->font().bold());
 }
 
 TEST_F(MainWindowTest, EveryChoiceOfTheReadPageProbesAgain) {
@@ -116,18 +76,6 @@ TEST_F(MainWindowTest, EveryChoiceOfTheReadPageProbesAgain) {
   QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(1).center());
   EXPECT_EQ(fs_.probes, 3);
   EXPECT_EQ(window.CurrentPage(), 2);
-}
-
-TEST_F(MainWindowTest, ShowPageLeavesExactlyOnePageVisibleAndEnabled) {
-  Form1& window = Window();
-  for (int page : {3, 2, 1}) {
-    window.ShowPage(page);
-    for (int i = 1; i <= 3; ++i) {
-      auto* frame = Find<QFrame>(QStringLiteral("Flayer_%1").arg(i));
-      EXPECT_EQ(frame->isVisible(), i == page) << page << " " << i;
-      EXPECT_EQ(frame->isEnabled(), i == page) << page << " " << i;
-    }
-  }
 }
 
 TEST_F(MainWindowTest, LogoOpensThePublishersPage) {
