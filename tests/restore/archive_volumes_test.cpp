@@ -30,16 +30,6 @@ class NextVolumeTest : public testing::RestoreTest {
   SetBuilder set;
 };
 
-TEST_F(NextVolumeTest, VolumesInOneDirectoryNeedNoPrompt) {
-  WriteThreeVolumes();
-  testing::FaultyFileSystem counting(drives.fs());
-  EXPECT_EQ(Restore(counting), RestoreOutcome::Intact);
-  EXPECT_TRUE(testing::FileIs(TargetDir() / "gross.bin", data));
-  EXPECT_TRUE(testing::FileIs(TargetDir() / "klein.txt", "klein"));
-  EXPECT_TRUE(boxes.shown().empty());
-  EXPECT_EQ(counting.calls(Op::Open), counting.calls(Op::Close));
-}
-
 TEST_F(NextVolumeTest, MissingVolumeIsAskedForUntilItIsThere) {
   WriteThreeVolumes();
   const std::filesystem::path away = TargetDir().parent_path() / "weg";

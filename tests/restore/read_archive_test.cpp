@@ -23,15 +23,6 @@ TEST_F(ReadArchiveTest, RestoresVersion10SetBelowTheTarget) {
   EXPECT_EQ(host.beeps, 1);
 }
 
-TEST_F(ReadArchiveTest, DescriptionMovesTheDataStart) {
-  SetBuilder set;
-  set.Header(1, std::string(20, 'b')).FileWithData("C:\\a.txt", "abc");
-  set.WriteTo(SetDir());
-  EXPECT_EQ(Restore(), RestoreOutcome::Intact);
-  EXPECT_EQ(probe.ArchiveDataStart, 51);
-  EXPECT_TRUE(testing::FileIs(TargetDir() / "a.txt", "abc"));
-}
-
 // Volumes may be cut after any item: after the header, after a FileHeader
 // (also one of an empty file), after any fragment.
 TEST_F(ReadArchiveTest, VolumesCutAtEveryAllowedPlace) {
