@@ -36,9 +36,11 @@ struct SourceSet {
   ProbeDisplay display;
   ProbeResults results;
 };
-// For the commands that read a set: nullopt, after a message on err, when
-// there is none to read.
-std::optional<SourceSet> SetToRead(CliContext& context, const std::string& arg);
+// For the commands that read a set, SOURCE_DIR first of argumentCount
+// arguments: nullopt, after the usage or a message on err, when there is none
+// to read.
+std::optional<SourceSet> SetToRead(CliContext& context, const std::vector<std::string>& args,
+                                   std::size_t argumentCount);
 // The read page's summary line and the description, if there is one.
 void PrintSetSummary(std::ostream& out, const ProbeDisplay& display);
 

@@ -1,7 +1,6 @@
 #include <iomanip>
 #include <ostream>
 
-#include "arguments.h"
 #include "commands.h"
 #include "restore/archive_stream.h"
 
@@ -29,11 +28,7 @@ class FileList : public ArchiveSink {
 }  // namespace
 
 int RunListCommand(CliContext& context, const std::vector<std::string>& args) {
-  if (args.size() != 1) {
-    PrintUsage(context.err);
-    return kExitUsage;
-  }
-  const std::optional<SourceSet> set = SetToRead(context, args[0]);
+  const std::optional<SourceSet> set = SetToRead(context, args, 1);
   if (!set) return kExitUsage;
   PrintSetSummary(context.out, set->display);
   FileList list(context.out, context.err);

@@ -26,7 +26,13 @@ std::optional<std::string> DirectoryArgument(CliContext& context, const std::str
   }
 }
 
-std::optional<SourceSet> SetToRead(CliContext& context, const std::string& arg) {
+std::optional<SourceSet> SetToRead(CliContext& context, const std::vector<std::string>& args,
+                                   std::size_t argumentCount) {
+  if (args.size() != argumentCount) {
+    PrintUsage(context.err);
+    return std::nullopt;
+  }
+  const std::string& arg = args[0];
   const std::optional<std::string> directory = DirectoryArgument(context, arg);
   if (!directory) return std::nullopt;
   SourceSet set = Probe(context, *directory);

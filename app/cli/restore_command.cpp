@@ -1,15 +1,10 @@
-#include "arguments.h"
 #include "commands.h"
 #include "restore/read_archive.h"
 
 namespace pb::cli {
 
 int RunRestoreCommand(CliContext& context, const std::vector<std::string>& args) {
-  if (args.size() != 2) {
-    PrintUsage(context.err);
-    return kExitUsage;
-  }
-  const std::optional<SourceSet> set = SetToRead(context, args[0]);
+  const std::optional<SourceSet> set = SetToRead(context, args, 2);
   if (!set) return kExitUsage;
   const std::optional<std::string> target = DirectoryArgument(context, args[1]);
   if (!target) return kExitUsage;

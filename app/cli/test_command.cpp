@@ -1,6 +1,5 @@
 #include <ostream>
 
-#include "arguments.h"
 #include "commands.h"
 #include "restore/archive_stream.h"
 #include "restore/create_target_file.h"
@@ -89,11 +88,7 @@ class SetCheck : public ArchiveSink {
 }  // namespace
 
 int RunTestCommand(CliContext& context, const std::vector<std::string>& args) {
-  if (args.size() != 1) {
-    PrintUsage(context.err);
-    return kExitUsage;
-  }
-  const std::optional<SourceSet> set = SetToRead(context, args[0]);
+  const std::optional<SourceSet> set = SetToRead(context, args, 1);
   if (!set) return kExitUsage;
   PrintSetSummary(context.out, set->display);
   SetCheck check(context.out, context.runtime.fs, WithTrailingBackslash(set->directory.substr(0, 2)));
