@@ -19,7 +19,10 @@ void DescriptionBox::SetStoredText(const std::string& text) {
   setPlainText(ToDisplayText(text));
 }
 
+// Only what the user types is limited: a description read from a set is shown
+// whole.
 void DescriptionBox::EnforceMaxLength() {
+  if (isReadOnly()) return;
   const QString text = toPlainText();
   qsizetype stored = 0;
   qsizetype keep = 0;

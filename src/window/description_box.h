@@ -5,8 +5,8 @@
 
 namespace pb {
 
-// A multi-line text box with a vertical scroll bar that holds at most
-// maxLength characters in stored form, where a line break counts two.
+// A multi-line text box with a vertical scroll bar. While editable it holds at
+// most maxLength characters in stored form, where a line break counts two.
 class DescriptionBox : public QPlainTextEdit {
  public:
   DescriptionBox(int maxLength, QWidget* parent);

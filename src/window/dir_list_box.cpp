@@ -52,7 +52,7 @@ DirListBox::DirListBox(FileSystem& fs, QWidget* parent) : QTreeWidget(parent), f
 void DirListBox::SetPath(const std::string& path) {
   const std::string normal = WithoutTrailingBackslash(path.size() == 2 ? path + "\\" : path);
   const std::vector<std::string> subdirectories = Subdirectories(normal);
-  Show(normal, subdirectories);
+  List(normal, subdirectories);
   if (normal == path_) return;
   path_ = normal;
   if (Change) Change();
@@ -71,7 +71,7 @@ std::vector<std::string> DirListBox::Subdirectories(const std::string& path) {
   return result;
 }
 
-void DirListBox::Show(const std::string& path, const std::vector<std::string>& subdirectories) {
+void DirListBox::List(const std::string& path, const std::vector<std::string>& subdirectories) {
   clear();
   const QIcon closed = style()->standardIcon(QStyle::SP_DirIcon);
   const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);

@@ -24,7 +24,7 @@ class DirListBox : public QTreeWidget {
   std::function<void()> Change;
 
  private:
-  void Show(const std::string& path, const std::vector<std::string>& subdirectories);
+  void List(const std::string& path, const std::vector<std::string>& subdirectories);
   std::vector<std::string> Subdirectories(const std::string& path);
 
   FileSystem& fs_;
