@@ -1,3 +1,4 @@
+#include <QCursor>
 #include <QGuiApplication>
 #include <QImage>
 #include <QUrl>
@@ -39,11 +40,18 @@ TEST_F(SelectionListTest, ADroppedTreeListsItsFilesThenItsSubtreesLastFoundFirst
   MakeFile("Baum/.versteckt/w");
   std::filesystem::create_directories(Root('C') / "Baum/leer");
   const int yieldsBefore = host_.yields;
+  bool busy = true;
+  host_.onYield = [&](int) {
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    busy = busy && cursor != nullptr && cursor->shape() == Qt::WaitCursor;
+  };
   DropFiles({Root('C') / "Baum"});
   EXPECT_EQ(ListEntries(), (std::vector<std::string>{"C:\\Baum\\a", "C:\\Baum\\b", "C:\\Baum\\s2\\z",
                                                      "C:\\Baum\\s1\\x", "C:\\Baum\\s1\\tief\\y"}));
   // The window stays alive: one yield per directory listed.
   EXPECT_EQ(host_.yields - yieldsBefore, 5);
+  // A busy cursor while the walk runs, and none after it.
+  EXPECT_TRUE(busy);
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
