@@ -39,7 +39,8 @@ grep -q 'CMAKE_BUILD_TYPE:STRING=Release' "$build/CMakeCache.txt" 2>/dev/null ||
   echo "warning: $build is not a Release build; its figures are not comparable" >&2
 
 cores=$(nproc)
-if "$cli" 2>&1 | grep -q -- '--workers'; then
+usage=$("$cli" --help 2>&1 || true)
+if [[ $usage == *--workers* ]]; then
   workers=${workers:-"1 $cores"}
 else
   workers=default  # a cli without the option compresses on the calling thread

@@ -2,11 +2,19 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
 
 #include "store/records.h"
 #include "support/run_time_error.h"
 
 namespace pb {
+
+namespace {
+
+// What compress() says when it cannot have its memory.
+constexpr int kZlibMemError = -4;
+
+}  // namespace
 
 struct ParallelCompressor::Job {
   enum class State { Queued, Running, Done };
@@ -85,7 +93,12 @@ void ParallelCompressor::Work() {
       queue_.pop_front();
       job->state = Job::State::Running;
     }
-    const int status = deflater.Compress(job->bytes);
+    int status = 0;
+    try {
+      status = deflater.Compress(job->bytes);
+    } catch (const std::bad_alloc&) {
+      status = kZlibMemError;
+    }
     {
       std::lock_guard lock(mutex_);
       job->status = status;
