@@ -14,6 +14,9 @@ namespace {
 // What compress() says when it cannot have its memory.
 constexpr int kZlibMemError = -4;
 
+// Room kept in hand when a fragment's length is guessed.
+constexpr int64_t kGuessMargin = 1024;
+
 }  // namespace
 
 struct ParallelCompressor::Job {
@@ -175,28 +178,51 @@ bool ParallelCompressor::NextFile() {
 // one again on the next volume once the room is used up.
 int32_t ParallelCompressor::NextLength() {
   const auto full = static_cast<int32_t>(std::min<int64_t>(cursor_.fileLength - cursor_.offset, kFragmentSize));
-  int64_t room = 0;
+  int64_t room = 0;    // exact when every size is known, else the least it can be
+  int64_t likely = 0;  // with the unknown sizes guessed from the recent ones
   bool exact = true;
   {
     std::lock_guard lock(mutex_);
     while (!unsettled_.empty() && unsettled_.front()->state == Job::State::Done) {
-      settledRoom_ -= kFragmentHeaderSize + unsettled_.front()->packed;
+      const Job& job = *unsettled_.front();
+      settledRoom_ -= kFragmentHeaderSize + job.packed;
+      recentRatios_[recentCount_++ % recentRatios_.size()] =
+          static_cast<double>(job.packed) / std::max<int32_t>(job.key.length, 1);
       unsettled_.pop_front();
     }
-    room = settledRoom_;
+    room = likely = settledRoom_;
     for (const JobPtr& job : unsettled_) {
-      const bool done = job->state == Job::State::Done;
-      room -= kFragmentHeaderSize + (done ? job->packed : FragmentDeflater::MaxCompressedSize(job->key.length));
-      exact = exact && done;
+      if (job->state == Job::State::Done) {
+        room -= kFragmentHeaderSize + job->packed;
+        likely -= kFragmentHeaderSize + job->packed;
+      } else {
+        room -= kFragmentHeaderSize + FragmentDeflater::MaxCompressedSize(job->key.length);
+        likely -= kFragmentHeaderSize + LikelyCompressedSize(job->key.length);
+        exact = false;
+      }
     }
   }
-  if (!exact) return room >= full ? full : 0;
+  if (!exact) {
+    if (room >= full) return full;
+    // A guess: should the fragments out compress worse than the recent ones,
+    // the run asks for a cut fragment instead and the look-ahead starts again
+    // from there. Cut lengths themselves are never guessed.
+    return likely >= full + kGuessMargin ? full : 0;
+  }
   if (room <= 0) {
     unsettled_.clear();
     settledRoom_ = lookAhead_.volumeLimit;
     room = settledRoom_;
   }
   return static_cast<int32_t>(std::min<int64_t>(full, room));
+}
+
+int64_t ParallelCompressor::LikelyCompressedSize(int32_t length) const {
+  const int64_t bound = FragmentDeflater::MaxCompressedSize(length);
+  if (recentCount_ == 0) return bound;
+  const size_t known = std::min(recentCount_, recentRatios_.size());
+  const double ratio = *std::max_element(recentRatios_.begin(), recentRatios_.begin() + static_cast<long>(known));
+  return std::min(bound, static_cast<int64_t>(ratio * length) + kGuessMargin);
 }
 
 std::string ParallelCompressor::ReadAhead(int32_t length) {

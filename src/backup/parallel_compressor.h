@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -79,6 +80,7 @@ class ParallelCompressor {
   void Refill();
   bool NextFile();
   int32_t NextLength();
+  int64_t LikelyCompressedSize(int32_t length) const;
   std::string ReadAhead(int32_t length);
   void CloseAheadFile() noexcept;
   void Discard();
@@ -102,6 +104,8 @@ class ParallelCompressor {
   bool ahead_ = false;            // the look-ahead knows where it stands
   FragmentRequest cursor_;        // next fragment to foresee: file, offset, room
   int64_t settledRoom_ = 0;       // room before the first unsettled job
+  std::array<double, 8> recentRatios_{};  // compressed to file bytes, latest jobs
+  size_t recentCount_ = 0;
   FileNumber aheadFile_ = 0;
   int aheadFileIndex_ = -1;
   int64_t hits_ = 0;

@@ -75,6 +75,7 @@ class ParallelCompressorTest : public ::testing::Test {
         const int64_t room = limit - volume;
         if (room <= 0) {
           volume = 0;
+          ++volumes;
           continue;
         }
         const auto length = static_cast<int32_t>(std::min({fileLength - offset, int64_t{kFragmentSize}, room}));
@@ -100,6 +101,7 @@ class ParallelCompressorTest : public ::testing::Test {
   std::vector<std::string> names;
   std::vector<std::string> contents;
   int ownReads = 0;
+  int volumes = 1;
 };
 
 TEST_F(ParallelCompressorTest, EveryFragmentMatchesTheWrapperAndIsForeseen) {
@@ -119,10 +121,23 @@ TEST_F(ParallelCompressorTest, CutsAtTheVolumeLimitAreForeseen) {
   AddMixedFiles();
   for (const int64_t limit : {int64_t{1500}, int64_t{20011}, int64_t{131072}, int64_t{250000}, int64_t{1457152}}) {
     ownReads = 0;
+    volumes = 1;
     ParallelCompressor compressor(2, Ahead(limit));
     RunLikeBackup(compressor, limit);
     EXPECT_EQ(ownReads, 1) << "limit " << limit;
   }
+}
+
+// Near the limit a full fragment is foreseen from the recent compression
+// ratio; data that suddenly stops compressing proves the guess wrong, which
+// costs the run its own read of the cut fragment but never a wrong byte.
+TEST_F(ParallelCompressorTest, WrongGuessAfterARatioChangeIsReadAgain) {
+  AddFile(std::string(10 * kFragmentSize, '\0') + RandomBytes(1000000, 9));
+  AddFile(std::string(2000000, 'x') + RandomBytes(800000, 10));
+  ParallelCompressor compressor(2, Ahead(300000));
+  RunLikeBackup(compressor, 300000);
+  EXPECT_GT(ownReads, 1);
+  EXPECT_LE(ownReads, 1 + volumes);
 }
 
 TEST_F(ParallelCompressorTest, WithoutWorkersTheRunReadsEveryFragmentItself) {
