@@ -116,7 +116,9 @@ TEST_F(ParallelCompressorTest, EveryFragmentMatchesTheWrapperAndIsForeseen) {
 }
 
 // The cut at the limit depends on the compressed size of the fragment before
-// it; the look-ahead must wait for it and still foresee every cut.
+// it. The look-ahead waits for that size, or guesses a full fragment from the
+// recent ratio when the workers are still busy (timing decides which); a wrong
+// guess shows at the cut, so each volume costs at most one own read.
 TEST_F(ParallelCompressorTest, CutsAtTheVolumeLimitAreForeseen) {
   AddMixedFiles();
   for (const int64_t limit : {int64_t{1500}, int64_t{20011}, int64_t{131072}, int64_t{250000}, int64_t{1457152}}) {
@@ -124,20 +126,19 @@ TEST_F(ParallelCompressorTest, CutsAtTheVolumeLimitAreForeseen) {
     volumes = 1;
     ParallelCompressor compressor(2, Ahead(limit));
     RunLikeBackup(compressor, limit);
-    EXPECT_EQ(ownReads, 1) << "limit " << limit;
+    EXPECT_LE(ownReads, volumes) << "limit " << limit;
   }
 }
 
-// Near the limit a full fragment is foreseen from the recent compression
-// ratio; data that suddenly stops compressing proves the guess wrong, which
-// costs the run its own read of the cut fragment but never a wrong byte.
-TEST_F(ParallelCompressorTest, WrongGuessAfterARatioChangeIsReadAgain) {
+// Data that suddenly stops compressing right before the limit: a full
+// fragment guessed from the old ratio is wrong, and the run's own read must
+// serve the cut fragment.
+TEST_F(ParallelCompressorTest, RatioChangeNearTheLimitKeepsEveryByte) {
   AddFile(std::string(10 * kFragmentSize, '\0') + RandomBytes(1000000, 9));
   AddFile(std::string(2000000, 'x') + RandomBytes(800000, 10));
   ParallelCompressor compressor(2, Ahead(300000));
   RunLikeBackup(compressor, 300000);
-  EXPECT_GT(ownReads, 1);
-  EXPECT_LE(ownReads, 1 + volumes);
+  EXPECT_LE(ownReads, volumes);
 }
 
 TEST_F(ParallelCompressorTest, WithoutWorkersTheRunReadsEveryFragmentItself) {
