@@ -17,6 +17,10 @@ constexpr int kZlibMemError = -4;
 // Room kept in hand when a fragment's length is guessed.
 constexpr int64_t kGuessMargin = 1024;
 
+// Small files make small jobs: many may be held within the bytes of two full
+// fragments per worker, so the workers stay busy between the run's files.
+constexpr size_t kJobsPerWorker = 32;
+
 }  // namespace
 
 struct ParallelCompressor::Job {
@@ -31,7 +35,8 @@ struct ParallelCompressor::Job {
 
 ParallelCompressor::ParallelCompressor(int workers, LookAhead lookAhead) : lookAhead_(std::move(lookAhead)) {
   if (workers < 2) return;
-  maxInFlight_ = 2 * static_cast<size_t>(workers);
+  maxHeldBytes_ = 2 * int64_t{kFragmentSize} * workers;
+  maxHeldJobs_ = kJobsPerWorker * static_cast<size_t>(workers);
   for (int i = 0; i < workers; ++i) workers_.emplace_back([this] { Work(); });
 }
 
@@ -80,6 +85,7 @@ CompressedFragment ParallelCompressor::Compress(const FragmentRequest& request,
     }
   }
   inFlight_.pop_front();
+  heldBytes_ -= front->key.length;
   Refill();
   return {front->status, std::move(front->bytes)};
 }
@@ -117,6 +123,7 @@ void ParallelCompressor::Submit(const FragmentRequest& key, std::string bytes) {
   job->key = key;
   job->bytes = std::move(bytes);
   inFlight_.push_back(job);
+  heldBytes_ += key.length;
   unsettled_.push_back(job);
   {
     std::lock_guard lock(mutex_);
@@ -127,13 +134,14 @@ void ParallelCompressor::Submit(const FragmentRequest& key, std::string bytes) {
 }
 
 void ParallelCompressor::Refill() {
-  while (ahead_ && inFlight_.size() < maxInFlight_) {
+  while (ahead_ && inFlight_.size() < maxHeldJobs_) {
     if (cursor_.offset >= cursor_.fileLength) {
       ahead_ = NextFile();
       continue;
     }
     const int32_t length = NextLength();
     if (length == 0) return;  // waits for a compressed size
+    if (heldBytes_ + length > maxHeldBytes_) return;
     std::string bytes;
     try {
       bytes = ReadAhead(length);
@@ -256,6 +264,7 @@ void ParallelCompressor::Discard() {
     });
   }
   inFlight_.clear();
+  heldBytes_ = 0;
   unsettled_.clear();
   ahead_ = false;
   CloseAheadFile();

@@ -52,7 +52,8 @@ struct LookAhead {
 // exactly what ZlibCompressString makes of the requested bytes.
 //
 // Every file access and every wait happen on the calling thread; workers only
-// compress. At most two fragments per worker are held at once.
+// compress. At most the file bytes of two full fragments per worker are held
+// at once, however many small files they come from.
 class ParallelCompressor {
  public:
   // With fewer than two workers there are no threads: each request is read
@@ -87,7 +88,8 @@ class ParallelCompressor {
   bool Matches(const Job& job, const FragmentRequest& request) const;
 
   LookAhead lookAhead_;
-  size_t maxInFlight_ = 0;
+  int64_t maxHeldBytes_ = 0;  // file bytes of two full fragments per worker
+  size_t maxHeldJobs_ = 0;
   FragmentDeflater ownDeflater_;  // the calling thread's, without workers
 
   // Shared with the workers, under mutex_.
@@ -100,6 +102,7 @@ class ParallelCompressor {
   // The calling thread's alone.
   std::vector<std::thread> workers_;
   std::deque<JobPtr> inFlight_;   // in the order the run will ask for them
+  int64_t heldBytes_ = 0;         // file bytes of the jobs in flight
   std::deque<JobPtr> unsettled_;  // scheduled, compressed size not yet counted
   bool ahead_ = false;            // the look-ahead knows where it stands
   FragmentRequest cursor_;        // next fragment to foresee: file, offset, room

@@ -201,7 +201,7 @@ TEST_F(ParallelCompressorTest, LookAheadFailuresAreLeftToTheRunsRead) {
   EXPECT_EQ(ownReads, 6);
 }
 
-TEST_F(ParallelCompressorTest, HoldsAtMostTwoFragmentsPerWorker) {
+TEST_F(ParallelCompressorTest, HoldsAtMostTwoFullFragmentsPerWorker) {
   AddFile(RandomBytes(3000000, 6));
   for (const int workers : {2, 4}) {
     const int readsBefore = fs.calls(Op::Read);
@@ -219,6 +219,18 @@ TEST_F(ParallelCompressorTest, HoldsAtMostTwoFragmentsPerWorker) {
       if (offset + 2 * kFragmentSize * workers >= 3000000) break;
     }
   }
+}
+
+// Small files are held by their bytes, so more of them keep the workers busy,
+// but never without end.
+TEST_F(ParallelCompressorTest, HoldsManySmallFilesWithinTheSameBytes) {
+  for (int i = 0; i < 300; ++i) AddFile(Text(2000, static_cast<unsigned>(i)));
+  ParallelCompressor compressor(2, Ahead(kNoLimit));
+  compressor.Compress({0, names[0], 2000, 0, 2000, kNoLimit}, [&] { return contents[0]; });
+  const int held = fs.calls(Op::Read);
+  EXPECT_GT(held, 4);
+  EXPECT_LE(held * 2000, 2 * 2 * kFragmentSize);
+  EXPECT_LE(held, 64);
 }
 
 TEST_F(ParallelCompressorTest, StopsMidFileAndClosesWhatTheLookAheadOpened) {
