@@ -3,24 +3,26 @@
 # usual tools, on a generated corpus. Builds nothing: pass a build directory
 # (a Release build gives meaningful figures).
 #
-#   bench/run.sh BUILD_DIR [--small] [--dir DIR] [--workers "1 2"] [--keep]
+#   bench/run.sh BUILD_DIR [--small] [--dir DIR] [--workers "1 2"] [--repeat N] [--keep]
 #
 # --small     quick run: 32 MB of large files and 2,000 small files
 # --dir DIR   where corpus and scratch space go (default /tmp/parcelbarge-bench)
 # --workers   worker counts for the backup (default: 1 and the number of cores)
+# --repeat N  measure everything N times and report the fastest of each
 # --keep      keep the scratch space (the corpus is always kept and reused)
 set -euo pipefail
 
-usage() { sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 2; }
+usage() { sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 2; }
 [[ $# -ge 1 ]] || usage
 build=$(cd "$1" && pwd)
 shift
-small=0 dir=/tmp/parcelbarge-bench workers="" keep=0
+small=0 dir=/tmp/parcelbarge-bench workers="" repeat=1 keep=0
 while [[ $# -gt 0 ]]; do
   case $1 in
     --small) small=1 ;;
     --dir) dir=$2; shift ;;
     --workers) workers=$2; shift ;;
+    --repeat) repeat=$2; shift ;;
     --keep) keep=1 ;;
     *) usage ;;
   esac
@@ -93,8 +95,9 @@ verify() {
   diff -r -q "$corpus/$1" "$2" >/dev/null || { echo "restore of $3 differs from the corpus" >&2; exit 1; }
 }
 
+for round in $(seq "$repeat"); do
 for set in large small; do
-  echo "== $set: zlib references in memory"
+  echo "== $set, round $round: zlib references in memory"
   input=$(find "$corpus/$set" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
   "$bench" zlib "$corpus/$set" --threads "$cores" | tee "$work/zlib.txt"
   awk -v set="$set" '$1 == "RESULT" {print set, "ref", $2, $3, $4, $5, "-", "-"}' "$work/zlib.txt" >>"$results"
@@ -156,6 +159,7 @@ for set in large small; do
   record "$set" restore zip-s1423k "$input" "$(bytes_of "$work/zip")" "$seconds" "$peak" "$(count_volumes "$work/zip")"
   verify "$set" "$work/x/$set" zip
   rm -rf "$work/zip" "$work/joined.zip" "$work/x"
+done
 done
 
 "$(dirname "$0")/report.awk" -v cores="$cores" "$results"
