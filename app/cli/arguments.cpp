@@ -28,13 +28,15 @@ std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg) {
 
 void PrintUsage(std::ostream& out) {
   out << "Aufruf:\n"
-         "  parcelbarge-cli backup [--volume-size GRÖSSE] [--clear-target] [--description TEXT] ZIEL QUELLE...\n"
+         "  parcelbarge-cli backup [--volume-size GRÖSSE] [--clear-target] [--description TEXT] [--workers N]\n"
+         "                         ZIEL QUELLE...\n"
          "  parcelbarge-cli probe QUELLVERZEICHNIS\n"
          "  parcelbarge-cli restore QUELLVERZEICHNIS ZIELVERZEICHNIS\n"
          "  parcelbarge-cli list QUELLVERZEICHNIS\n"
          "  parcelbarge-cli test QUELLVERZEICHNIS\n"
          "  parcelbarge-cli --help | --version\n"
-         "GRÖSSE ist eine Zahl mit der Einheit K oder M (1423K, 1.5M); ZIEL ist ein Verzeichnis oder A:.\n";
+         "GRÖSSE ist eine Zahl mit der Einheit K oder M (1423K, 1.5M); ZIEL ist ein Verzeichnis oder A:.\n"
+         "N ist die Zahl der Kompressions-Threads, 1 bis 64 (Vorgabe: einer je Prozessorkern, höchstens 16; 1 ohne Threads).\n";
 }
 
 void PrintVersion(std::ostream& out) { out << "parcelbarge-cli " PB_VERSION "\n"; }

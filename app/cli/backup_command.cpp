@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 #include <ostream>
+#include <thread>
 
 #include "arguments.h"
 #include "backup/backup_inputs.h"
@@ -18,10 +19,15 @@ namespace pb::cli {
 
 namespace {
 
+// Each worker holds about 1 MB.
+constexpr int kMaxWorkers = 64;
+constexpr int kMaxDefaultWorkers = 16;
+
 struct BackupArguments {
   std::optional<std::string> volumeSize;
   bool clearTarget = false;
   std::string description;
+  int workers = 0;  // 0: one per core
   std::string target;
   std::vector<std::string> sources;
 };
@@ -43,6 +49,12 @@ std::optional<BackupArguments> ParseBackupArguments(const std::vector<std::strin
       parsed.volumeSize = args[++i];
     } else if (arg == "--description" && i + 1 < args.size()) {
       parsed.description = args[++i];
+    } else if (arg == "--workers" && i + 1 < args.size()) {
+      const std::string& count = args[++i];
+      const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+      if (count.empty() || count.size() > 2 || !std::all_of(count.begin(), count.end(), digit)) return std::nullopt;
+      parsed.workers = std::stoi(count);
+      if (parsed.workers < 1 || parsed.workers > kMaxWorkers) return std::nullopt;
     } else {
       return std::nullopt;
     }
@@ -187,7 +199,10 @@ int RunBackupCommand(CliContext& context, const std::vector<std::string>& args) 
     context.err << TerminalText(*refusal) << '\n';
     return kExitUsage;
   }
-  const BackupOutcome outcome = WriteArchive(runtime, inputs);
+  const int workers = parsed->workers > 0 ? parsed->workers
+                                         : std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1,
+                                                      kMaxDefaultWorkers);
+  const BackupOutcome outcome = WriteArchive(runtime, inputs, workers);
   progress.End();
   return outcome == BackupOutcome::Complete ? kExitComplete : kExitGivenUp;
 }

@@ -5,13 +5,14 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "backup/backup_dialogs.h"
+#include "backup/parallel_compressor.h"
 #include "store/records.h"
 #include "store/volume_name.h"
-#include "store/zlib_interface.h"
 #include "support/dialogs.h"
 
 namespace pb {
@@ -25,7 +26,8 @@ constexpr int32_t kMinimumFragment = 512;
 
 class BackupRun {
  public:
-  BackupRun(Runtime& runtime, BackupInputs& inputs) : runtime_(runtime), fs_(runtime.fs), inputs_(inputs) {}
+  BackupRun(Runtime& runtime, BackupInputs& inputs, int workers)
+      : runtime_(runtime), fs_(runtime.fs), inputs_(inputs), workers_(workers) {}
 
   BackupOutcome Run() {
     try {
@@ -52,6 +54,8 @@ class BackupRun {
     header.FileCount = fileCount_;
     header.Description = BackupDescription(inputs_);
     archiveHeader_ = ArchiveHeaderBytes(header);
+    compressor_ = std::make_unique<ParallelCompressor>(
+        workers_, LookAhead{fs_, [this](int index) { return inputs_.FileAt(index); }, fileCount_, limit_});
   }
 
   void SaveFile(int i) {
@@ -86,7 +90,7 @@ class BackupRun {
       } else if (free < length) {
         length = static_cast<int32_t>(free);
       }
-      WriteFragment(length);
+      WriteFragment(length, free);
     }
     fs_.Close(source_);
     sourceOpen_ = false;
@@ -110,6 +114,7 @@ class BackupRun {
     });
     readPosition_ = 0;
     headerOnVolume_ = false;
+    sourceName_ = name;
     fileHeader_ = FileHeaderBytes(FileHeader{fileLength_, name});
   }
 
@@ -163,10 +168,11 @@ class BackupRun {
     }
   }
 
-  void WriteFragment(int32_t length) {
+  // room: the volume size limit minus the volume's length before the fragment.
+  void WriteFragment(int32_t length, int64_t room) {
     for (;;) {
       runtime_.host.Yield();
-      const std::string fragment = PackedFragment(length);
+      const std::string fragment = PackedFragment(length, room);
       if (InWriteGroup([&] { fs_.Write(volume_, fragment); }) == WriteResult::Done) {
         volumeHasFragment_ = true;
         newDisk_ = false;
@@ -186,22 +192,24 @@ class BackupRun {
   }
 
   // The one place where file bytes become a fragment: header and zlib stream.
-  std::string PackedFragment(int32_t length) {
-    std::string buffer = Guarded(runtime_.boxes, FailureGroup::SourceAccess, [&] {
-      fs_.Seek(source_, readPosition_ + 1);
-      return fs_.Read(source_, length);
+  std::string PackedFragment(int32_t length, int64_t room) {
+    const FragmentRequest request{currentFile_ - 1, sourceName_, fileLength_, readPosition_, length, room};
+    CompressedFragment packed = compressor_->Compress(request, [&] {
+      return Guarded(runtime_.boxes, FailureGroup::SourceAccess, [&] {
+        fs_.Seek(source_, readPosition_ + 1);
+        return fs_.Read(source_, length);
+      });
     });
-    const int status = ZlibCompressString(buffer);
-    if (status != 0) {
+    if (packed.status != 0) {
       MessageBox box;
-      box.text = std::to_string(status);
+      box.text = std::to_string(packed.status);
       box.title = "ZlibCompressString(Buffer)";
       box.icon = BoxIcon::Critical;
       runtime_.boxes.Show(box);
       // A fragment that is not a zlib stream would spoil the set.
       throw RunGivenUp{};
     }
-    return FragmentHeaderBytes(FragmentHeader{length, static_cast<int32_t>(buffer.size())}) + buffer;
+    return FragmentHeaderBytes(FragmentHeader{length, static_cast<int32_t>(packed.bytes.size())}) + packed.bytes;
   }
 
   // Writes a record; false when the medium was full and a new disk is in.
@@ -292,6 +300,8 @@ class BackupRun {
   Runtime& runtime_;
   FileSystem& fs_;
   BackupInputs& inputs_;
+  int workers_;
+  std::unique_ptr<ParallelCompressor> compressor_;
 
   std::string target_;
   int64_t limit_ = 0;
@@ -312,6 +322,7 @@ class BackupRun {
   int currentFile_ = 0;
   FileNumber source_ = 0;
   bool sourceOpen_ = false;
+  std::string sourceName_;
   int32_t fileLength_ = 0;
   int64_t readPosition_ = 0;
   std::string fileHeader_;
@@ -321,6 +332,8 @@ class BackupRun {
 
 }  // namespace
 
-BackupOutcome WriteArchive(Runtime& runtime, BackupInputs& inputs) { return BackupRun(runtime, inputs).Run(); }
+BackupOutcome WriteArchive(Runtime& runtime, BackupInputs& inputs, int workers) {
+  return BackupRun(runtime, inputs, workers).Run();
+}
 
 }  // namespace pb

@@ -13,6 +13,10 @@ enum class BackupOutcome { Complete, GivenUp };
 // boxes or a fragment could not be compressed. Every other failure ends the
 // program through ReportFatalError("PUT"). Run BackupRefusal first: the run
 // itself does not check its inputs.
-BackupOutcome WriteArchive(Runtime& runtime, BackupInputs& inputs);
+//
+// With two or more workers the fragments are compressed ahead on that many
+// threads; the volumes are byte for byte those of one worker, and every file
+// access, dialog, yield and progress update stays on the calling thread.
+BackupOutcome WriteArchive(Runtime& runtime, BackupInputs& inputs, int workers = 1);
 
 }  // namespace pb
