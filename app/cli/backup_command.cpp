@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <optional>
 #include <ostream>
-#include <thread>
 
 #include "arguments.h"
 #include "backup/backup_inputs.h"
@@ -21,7 +20,6 @@ namespace {
 
 // Each worker holds about 1 MB.
 constexpr int kMaxWorkers = 64;
-constexpr int kMaxDefaultWorkers = 16;
 
 struct BackupArguments {
   std::optional<std::string> volumeSize;
@@ -199,9 +197,7 @@ int RunBackupCommand(CliContext& context, const std::vector<std::string>& args) 
     context.err << TerminalText(*refusal) << '\n';
     return kExitUsage;
   }
-  const int workers = parsed->workers > 0 ? parsed->workers
-                                         : std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1,
-                                                      kMaxDefaultWorkers);
+  const int workers = parsed->workers > 0 ? parsed->workers : DefaultBackupWorkers();
   const BackupOutcome outcome = WriteArchive(runtime, inputs, workers);
   progress.End();
   return outcome == BackupOutcome::Complete ? kExitComplete : kExitGivenUp;

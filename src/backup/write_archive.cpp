@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "backup/backup_dialogs.h"
@@ -331,6 +332,11 @@ class BackupRun {
 };
 
 }  // namespace
+
+int DefaultBackupWorkers() {
+  constexpr int kMaxDefaultWorkers = 16;
+  return std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxDefaultWorkers);
+}
 
 BackupOutcome WriteArchive(Runtime& runtime, BackupInputs& inputs, int workers) {
   return BackupRun(runtime, inputs, workers).Run();

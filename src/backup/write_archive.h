@@ -19,4 +19,7 @@ enum class BackupOutcome { Complete, GivenUp };
 // access, dialog, yield and progress update stays on the calling thread.
 BackupOutcome WriteArchive(Runtime& runtime, BackupInputs& inputs, int workers = 1);
 
+// One worker per core, at most 16 (each holds about 1 MB).
+int DefaultBackupWorkers();
+
 }  // namespace pb

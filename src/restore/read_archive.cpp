@@ -57,11 +57,23 @@ class TargetFiles : public ArchiveSink {
   }
 
   Flow EndFile() override {
-    if (SkipFile_) return Flow::Continue;
-    // A restored file is on the device before the run reports the end.
-    const Flow flow = TargetStep([&] { runtime_.fs.Flush(*TargetFile_); });
-    if (flow == Flow::Continue) CloseTargetFile();
-    return flow;
+    if (!SkipFile_) CloseTargetFile();
+    return Flow::Continue;
+  }
+
+  // Everything restored is on the device before the beep says the run is
+  // done. One flush of the target's file system costs far less than one per
+  // file.
+  void FlushRestoredFiles(bool ranToTheEnd) {
+    if (ranToTheEnd) {
+      if (TargetStep([&] { runtime_.fs.FlushDirectory(TargetDir_); }) == Flow::Finish) intact_ = false;
+      return;
+    }
+    // The run already told the user why it stopped; keep what can be kept.
+    try {
+      runtime_.fs.FlushDirectory(TargetDir_);
+    } catch (const RunTimeError&) {
+    }
   }
 
   void CloseTargetFile() {
@@ -124,6 +136,7 @@ RestoreOutcome ReadArchive(Runtime& runtime, const ProbeResults& probe, const st
   } catch (const RunTimeError& error) {
     ReportFatalError(runtime, "RESTORE", error);
   }
+  target.FlushRestoredFiles(end == StreamEnd::AllFiles);
   runtime.host.Beep();
   return end == StreamEnd::AllFiles && target.intact() ? RestoreOutcome::Intact : RestoreOutcome::Incomplete;
 }

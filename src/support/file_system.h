@@ -69,8 +69,10 @@ class FileSystem {
   // position or fails (62 past the end) leaving the position where it was.
   // Write writes all bytes at the current position or fails leaving the
   // position where it was and the file no longer than before (when appending:
-  // cut back to the position), so no partial item is ever left behind. Position is the 0-based offset of the next byte; Seek
-  // takes a 1-based position. Flush puts what was written on the device.
+  // cut back to the position), so no partial item is ever left behind.
+  // Position is the 0-based offset of the next byte; Seek takes a 1-based
+  // position. Flush puts what was written on the device; FlushDirectory does
+  // so for everything written on the file system that holds directory.
   virtual FileNumber Open(const std::string& path, OpenMode mode) = 0;
   virtual std::string Read(FileNumber file, int64_t count) = 0;
   virtual void Write(FileNumber file, std::string_view bytes) = 0;
@@ -78,6 +80,7 @@ class FileSystem {
   virtual int64_t Position(FileNumber file) = 0;
   virtual void Seek(FileNumber file, int64_t position1) = 0;
   virtual void Flush(FileNumber file) = 0;
+  virtual void FlushDirectory(const std::string& directory) = 0;
   virtual void Close(FileNumber file) = 0;
   // Closes every open file, keeping what was written. Never throws.
   virtual void CloseAll() noexcept = 0;
@@ -110,6 +113,7 @@ class FileSystemWrapper : public FileSystem {
   int64_t Position(FileNumber file) override { return target_.Position(file); }
   void Seek(FileNumber file, int64_t position1) override { target_.Seek(file, position1); }
   void Flush(FileNumber file) override { target_.Flush(file); }
+  void FlushDirectory(const std::string& directory) override { target_.FlushDirectory(directory); }
   void Close(FileNumber file) override { target_.Close(file); }
   void CloseAll() noexcept override { target_.CloseAll(); }
   std::vector<DriveInfo> Drives() override { return target_.Drives(); }

@@ -275,6 +275,16 @@ void PosixFileSystem::Flush(FileNumber file) {
   if (fsync(Get(file).fd) != 0 && errno != EINVAL) RaiseErrno(errno);
 }
 
+void PosixFileSystem::FlushDirectory(const std::string& directory) {
+  const std::string native = ToNative(directory);
+  const int fd = open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) RaiseFor(errno, native);
+  const int result = syncfs(fd);
+  const int err = errno;
+  close(fd);
+  if (result != 0) RaiseErrno(err);
+}
+
 void PosixFileSystem::Close(FileNumber file) {
   const int fd = Get(file).fd;
   files_.erase(file);

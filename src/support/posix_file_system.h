@@ -36,6 +36,7 @@ class PosixFileSystem : public FileSystem {
   int64_t Position(FileNumber file) override;
   void Seek(FileNumber file, int64_t position1) override;
   void Flush(FileNumber file) override;
+  void FlushDirectory(const std::string& directory) override;
   void Close(FileNumber file) override;
   void CloseAll() noexcept override;
 

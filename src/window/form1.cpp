@@ -160,7 +160,7 @@ void Form1::StartBackup() {
   }
   runActive_ = true;
   flayer_[1]->setEnabled(false);
-  const BackupOutcome outcome = WriteArchive(runtime_, *this);
+  const BackupOutcome outcome = WriteArchive(runtime_, *this, DefaultBackupWorkers());
   runtime_.EndProgram(outcome == BackupOutcome::Complete ? kExitComplete : kExitGivenUp);
 }
 

@@ -186,6 +186,30 @@ TEST_F(ReadArchiveTest, DiskFullEndsTheRunAndKeepsThePartlyWrittenFile) {
   EXPECT_EQ(faulty.calls(Op::Open), faulty.calls(Op::Close));
 }
 
+// The run flushes the target's file system once, before the beep, and that
+// flush is a guarded target write like any other.
+TEST_F(ReadArchiveTest, RestoredFilesReachTheDeviceBeforeTheBeep) {
+  SetBuilder set;
+  set.Header(3).FileWithData("C:\\a.bin", "abc").File(0, "C:\\leer").FileWithData("C:\\b.bin", "b");
+  set.WriteTo(SetDir());
+  testing::FaultyFileSystem faulty(drives.fs());
+  faulty.Fail(Op::FlushDirectory, 1, 71);
+  boxes.Then(BoxButton::Ok);
+  EXPECT_EQ(Restore(faulty), RestoreOutcome::Intact);
+  EXPECT_EQ(boxes.texts(), std::vector<std::string>{testing::kTargetNotReadyBox});
+  EXPECT_EQ(faulty.calls(Op::FlushDirectory), 2);
+  EXPECT_EQ(faulty.calls(Op::Flush), 0);
+  EXPECT_EQ(host.beeps, 1);
+
+  std::filesystem::remove_all(TargetDir());
+  testing::FaultyFileSystem full(drives.fs());
+  full.Fail(Op::FlushDirectory, 1, 61);
+  boxes.Then(BoxButton::Ok);
+  EXPECT_EQ(Restore(full), RestoreOutcome::Incomplete);
+  EXPECT_EQ(boxes.texts().back(), testing::kDiskFullBox);
+  EXPECT_EQ(host.beeps, 2);
+}
+
 TEST_F(ReadArchiveTest, OtherTargetFailuresAreFatal) {
   SetBuilder set;
   set.Header(1).FileWithData("C:\\a.bin", "abc");

@@ -72,6 +72,9 @@ TEST_F(PosixFileSystemTest, BinaryWriteCreatesButNeverShortens) {
   fs.Flush(file);
   fs.Close(file);
   EXPECT_EQ(ReadFile(drives.Native("D:\\alt.bin")), "AB234567XYZ");
+  fs.FlushDirectory("D:\\");
+  EXPECT_EQ(ErrorCodeOf([&] { fs.FlushDirectory("D:\\fehlt\\"); }), kFileNotFound);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.FlushDirectory("D:\\alt.bin"); }), kPathNotFound);
 }
 
 TEST_F(PosixFileSystemTest, OutputEmptiesAnExistingFile) {

@@ -90,6 +90,11 @@ void FaultyFileSystem::Seek(FileNumber file, int64_t position1) {
   FileSystemWrapper::Seek(file, position1);
 }
 
+void FaultyFileSystem::FlushDirectory(const std::string& directory) {
+  Check(Op::FlushDirectory, directory);
+  FileSystemWrapper::FlushDirectory(directory);
+}
+
 void FaultyFileSystem::Flush(FileNumber file) {
   Check(Op::Flush, PathOf(file));
   FileSystemWrapper::Flush(file);

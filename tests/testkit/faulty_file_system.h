@@ -12,7 +12,7 @@ namespace pb::testing {
 
 // The calls of FileSystem that can be made to fail.
 enum class Op { FindEntry, ListDirectory, GetAttributes, SetAttributesNormal, DeleteFile, CreateDirectory,
-                Open, Read, Write, Length, Position, Seek, Flush, Close, kCount };
+                Open, Read, Write, Length, Position, Seek, Flush, FlushDirectory, Close, kCount };
 
 // One planned failure: the nth call of op (1-based; counting only calls whose
 // path contains pathContains, when given) fails with code, and with
@@ -57,6 +57,7 @@ class FaultyFileSystem : public FileSystemWrapper {
   int64_t Position(FileNumber file) override;
   void Seek(FileNumber file, int64_t position1) override;
   void Flush(FileNumber file) override;
+  void FlushDirectory(const std::string& directory) override;
   void Close(FileNumber file) override;
   void CloseAll() noexcept override;
 
