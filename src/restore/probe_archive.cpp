@@ -25,8 +25,8 @@ std::optional<SetHead> ReadSetHead(FileSystem& fs, FileNumber file) {
   fs.Read(file, 4);  // Revision and Reserved
   SetHead head;
   head.results.ArchiveFileCount = Int32FromBytes(fs.Read(file, 4));
-  head.status = "(" + std::to_string(head.results.ArchiveFileCount) + " Dateien, V" + std::to_string(Major) + "." +
-                std::to_string(Minor) + ")";
+  head.status = std::string("(").append(std::to_string(head.results.ArchiveFileCount)).append(" Dateien, V");
+  head.status.append(std::to_string(Major)).append(".").append(std::to_string(Minor)).append(")");
   const int16_t length = Int16FromBytes(fs.Read(file, 2));
   if (length < 0) return std::nullopt;
   fs.Seek(file, kDescriptionOffset + 1);

@@ -62,7 +62,10 @@ BoxButton TerminalBoxes::Show(const MessageBox& box) {
   std::string prompt;
   for (const BoxButton button : buttons) {
     if (!prompt.empty()) prompt += " / ";
-    prompt += button == fallback ? "[" + WordOf(button) + "]" : WordOf(button);
+    const bool isDefault = button == fallback;
+    if (isDefault) prompt += '[';
+    prompt += WordOf(button);
+    if (isDefault) prompt += ']';
   }
   while (true) {
     out_ << prompt << ": " << std::flush;
