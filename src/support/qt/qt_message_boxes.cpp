@@ -19,13 +19,13 @@ QMessageBox::Icon QtIcon(BoxIcon icon) {
   return QMessageBox::NoIcon;
 }
 
-struct ButtonSpec {
+struct ButtonChoice {
   BoxButton button;
   QMessageBox::StandardButton standard;
   const char* text;
 };
 
-std::vector<ButtonSpec> ButtonsOf(BoxButtons buttons) {
+std::vector<ButtonChoice> ButtonsOf(BoxButtons buttons) {
   switch (buttons) {
     case BoxButtons::OkCancel:
       return {{BoxButton::Ok, QMessageBox::Ok, "OK"}, {BoxButton::Cancel, QMessageBox::Cancel, "Abbrechen"}};
@@ -47,14 +47,14 @@ BoxButton QtMessageBoxes::Show(const MessageBox& box) {
   dialog.setText(QString::fromStdString(box.text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
   dialog.setIcon(QtIcon(box.icon));
 
-  const std::vector<ButtonSpec> specs = ButtonsOf(box.buttons);
+  const std::vector<ButtonChoice> choices = ButtonsOf(box.buttons);
   std::map<QAbstractButton*, BoxButton> answers;
   QPushButton* defaultButton = nullptr;
-  for (const ButtonSpec& spec : specs) {
-    QPushButton* button = dialog.addButton(spec.standard);
-    button->setText(QString::fromUtf8(spec.text));
-    answers[button] = spec.button;
-    if (defaultButton == nullptr || spec.button == box.defaultButton) defaultButton = button;
+  for (const ButtonChoice& choice : choices) {
+    QPushButton* button = dialog.addButton(choice.standard);
+    button->setText(QString::fromUtf8(choice.text));
+    answers[button] = choice.button;
+    if (defaultButton == nullptr || choice.button == box.defaultButton) defaultButton = button;
   }
   dialog.setDefaultButton(defaultButton);
   dialog.exec();
