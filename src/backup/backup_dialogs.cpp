@@ -21,34 +21,24 @@ std::string GroupText(FailureGroup group) {
   return std::string(kCannotWriteTarget) + "\r" + kCheckAndOk;
 }
 
-// Shows box until the user answers OK, or gives up after confirming Cancel.
-void AskUntilOk(MessageBoxes& boxes, const MessageBox& box) {
-  while (boxes.Show(box) != BoxButton::Ok) {
-    if (ConfirmCancel(boxes)) throw RunGivenUp{};
-  }
-}
-
-MessageBox OkCancelBox(std::string text, BoxIcon icon) {
-  MessageBox box;
-  box.text = std::move(text);
-  box.icon = icon;
-  box.buttons = BoxButtons::OkCancel;
-  return box;
+// Returns on OK; gives the run up after a confirmed Cancel.
+void AskUntilOk(MessageBoxes& boxes, const std::string& text, BoxIcon icon) {
+  if (!AskRetry(boxes, text, icon)) throw RunGivenUp{};
 }
 
 }  // namespace
 
 void AskRetry(MessageBoxes& boxes, FailureGroup group) {
-  AskUntilOk(boxes, OkCancelBox(GroupText(group), BoxIcon::Critical));
+  AskUntilOk(boxes, GroupText(group), BoxIcon::Critical);
 }
 
 void AskRetryDriveNotReady(MessageBoxes& boxes) {
-  AskUntilOk(boxes, OkCancelBox(std::string(kCannotWriteTarget) + "\rBitte prüfen und auf OK klicken.", BoxIcon::Critical));
+  AskUntilOk(boxes, std::string(kCannotWriteTarget) + "\rBitte prüfen und auf OK klicken.", BoxIcon::Critical);
 }
 
 void AskForNextDiskette(MessageBoxes& boxes) {
-  AskUntilOk(boxes, OkCancelBox("Der Datenträger ist voll! Bitte die nächste Diskette\reinlegen und auf OK klicken.",
-                                BoxIcon::Information));
+  AskUntilOk(boxes, "Der Datenträger ist voll! Bitte die nächste Diskette\reinlegen und auf OK klicken.",
+             BoxIcon::Information);
 }
 
 }  // namespace pb

@@ -4,7 +4,6 @@
 #include <new>
 
 #include "restore/archive_volumes.h"
-#include "restore/retry_question.h"
 #include "store/bytes.h"
 #include "store/zlib_interface.h"
 #include "support/dialogs.h"

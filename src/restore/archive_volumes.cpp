@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "restore/retry_question.h"
 #include "store/volume_name.h"
+#include "support/dialogs.h"
 #include "support/run_time_error.h"
 
 namespace pb {

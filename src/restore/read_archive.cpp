@@ -5,7 +5,6 @@
 
 #include "restore/archive_stream.h"
 #include "restore/create_target_file.h"
-#include "restore/retry_question.h"
 #include "support/dialogs.h"
 #include "support/paths.h"
 #include "support/run_time_error.h"

@@ -1,21 +1,17 @@
 // A full medium must reach the runs as 61 with no partial item left behind.
 // The scenarios run in a forked child, since they change its mounts or limits.
-#include <fcntl.h>
-#include <sched.h>
 #include <signal.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstring>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <sstream>
 
 #include <gtest/gtest.h>
 
+#include "diskette.h"
 #include "support/run_time_error.h"
 #include "test_drives.h"
 
@@ -60,30 +56,6 @@ Report RunInChild(const std::function<Report()>& body) {
   return report;
 }
 
-bool WriteText(const std::string& file, const std::string& text) {
-  std::ofstream out(file);
-  out << text;
-  return static_cast<bool>(out.flush());
-}
-
-// A private mount namespace; as an unprivileged user inside a user namespace
-// of its own. Returns the reason when neither is allowed.
-std::string EnterPrivateMounts() {
-  if (unshare(CLONE_NEWNS) != 0) {
-    const std::string uid = std::to_string(getuid());
-    const std::string gid = std::to_string(getgid());
-    if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return "unshare refused: " + std::string(strerror(errno));
-    WriteText("/proc/self/setgroups", "deny");
-    if (!WriteText("/proc/self/uid_map", "0 " + uid + " 1") || !WriteText("/proc/self/gid_map", "0 " + gid + " 1")) {
-      return "user namespace mapping refused";
-    }
-  }
-  if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-    return "making mounts private refused: " + std::string(strerror(errno));
-  }
-  return "";
-}
-
 // Writes chunks to A:\DataBlock#1.Parcelbarge until a write fails and
 // reports what the failure left behind.
 Report FillDiskette(FileSystem& fs, std::size_t chunk) {
@@ -124,11 +96,8 @@ TEST(MediumFullTest, RealDisketteSizedMediumFillsUpWith61) {
   TestDrives drives(/*disketteMustBeMounted=*/true);
   ASSERT_FALSE(drives.fs().DriveReady('A'));
   const Report report = RunInChild([&]() -> Report {
-    const std::string refused = EnterPrivateMounts();
-    if (!refused.empty()) return {{"skip", refused}};
-    if (mount("pbdiskette", drives.Root('A').c_str(), "tmpfs", 0, "size=1440k") != 0) {
-      return {{"skip", "mounting a tmpfs refused: " + std::string(strerror(errno))}};
-    }
+    const testing::Diskette diskette(drives.Root('A'));
+    if (!diskette.mounted()) return {{"skip", diskette.reason()}};
     Report filled = FillDiskette(drives.fs(), 100000);
     filled["ready"] = drives.fs().DriveReady('A') ? "yes" : "no";
     return filled;
