@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // parcelbarge-bench: writes the benchmark corpus and measures the in-process
 // references the backup and restore are compared with. bench/run.sh drives it.
 #include <cstdlib>

@@ -1,4 +1,5 @@
 #!/usr/bin/awk -f
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Prints the results of bench/run.sh as a table per corpus and checks the
 # targets. Input lines: SET KIND LABEL INPUT OUTPUT SECONDS PEAK_KB VOLUMES
 # (for KIND "identical": SET identical LABEL yes|NO). MB are 10^6 bytes. Of a

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Measures parcelbarge-cli backup and restore against zlib's own limit and the
 # usual tools, on a generated corpus. Builds nothing: pass a build directory
 # (a Release build gives meaningful figures).

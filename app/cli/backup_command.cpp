@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // parcelbarge-cli backup: the selection list, options page and start button
 // of the window's write page, as arguments.
 #include <algorithm>
@@ -9,10 +10,10 @@
 #include "arguments.h"
 #include "backup/backup_inputs.h"
 #include "backup/backup_refusal.h"
+#include "backup/selection_drop.h"
 #include "backup/write_archive.h"
 #include "commands.h"
 #include "support/run_time_error.h"
-#include "support/selection_drop.h"
 
 namespace pb::cli {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // parcelbarge-cli: the headless companion of the window. It only parses the
 // command word; each command does its own work through the core.
 #include <unistd.h>
@@ -10,10 +11,10 @@
 
 #include "arguments.h"
 #include "commands.h"
-#include "support/drive_table.h"
-#include "support/posix_file_system.h"
-#include "support/process_host.h"
-#include "support/terminal_boxes.h"
+#include "platform/posix/drive_table.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/process_host.h"
+#include "terminal_boxes.h"
 
 int main(int argc, char** argv) {
   using Command = std::function<int(pb::cli::CliContext&, const std::vector<std::string>&)>;

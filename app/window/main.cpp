@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // parcelbarge: the window program. One backup or one restore per start; the
 // program ends when the run returns.
 #include <QApplication>
 
-#include "support/drive_table.h"
-#include "support/posix_file_system.h"
-#include "support/qt/qt_host.h"
-#include "support/qt/qt_message_boxes.h"
-#include "support/qt/qt_shell.h"
+#include "platform/posix/drive_table.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/qt/qt_host.h"
+#include "platform/qt/qt_message_boxes.h"
+#include "platform/qt/qt_shell.h"
 #include "window/form1.h"
 
 int main(int argc, char** argv) {

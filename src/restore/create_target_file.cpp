@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "restore/create_target_file.h"
 
 #include "support/run_time_error.h"

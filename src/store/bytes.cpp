@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/bytes.h"
 
 #include "support/run_time_error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/fast_inflate.h"
 
 #ifdef PB_HAVE_LIBDEFLATE

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <cstdint>
@@ -29,9 +30,6 @@ enum ErrorCode : int32_t {
 
 // German description of a catalogue code; an unknown code gets a generic text.
 std::string ErrorDescription(int32_t code);
-
-// Maps an errno value of a failed system call onto the catalogue.
-int32_t ErrorCodeFromErrno(int err);
 
 // A failure of a runtime service: a numeric code and its German description.
 class RunTimeError : public std::runtime_error {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/form1.h"
 
 #include <QCheckBox>
@@ -23,7 +24,7 @@
 #include "support/dialogs.h"
 #include "support/paths.h"
 #include "support/run_time_error.h"
-#include "support/selection_drop.h"
+#include "backup/selection_drop.h"
 #include "window/description_box.h"
 #include "window/dir_list_box.h"
 #include "window/drive_list_box.h"

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // parcelbarge-cli backup, called in-process on test drives.
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "../backup/set_reader.h"
+#include "set_reader.h"
 #include "commands.h"
 #include "faulty_file_system.h"
 #include "scripted_boxes.h"

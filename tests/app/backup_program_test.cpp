@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // parcelbarge-cli backup as a script meets it: real files, real exit status.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -5,7 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "../backup/set_reader.h"
+#include "set_reader.h"
 #include "temp_dir.h"
 
 namespace pb::testing {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real parcelbarge-cli executable as a user or a script meets it: its
 // output streams, its exit status and its man page.
 #include <gtest/gtest.h>

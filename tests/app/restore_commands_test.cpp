@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // probe and restore of the command-line tool, called in process over test
 // drives, with the terminal's message boxes.
 #include <gtest/gtest.h>
@@ -9,7 +10,7 @@
 #include "scripted_boxes.h"
 #include "scripted_host.h"
 #include "set_builder.h"
-#include "support/terminal_boxes.h"
+#include "terminal_boxes.h"
 #include "test_drives.h"
 
 namespace pb {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // parcelbarge-cli probe and restore as a script meets them: the real program on
 // real directories, judged by exit status and output.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // list and test of the command-line tool: they read a set as the restore does
 // and write nothing.
 #include <gtest/gtest.h>
@@ -8,7 +9,7 @@
 #include "scripted_host.h"
 #include "set_builder.h"
 #include "set_mutation.h"
-#include "support/terminal_boxes.h"
+#include "terminal_boxes.h"
 #include "test_drives.h"
 
 namespace pb {

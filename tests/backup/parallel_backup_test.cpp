@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The backup with several workers writes the very bytes of the run with one,
 // in the cases where the run's own rules decide where a fragment ends.
 #include <map>

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
 #include "scripted_boxes.h"
 #include "scripted_host.h"
-#include "support/directory_walk.h"
-#include "support/selection_drop.h"
+#include "backup/directory_walk.h"
+#include "backup/selection_drop.h"
 #include "test_drives.h"
 
 namespace pb::testing {

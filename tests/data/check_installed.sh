@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # check_installed.sh PREFIX: checks an installed Parcelbarge below PREFIX the way
 # a desktop and a user meet it, and starts both programs from there.
 set -u

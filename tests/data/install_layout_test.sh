@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # install_layout_test.sh CMAKE BUILD_DIR: installs the build into a fresh prefix
 # with cmake --install and checks what landed there.
 set -eu

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # lint_man_page.sh PAGE: fails when formatting the page gives any warning;
 # exits 77 (skipped) when man is not installed.
 if ! command -v man >/dev/null 2>&1; then

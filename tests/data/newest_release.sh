@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # newest_release.sh METAINFO VERSION: the first release listed must be VERSION,
 # so a version bump cannot leave the software centre showing the old one.
 newest=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$1" | head -n 1)

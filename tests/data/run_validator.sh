@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # run_validator.sh TOOL ARGS...: runs TOOL ARGS and fails on an error or a
 # warning; exits 77 (skipped) when TOOL is not installed.
 tool=$1

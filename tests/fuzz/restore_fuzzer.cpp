@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the set probe and the restore run with whole sets: the input is cut
 // into volumes at each occurrence of a marker. A run must end without a crash,
 // must not keep asking, and must write nothing outside its target.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "restore/archive_volumes.h"
 
 #include "faulty_file_system.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A real full medium: a diskette-sized tmpfs as the target.
 #include "diskette.h"
 #include "restore_fixture.h"

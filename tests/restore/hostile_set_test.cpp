@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sets are untrusted input: hostile names and lengths, and a deterministic
 // mutation loop over a valid set.
 #include "diskette.h"

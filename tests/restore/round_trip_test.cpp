@@ -1,5 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sets written by the backup run come back byte for byte.
-#include "backup_fixture.h"
+#include "../backup/backup_fixture.h"
 #include "diskette.h"
 #include "restore_fixture.h"
 

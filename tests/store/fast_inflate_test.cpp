@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wrapper may inflate with a faster library, but every failure must keep
 // zlib's status and every success zlib's bytes; these cases compare the two.
 #include <gtest/gtest.h>

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <filesystem>
 #include <string>
 
-#include "support/posix_file_system.h"
+#include "platform/posix/posix_file_system.h"
 #include "temp_dir.h"
 
 namespace pb::testing {

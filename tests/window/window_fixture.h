@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QApplication>
@@ -12,7 +13,7 @@
 
 #include "scripted_boxes.h"
 #include "scripted_host.h"
-#include "support/posix_file_system.h"
+#include "platform/posix/posix_file_system.h"
 #include "support/shell.h"
 #include "temp_dir.h"
 #include "window/dir_list_box.h"

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the real window program on a virtual X display, takes a screenshot,
 # and closes it again. Usage: xvfb_smoke.sh <parcelbarge> <screenshot.png>
 set -u

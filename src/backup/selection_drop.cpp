@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "backup/selection_drop.h"
+
+#include "backup/directory_walk.h"
+#include "support/run_time_error.h"
+
+namespace pb {
+
+std::vector<std::string> AddDroppedNames(Runtime& runtime, const std::vector<std::string>& names,
+                                         std::vector<std::string>& fileList) {
+  std::vector<std::string> foundFiles;
+  std::vector<std::string> unreadable;
+  for (const std::string& name : names) {
+    if (name.find('?') != std::string::npos) {
+      MessageBox box;
+      box.text = "Der Verzeichnisname '" + name + "'\renthält ungültige Zeichen und wird daher nicht berücksichtigt.";
+      runtime.boxes.Show(box);
+      continue;
+    }
+    int attributes = 0;
+    try {
+      attributes = runtime.fs.GetAttributes(name);
+    } catch (const RunTimeError&) {
+      unreadable.push_back(name);
+      continue;
+    }
+    if (attributes & kAttrDirectory) {
+      CollectDirectoryFiles(runtime.fs, runtime.host, name, true, foundFiles);
+      fileList.insert(fileList.end(), foundFiles.begin(), foundFiles.end());
+    } else {
+      fileList.push_back(name);
+    }
+  }
+  return unreadable;
+}
+
+void ShowNotAFileList(MessageBoxes& boxes) {
+  MessageBox box;
+  box.text = "Bitte nur Datei- und Verzeichnisnamen in die Liste ziehen.";
+  box.icon = BoxIcon::Information;
+  boxes.Show(box);
+}
+
+}  // namespace pb

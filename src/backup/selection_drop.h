@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "support/runtime.h"
+
+namespace pb {
+
+// Handles the names of one drop on the selection list, first to last: a name
+// with "?" is reported and skipped, a directory is replaced by every file below
+// it (CollectDirectoryFiles), a file is appended as it is. A name whose
+// attributes cannot be queried is skipped without a message and returned, so
+// a caller without a window can say so. Nothing already in fileList is
+// compared with: the same file may stand there twice.
+std::vector<std::string> AddDroppedNames(Runtime& runtime, const std::vector<std::string>& names, std::vector<std::string>& fileList);
+
+// The message for a drop that holds no file names.
+void ShowNotAFileList(MessageBoxes& boxes);
+
+}  // namespace pb

@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/posix/drive_table.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <filesystem>
+
+#include "support/run_time_error.h"
+
+namespace pb {
+
+namespace {
+
+// Code points of the 0x80-0x9F row of Windows-1252 that hold printable
+// characters; the rest of the code page is Latin-1.
+constexpr char32_t kCp1252HighRow[] = {
+    0x20AC, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x017D,
+    0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x017E,
+    0x0178,
+};
+
+bool IsNameCharacter(char32_t c) {
+  if (c < 0x20 || c == 0x7F) return false;
+  if (c < 0x7F) return std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) == std::string_view::npos;
+  if (c >= 0xA0 && c <= 0xFF) return true;
+  return std::find(std::begin(kCp1252HighRow), std::end(kCp1252HighRow), c) != std::end(kCp1252HighRow);
+}
+
+// Decodes the UTF-8 character at text[pos]; its byte length goes to length.
+// Invalid or overlong sequences decode as one byte that is no character.
+char32_t DecodeAt(std::string_view text, std::size_t pos, std::size_t& length) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(pos);
+  length = 1;
+  std::size_t extra = 0;
+  char32_t c = 0;
+  char32_t minimum = 0;
+  if (lead < 0x80) return lead;
+  if ((lead & 0xE0) == 0xC0) extra = 1, c = lead & 0x1F, minimum = 0x80;
+  else if ((lead & 0xF0) == 0xE0) extra = 2, c = lead & 0x0F, minimum = 0x800;
+  else if ((lead & 0xF8) == 0xF0) extra = 3, c = lead & 0x07, minimum = 0x10000;
+  else return 0;
+  if (pos + extra >= text.size()) return 0;
+  for (std::size_t i = 1; i <= extra; ++i) {
+    if ((byte(pos + i) & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (byte(pos + i) & 0x3F);
+  }
+  if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+  length = extra + 1;
+  return c;
+}
+
+bool IsRepresentableComponent(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  return IsRepresentableName(std::string(name));
+}
+
+// True when root contains path: equal, or path continues below it.
+bool RootContains(const std::string& root, const std::string& path) {
+  if (root == "/") return !path.empty() && path.front() == '/';
+  return path.compare(0, root.size(), root) == 0 && (path.size() == root.size() || path[root.size()] == '/');
+}
+
+}  // namespace
+
+bool IsRepresentableName(const std::string& utf8Name) {
+  for (std::size_t pos = 0, length = 0; pos < utf8Name.size(); pos += length) {
+    if (!IsNameCharacter(DecodeAt(utf8Name, pos, length))) return false;
+  }
+  return true;
+}
+
+std::string DriveFormName(const std::string& nativeName) {
+  std::string result;
+  for (std::size_t pos = 0, length = 0; pos < nativeName.size(); pos += length) {
+    if (IsNameCharacter(DecodeAt(nativeName, pos, length))) {
+      result.append(nativeName, pos, length);
+    } else {
+      result += '?';
+    }
+  }
+  return result;
+}
+
+DriveTable::DriveTable(std::vector<Drive> drives) : drives_(std::move(drives)) {
+  for (auto& drive : drives_) {
+    drive.letter = static_cast<char>(std::toupper(static_cast<unsigned char>(drive.letter)));
+    while (drive.root.size() > 1 && drive.root.back() == '/') drive.root.pop_back();
+  }
+}
+
+const Drive* DriveTable::Find(char letter) const {
+  const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  for (const auto& drive : drives_) {
+    if (drive.letter == upper) return &drive;
+  }
+  return nullptr;
+}
+
+std::string DriveTable::ToNative(const std::string& drivePath) const {
+  if (drivePath.size() < 2 || drivePath[1] != ':') throw RunTimeError(kBadFileNameOrNumber);
+  const Drive* drive = Find(drivePath[0]);
+  if (drive == nullptr) throw RunTimeError(kBadFileNameOrNumber);
+  std::string_view rest = std::string_view(drivePath).substr(2);
+  if (rest.empty() || rest == "\\") return drive->root;
+  // A path relative to the drive's current directory has no meaning here.
+  if (rest.front() != '\\') throw RunTimeError(kBadFileNameOrNumber);
+  rest.remove_prefix(1);
+  if (rest.back() == '\\') rest.remove_suffix(1);
+
+  std::string native = drive->root == "/" ? "" : drive->root;
+  while (true) {
+    const std::size_t end = rest.find('\\');
+    const std::string_view component = rest.substr(0, end);
+    if (!IsRepresentableComponent(component)) throw RunTimeError(kBadFileNameOrNumber);
+    native += '/';
+    native += component;
+    if (end == std::string_view::npos) break;
+    rest.remove_prefix(end + 1);
+  }
+  return native;
+}
+
+std::string DriveTable::ToDriveForm(const std::string& nativePath) const {
+  const std::string path = std::filesystem::absolute(nativePath).lexically_normal().string();
+  const std::string trimmed = path.size() > 1 && path.back() == '/' ? path.substr(0, path.size() - 1) : path;
+  const Drive* best = nullptr;
+  for (const auto& drive : drives_) {
+    if (RootContains(drive.root, trimmed) && (best == nullptr || drive.root.size() > best->root.size())) {
+      best = &drive;
+    }
+  }
+  if (best == nullptr) throw RunTimeError(kPathNotFound);
+
+  std::string result = std::string(1, best->letter) + ":\\";
+  std::string_view rest = std::string_view(trimmed).substr(best->root == "/" ? 1 : best->root.size());
+  if (!rest.empty() && rest.front() == '/') rest.remove_prefix(1);
+  bool first = true;
+  while (!rest.empty()) {
+    const std::size_t end = rest.find('/');
+    if (!first) result += '\\';
+    result += DriveFormName(std::string(rest.substr(0, end)));
+    first = false;
+    if (end == std::string_view::npos) break;
+    rest.remove_prefix(end + 1);
+  }
+  return result;
+}
+
+}  // namespace pb

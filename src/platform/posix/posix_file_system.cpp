@@ -1,0 +1,326 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/posix/posix_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <optional>
+#include <string_view>
+
+#include "platform/posix/errno_codes.h"
+#include "support/run_time_error.h"
+
+namespace pb {
+
+namespace {
+
+[[noreturn]] void RaiseErrno(int err) { throw RunTimeError(ErrorCodeFromErrno(err)); }
+
+std::string ParentOf(const std::string& native) {
+  const std::size_t slash = native.find_last_of('/');
+  return slash == 0 || slash == std::string::npos ? "/" : native.substr(0, slash);
+}
+
+std::string BaseName(const std::string& native) { return native.substr(native.find_last_of('/') + 1); }
+
+// A missing file is 53, a missing directory on the way to it 76.
+int32_t MissingCode(const std::string& native) {
+  struct stat info {};
+  const std::string parent = ParentOf(native);
+  return stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? kFileNotFound : kPathNotFound;
+}
+
+[[noreturn]] void RaiseFor(int err, const std::string& native) {
+  if (err == ENOENT) throw RunTimeError(MissingCode(native));
+  RaiseErrno(err);
+}
+
+bool IsReadOnly(const struct stat& info) { return (info.st_mode & S_IWUSR) == 0; }
+
+// Attributes of an entry the layer shows; nullopt for one it does not (missing,
+// dangling link, device, pipe, socket).
+std::optional<int> AttributesOf(const struct stat& info, const std::string& name) {
+  int attributes = 0;
+  if (S_ISDIR(info.st_mode)) {
+    attributes = kAttrDirectory;
+  } else if (S_ISREG(info.st_mode)) {
+    attributes = kAttrArchive;
+  } else {
+    return std::nullopt;
+  }
+  if (IsReadOnly(info)) attributes |= kAttrReadOnly;
+  if (!name.empty() && name.front() == '.') attributes |= kAttrHidden;
+  return attributes;
+}
+
+bool IsMissing(int err) { return err == ENOENT || err == ENOTDIR || err == ELOOP; }
+
+std::optional<int> StatAttributes(const std::string& native, const std::string& name) {
+  struct stat info {};
+  if (stat(native.c_str(), &info) != 0) {
+    if (IsMissing(errno)) return std::nullopt;
+    RaiseErrno(errno);
+  }
+  return AttributesOf(info, name);
+}
+
+bool MatchesMask(int attributes, int mask) {
+  constexpr int kSelective = kAttrHidden | kAttrSystem | kAttrDirectory | kAttrVolume;
+  return (attributes & kSelective & ~mask) == 0;
+}
+
+// Case first folded, as the format's home platform lists its directories;
+// bytes decide between names that differ only in case.
+bool ListedBefore(const std::string& a, const std::string& b) {
+  const auto folded = [](std::string name) {
+    for (char& c : name) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return name;
+  };
+  const std::string foldedA = folded(a);
+  const std::string foldedB = folded(b);
+  return foldedA != foldedB ? foldedA < foldedB : a < b;
+}
+
+// True when a file system is mounted at root itself, not just a directory of
+// the one above it.
+bool IsMountPoint(const std::string& root) {
+  struct stat self {};
+  struct stat parent {};
+  if (stat(root.c_str(), &self) != 0 || !S_ISDIR(self.st_mode)) return false;
+  if (root == "/") return true;
+  const std::string above = root + "/..";
+  return stat(above.c_str(), &parent) == 0 && (parent.st_dev != self.st_dev || parent.st_ino == self.st_ino);
+}
+
+}  // namespace
+
+PosixFileSystem::PosixFileSystem(DriveTable table) : table_(std::move(table)) {}
+
+PosixFileSystem::~PosixFileSystem() { CloseAll(); }
+
+std::string PosixFileSystem::NativeOnReadyDrive(const std::string& drivePath) {
+  std::string native = table_.ToNative(drivePath);
+  const Drive* drive = table_.Find(drivePath[0]);
+  if (drive->mustBeMounted && !IsMountPoint(drive->root)) throw RunTimeError(kDriveNotReady);
+  return native;
+}
+
+std::string PosixFileSystem::FindEntry(const std::string& path, int mask) {
+  const std::string native = NativeOnReadyDrive(path);
+  const Drive* drive = table_.Find(path[0]);
+  const bool root = native == drive->root;
+  const std::optional<int> attributes = StatAttributes(native, root ? "" : BaseName(native));
+  if (!attributes || !MatchesMask(*attributes, mask)) return "";
+  return root ? std::string(1, drive->letter) + ":\\" : DriveFormName(BaseName(native));
+}
+
+std::vector<std::string> PosixFileSystem::ListDirectory(const std::string& directory, int mask) {
+  const std::string native = NativeOnReadyDrive(directory);
+  DIR* dir = opendir(native.c_str());
+  if (dir == nullptr) {
+    if (IsMissing(errno)) throw RunTimeError(kPathNotFound);
+    RaiseErrno(errno);
+  }
+  std::vector<std::string> names;
+  errno = 0;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat info {};
+    if (fstatat(dirfd(dir), entry->d_name, &info, 0) != 0) {
+      if (IsMissing(errno)) continue;
+      const int err = errno;
+      closedir(dir);
+      RaiseErrno(err);
+    }
+    const std::optional<int> attributes = AttributesOf(info, name);
+    if (attributes && MatchesMask(*attributes, mask)) names.push_back(DriveFormName(name));
+    errno = 0;
+  }
+  const int err = errno;
+  closedir(dir);
+  if (err != 0) RaiseErrno(err);
+  std::sort(names.begin(), names.end(), ListedBefore);
+  return names;
+}
+
+int PosixFileSystem::GetAttributes(const std::string& path) {
+  const std::string native = NativeOnReadyDrive(path);
+  const bool root = native == table_.Find(path[0])->root;
+  const std::optional<int> attributes = StatAttributes(native, root ? "" : BaseName(native));
+  if (!attributes) throw RunTimeError(MissingCode(native));
+  return *attributes;
+}
+
+void PosixFileSystem::SetAttributesNormal(const std::string& path) {
+  const std::string native = NativeOnReadyDrive(path);
+  struct stat info {};
+  if (stat(native.c_str(), &info) != 0) RaiseFor(errno, native);
+  if (chmod(native.c_str(), (info.st_mode & 07777) | S_IWUSR) != 0) RaiseErrno(errno);
+}
+
+void PosixFileSystem::DeleteFile(const std::string& path) {
+  const std::string native = NativeOnReadyDrive(path);
+  struct stat info {};
+  if (lstat(native.c_str(), &info) != 0) RaiseFor(errno, native);
+  if (S_ISDIR(info.st_mode) || (S_ISREG(info.st_mode) && IsReadOnly(info))) throw RunTimeError(kPathFileAccess);
+  if (unlink(native.c_str()) != 0) RaiseFor(errno, native);
+}
+
+void PosixFileSystem::CreateDirectory(const std::string& path) {
+  const std::string native = NativeOnReadyDrive(path);
+  if (mkdir(native.c_str(), 0777) != 0) {
+    if (errno == ENOENT) throw RunTimeError(kPathNotFound);
+    if (errno == EEXIST) throw RunTimeError(kPathFileAccess);
+    RaiseErrno(errno);
+  }
+}
+
+FileNumber PosixFileSystem::Open(const std::string& path, OpenMode mode) {
+  const std::string native = NativeOnReadyDrive(path);
+  int flags = O_CLOEXEC | O_NONBLOCK;  // a pipe must not hang the open; it is refused below
+  switch (mode) {
+    case OpenMode::BinaryRead: flags |= O_RDONLY; break;
+    case OpenMode::BinaryWrite: flags |= O_WRONLY | O_CREAT; break;
+    case OpenMode::Output: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
+  }
+  struct stat info {};
+  if (mode != OpenMode::BinaryRead && stat(native.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+      IsReadOnly(info)) {
+    throw RunTimeError(kPathFileAccess);
+  }
+  const int fd = open(native.c_str(), flags, 0666);
+  if (fd < 0) RaiseFor(errno, native);
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    throw RunTimeError(kPathFileAccess);
+  }
+  FileNumber number = 1;
+  while (files_.count(number) != 0) ++number;
+  files_[number] = OpenFile{fd, mode, 0};
+  return number;
+}
+
+PosixFileSystem::OpenFile& PosixFileSystem::Get(FileNumber file) {
+  const auto found = files_.find(file);
+  if (found == files_.end()) throw RunTimeError(kBadFileNameOrNumber);
+  return found->second;
+}
+
+std::string PosixFileSystem::Read(FileNumber file, int64_t count) {
+  OpenFile& open = Get(file);
+  if (open.mode != OpenMode::BinaryRead) throw RunTimeError(kBadFileMode);
+  if (count < 0) throw RunTimeError(kInvalidCall);
+  // A damaged length must not make us allocate what the file cannot hold.
+  struct stat info {};
+  if (fstat(open.fd, &info) != 0) RaiseErrno(errno);
+  if (count > info.st_size - open.position) throw RunTimeError(kInputPastEnd);
+  std::string bytes(static_cast<std::size_t>(count), '\0');
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const int64_t at = open.position + static_cast<int64_t>(done);
+    const ssize_t n = pread(open.fd, bytes.data() + done, bytes.size() - done, at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) RaiseErrno(errno);
+    if (n == 0) throw RunTimeError(kInputPastEnd);
+    done += static_cast<std::size_t>(n);
+  }
+  open.position += count;
+  return bytes;
+}
+
+void PosixFileSystem::Write(FileNumber file, std::string_view bytes) {
+  OpenFile& open = Get(file);
+  if (open.mode == OpenMode::BinaryRead) throw RunTimeError(kBadFileMode);
+  struct stat before {};
+  if (fstat(open.fd, &before) != 0) RaiseErrno(errno);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const int64_t at = open.position + static_cast<int64_t>(done);
+    const ssize_t n = pwrite(open.fd, bytes.data() + done, bytes.size() - done, at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int err = n < 0 ? errno : ENOSPC;
+      // Take back what part of the item got through, so no partial item stays.
+      struct stat after {};
+      if (fstat(open.fd, &after) == 0 && after.st_size > before.st_size) {
+        [[maybe_unused]] const int ignored = ftruncate(open.fd, before.st_size);
+      }
+      RaiseErrno(err);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  open.position += static_cast<int64_t>(bytes.size());
+}
+
+int64_t PosixFileSystem::Length(FileNumber file) {
+  struct stat info {};
+  if (fstat(Get(file).fd, &info) != 0) RaiseErrno(errno);
+  return info.st_size;
+}
+
+int64_t PosixFileSystem::Position(FileNumber file) { return Get(file).position; }
+
+void PosixFileSystem::Seek(FileNumber file, int64_t position1) {
+  OpenFile& open = Get(file);
+  if (position1 < 1) throw RunTimeError(kInvalidCall);
+  open.position = position1 - 1;
+}
+
+void PosixFileSystem::Flush(FileNumber file) {
+  if (fsync(Get(file).fd) != 0 && errno != EINVAL) RaiseErrno(errno);
+}
+
+void PosixFileSystem::FlushDirectory(const std::string& directory) {
+  const std::string native = ToNative(directory);
+  const int fd = open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) RaiseFor(errno, native);
+  const int result = syncfs(fd);
+  const int err = errno;
+  close(fd);
+  if (result != 0) RaiseErrno(err);
+}
+
+void PosixFileSystem::Close(FileNumber file) {
+  const int fd = Get(file).fd;
+  files_.erase(file);
+  if (close(fd) != 0 && errno != EINTR) RaiseErrno(errno);
+}
+
+void PosixFileSystem::CloseAll() noexcept {
+  for (const auto& [number, open] : files_) close(open.fd);
+  files_.clear();
+}
+
+std::vector<DriveInfo> PosixFileSystem::Drives() {
+  std::vector<DriveInfo> drives;
+  for (const auto& drive : table_.drives()) drives.push_back({drive.letter, drive.label});
+  std::sort(drives.begin(), drives.end(), [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; });
+  return drives;
+}
+
+bool PosixFileSystem::DriveReady(char letter) {
+  const Drive* drive = table_.Find(letter);
+  if (drive == nullptr) return false;
+  if (drive->mustBeMounted) return IsMountPoint(drive->root);
+  struct stat info {};
+  return stat(drive->root.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string PosixFileSystem::CurrentDirectory() {
+  std::string buffer(4096, '\0');
+  if (getcwd(buffer.data(), buffer.size()) == nullptr) RaiseErrno(errno);
+  return table_.ToDriveForm(buffer.c_str());
+}
+
+std::string PosixFileSystem::ToNative(const std::string& drivePath) { return table_.ToNative(drivePath); }
+
+std::string PosixFileSystem::ToDriveForm(const std::string& nativePath) { return table_.ToDriveForm(nativePath); }
+
+}  // namespace pb

@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "platform/posix/drive_table.h"
+#include "support/file_system.h"
+
+namespace pb {
+
+// The file system of a POSIX machine behind the drive table. Attributes follow
+// file_system.h; in addition a read-only file (no owner write permission) can
+// be neither opened for writing nor deleted, even by a privileged user, as on
+// the format's home platform. Entries other than files, directories and links
+// to them (devices, pipes, sockets, dangling links) are not seen.
+class PosixFileSystem : public FileSystem {
+ public:
+  explicit PosixFileSystem(DriveTable table);
+  ~PosixFileSystem() override;
+  PosixFileSystem(const PosixFileSystem&) = delete;
+  PosixFileSystem& operator=(const PosixFileSystem&) = delete;
+
+  // A drive root (with or without its "\") is a directory whose name is the
+  // root in drive form ("D:\").
+  std::string FindEntry(const std::string& path, int mask) override;
+  std::vector<std::string> ListDirectory(const std::string& directory, int mask) override;
+  int GetAttributes(const std::string& path) override;
+  void SetAttributesNormal(const std::string& path) override;
+  void DeleteFile(const std::string& path) override;
+  void CreateDirectory(const std::string& path) override;
+
+  FileNumber Open(const std::string& path, OpenMode mode) override;
+  std::string Read(FileNumber file, int64_t count) override;
+  void Write(FileNumber file, std::string_view bytes) override;
+  int64_t Length(FileNumber file) override;
+  int64_t Position(FileNumber file) override;
+  void Seek(FileNumber file, int64_t position1) override;
+  void Flush(FileNumber file) override;
+  void FlushDirectory(const std::string& directory) override;
+  void Close(FileNumber file) override;
+  void CloseAll() noexcept override;
+
+  std::vector<DriveInfo> Drives() override;
+  bool DriveReady(char letter) override;
+  std::string CurrentDirectory() override;
+  std::string ToNative(const std::string& drivePath) override;
+  std::string ToDriveForm(const std::string& nativePath) override;
+
+  const DriveTable& table() const { return table_; }
+
+ private:
+  struct OpenFile {
+    int fd = -1;
+    OpenMode mode = OpenMode::BinaryRead;
+    int64_t position = 0;
+  };
+
+  // Translates a drive-form path and makes sure its drive is ready (71).
+  std::string NativeOnReadyDrive(const std::string& drivePath);
+  OpenFile& Get(FileNumber file);
+
+  DriveTable table_;
+  std::map<FileNumber, OpenFile> files_;
+};
+
+}  // namespace pb

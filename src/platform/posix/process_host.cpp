@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/posix/process_host.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+namespace pb {
+
+void ProcessHost::Beep() {
+  if (isatty(STDERR_FILENO) == 1) std::cerr << '\a' << std::flush;
+}
+
+void ProcessHost::EndProgram(int exitStatus) { EndProcess(exitStatus); }
+
+void EndProcess(int exitStatus) {
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(nullptr);
+  std::_Exit(exitStatus);
+}
+
+}  // namespace pb

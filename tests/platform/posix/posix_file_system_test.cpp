@@ -1,0 +1,240 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/posix/posix_file_system.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "error_code_of.h"
+#include "support/run_time_error.h"
+#include "test_drives.h"
+#include "temp_dir.h"
+
+namespace pb {
+namespace {
+
+using testing::ErrorCodeOf;
+using testing::ReadFile;
+using testing::TestDrives;
+using testing::WriteFile;
+
+void MakeReadOnly(const std::filesystem::path& path) {
+  std::filesystem::permissions(path, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+}
+
+class PosixFileSystemTest : public ::testing::Test {
+ protected:
+  TestDrives drives;
+  FileSystem& fs = drives.fs();
+};
+
+TEST_F(PosixFileSystemTest, BinaryReadDeliversExactCountsAndKeepsPositionPastEnd) {
+  WriteFile(drives.Native("C:\\v.bin"), "0123456789");
+  const FileNumber file = fs.Open("C:\\v.bin", OpenMode::BinaryRead);
+  EXPECT_EQ(fs.Length(file), 10);
+  EXPECT_EQ(fs.Read(file, 4), "0123");
+  EXPECT_EQ(fs.Position(file), 4);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, 7); }), kInputPastEnd);
+  EXPECT_EQ(fs.Position(file), 4) << "a failed read leaves the position";
+  EXPECT_EQ(fs.Read(file, 6), "456789");
+  EXPECT_EQ(fs.Read(file, 0), "");
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, 1); }), kInputPastEnd);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, int64_t{1} << 62); }), kInputPastEnd) << "a damaged length";
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, -1); }), kInvalidCall);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Write(file, "x"); }), kBadFileMode);
+  fs.Seek(file, 1);
+  EXPECT_EQ(fs.Position(file), 0);
+  EXPECT_EQ(fs.Read(file, 2), "01");
+  fs.Seek(file, 10);
+  EXPECT_EQ(fs.Read(file, 1), "9");
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Seek(file, 0); }), kInvalidCall);
+  fs.Close(file);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, 1); }), kBadFileNameOrNumber);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Close(file); }), kBadFileNameOrNumber);
+}
+
+TEST_F(PosixFileSystemTest, BinaryWriteCreatesButNeverShortens) {
+  const FileNumber created = fs.Open("D:\\neu.bin", OpenMode::BinaryWrite);
+  fs.Write(created, "abc");
+  fs.Close(created);
+  EXPECT_EQ(ReadFile(drives.Native("D:\\neu.bin")), "abc");
+
+  WriteFile(drives.Native("D:\\alt.bin"), "0123456789");
+  const FileNumber file = fs.Open("D:\\alt.bin", OpenMode::BinaryWrite);
+  EXPECT_EQ(fs.Length(file), 10);
+  fs.Write(file, "AB");
+  fs.Seek(file, 9);
+  fs.Write(file, "XYZ");
+  EXPECT_EQ(fs.Position(file), 11);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, 1); }), kBadFileMode);
+  fs.Flush(file);
+  fs.Close(file);
+  EXPECT_EQ(ReadFile(drives.Native("D:\\alt.bin")), "AB234567XYZ");
+  fs.FlushDirectory("D:\\");
+  EXPECT_EQ(ErrorCodeOf([&] { fs.FlushDirectory("D:\\fehlt\\"); }), kFileNotFound);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.FlushDirectory("D:\\alt.bin"); }), kPathNotFound);
+}
+
+TEST_F(PosixFileSystemTest, OutputEmptiesAnExistingFile) {
+  WriteFile(drives.Native("D:\\alt.txt"), "old content");
+  fs.Close(fs.Open("D:\\alt.txt", OpenMode::Output));
+  EXPECT_EQ(ReadFile(drives.Native("D:\\alt.txt")), "");
+  const FileNumber file = fs.Open("D:\\alt.txt", OpenMode::Output);
+  fs.Write(file, "neu");
+  fs.Write(file, "er");
+  fs.Close(file);
+  EXPECT_EQ(ReadFile(drives.Native("D:\\alt.txt")), "neuer");
+}
+
+TEST_F(PosixFileSystemTest, FileNumbersAreTheLowestFreeOnes) {
+  WriteFile(drives.Native("C:\\a"), "a");
+  const FileNumber first = fs.Open("C:\\a", OpenMode::BinaryRead);
+  const FileNumber second = fs.Open("C:\\a", OpenMode::BinaryRead);
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(second, 2);
+  fs.Close(first);
+  EXPECT_EQ(fs.Open("C:\\a", OpenMode::BinaryRead), 1);
+}
+
+TEST_F(PosixFileSystemTest, CloseAllKeepsWhatWasWritten) {
+  const FileNumber one = fs.Open("D:\\eins", OpenMode::BinaryWrite);
+  const FileNumber two = fs.Open("D:\\zwei", OpenMode::Output);
+  fs.Write(one, "1111");
+  fs.Write(two, "22");
+  fs.CloseAll();
+  EXPECT_EQ(ReadFile(drives.Native("D:\\eins")), "1111");
+  EXPECT_EQ(ReadFile(drives.Native("D:\\zwei")), "22");
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Write(one, "x"); }), kBadFileNameOrNumber);
+}
+
+TEST_F(PosixFileSystemTest, OpenFailuresCarryTheirCodes) {
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("C:\\fehlt.bin", OpenMode::BinaryRead); }), kFileNotFound);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("C:\\fehlt\\x.bin", OpenMode::BinaryWrite); }), kPathNotFound);
+  std::filesystem::create_directory(drives.Native("C:\\Ordner"));
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("C:\\Ordner", OpenMode::BinaryRead); }), kPathFileAccess);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("C:\\a\\..\\x", OpenMode::Output); }), kBadFileNameOrNumber);
+  ASSERT_EQ(mkfifo(drives.Native("C:\\pipe").c_str(), 0600), 0);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("C:\\pipe", OpenMode::BinaryRead); }), kPathFileAccess) << "must not hang";
+}
+
+TEST_F(PosixFileSystemTest, ReadOnlyFileCannotBeWrittenOrDeletedUntilMadeNormal) {
+  WriteFile(drives.Native("D:\\fest.txt"), "keep");
+  MakeReadOnly(drives.Native("D:\\fest.txt"));
+  EXPECT_EQ(fs.GetAttributes("D:\\fest.txt"), kAttrArchive | kAttrReadOnly);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("D:\\fest.txt", OpenMode::Output); }), kPathFileAccess);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("D:\\fest.txt", OpenMode::BinaryWrite); }), kPathFileAccess);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.DeleteFile("D:\\fest.txt"); }), kPathFileAccess);
+  EXPECT_EQ(ReadFile(drives.Native("D:\\fest.txt")), "keep");
+  fs.Close(fs.Open("D:\\fest.txt", OpenMode::BinaryRead));
+
+  fs.SetAttributesNormal("D:\\fest.txt");
+  EXPECT_EQ(fs.GetAttributes("D:\\fest.txt"), kAttrArchive);
+  fs.DeleteFile("D:\\fest.txt");
+  EXPECT_FALSE(std::filesystem::exists(drives.Native("D:\\fest.txt")));
+}
+
+TEST_F(PosixFileSystemTest, DeleteAndCreateDirectory) {
+  EXPECT_EQ(ErrorCodeOf([&] { fs.DeleteFile("D:\\fehlt"); }), kFileNotFound);
+  fs.CreateDirectory("D:\\Rueck");
+  EXPECT_EQ(fs.GetAttributes("D:\\Rueck"), kAttrDirectory);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.CreateDirectory("D:\\Rueck"); }), kPathFileAccess);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.CreateDirectory("D:\\A\\B"); }), kPathNotFound);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.DeleteFile("D:\\Rueck"); }), kPathFileAccess);
+  EXPECT_TRUE(std::filesystem::is_directory(drives.Native("D:\\Rueck")));
+  EXPECT_EQ(ErrorCodeOf([&] { fs.GetAttributes("D:\\fehlt"); }), kFileNotFound);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.GetAttributes("D:\\fehlt\\x"); }), kPathNotFound);
+}
+
+class DirectoryQueryTest : public PosixFileSystemTest {
+ protected:
+  void SetUp() override {
+    WriteFile(drives.Native("C:\\Ziel\\b.txt"), "b");
+    WriteFile(drives.Native("C:\\Ziel\\A.txt"), "a");
+    WriteFile(drives.Native("C:\\Ziel\\.versteckt"), "h");
+    WriteFile(drives.Native("C:\\Ziel\\fest"), "r");
+    MakeReadOnly(drives.Native("C:\\Ziel\\fest"));
+    std::filesystem::create_directories(drives.Native("C:\\Ziel\\Unter"));
+    std::filesystem::create_directories(drives.Native("C:\\Ziel\\.git"));
+    std::filesystem::create_symlink("b.txt", drives.Native("C:\\Ziel\\link"));
+    std::filesystem::create_symlink("nirgends", drives.Native("C:\\Ziel\\tot"));
+    ASSERT_EQ(mkfifo(drives.Native("C:\\Ziel\\pipe").c_str(), 0600), 0);
+  }
+};
+
+TEST_F(DirectoryQueryTest, MasksSelectTheKindsOfEntries) {
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(fs.ListDirectory("C:\\Ziel", kMaskOrdinary), (Names{"A.txt", "b.txt", "fest", "link"}));
+  EXPECT_EQ(fs.ListDirectory("C:\\Ziel\\", kMaskFiles), (Names{".versteckt", "A.txt", "b.txt", "fest", "link"}));
+  EXPECT_EQ(fs.ListDirectory("C:\\Ziel", kMaskWalk),
+            (Names{".git", ".versteckt", "A.txt", "b.txt", "fest", "link", "Unter"}));
+  EXPECT_EQ(fs.ListDirectory("C:\\Ziel", kMaskAll), fs.ListDirectory("C:\\Ziel", kMaskWalk));
+  EXPECT_EQ(fs.ListDirectory("C:\\", kMaskWalk), (Names{"Ziel"}));
+}
+
+TEST_F(DirectoryQueryTest, FindEntryMatchesExactNameAndMask) {
+  EXPECT_EQ(fs.FindEntry("C:\\Ziel\\b.txt", kMaskOrdinary), "b.txt");
+  EXPECT_EQ(fs.FindEntry("C:\\Ziel\\B.TXT", kMaskAll), "") << "names are compared with case";
+  EXPECT_EQ(fs.FindEntry("C:\\Ziel\\.versteckt", kMaskOrdinary), "");
+  EXPECT_EQ(fs.FindEntry("C:\\Ziel\\.versteckt", kMaskFiles), ".versteckt");
+  EXPECT_EQ(fs.FindEntry("C:\\Ziel\\fest", kMaskOrdinary), "fest");
+  EXPECT_EQ(fs.FindEntry("C:\\Ziel\\Unter", kMaskFiles), "");
+  EXPECT_EQ(fs.FindEntry("C:\\Ziel\\Unter", kMaskAll), "Unter");
+  EXPECT_EQ(fs.FindEntry("C:\\Ziel\\tot", kMaskAll), "");
+  EXPECT_EQ(fs.FindEntry("C:\\Ziel\\pipe", kMaskAll), "");
+  EXPECT_EQ(fs.FindEntry("C:\\Ziel\\fehlt", kMaskAll), "");
+  EXPECT_EQ(fs.FindEntry("C:\\Ziel\\b.txt\\x", kMaskAll), "");
+  EXPECT_EQ(fs.FindEntry("D:", kMaskAll), "D:\\") << "a drive root exists";
+  EXPECT_EQ(fs.FindEntry("D:\\", kMaskFiles), "");
+}
+
+TEST_F(DirectoryQueryTest, AttributesFollowTheNameAndPermissions) {
+  EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\.versteckt"), kAttrArchive | kAttrHidden);
+  EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\.git"), kAttrDirectory | kAttrHidden);
+  EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\link"), kAttrArchive);
+  EXPECT_EQ(fs.GetAttributes("C:\\"), kAttrDirectory);
+  MakeReadOnly(drives.Native("C:\\Ziel\\Unter"));
+  EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\Unter"), kAttrDirectory | kAttrReadOnly);
+  fs.SetAttributesNormal("C:\\Ziel\\Unter");
+  EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\Unter"), kAttrDirectory);
+}
+
+TEST_F(DirectoryQueryTest, ListingFailures) {
+  EXPECT_EQ(ErrorCodeOf([&] { fs.ListDirectory("C:\\fehlt", kMaskAll); }), kPathNotFound);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.ListDirectory("C:\\Ziel\\b.txt", kMaskAll); }), kPathNotFound);
+}
+
+TEST(PosixFileSystemNamesTest, UnrepresentableNativeNamesAreListedWithQuestionMarks) {
+  TestDrives drives;
+  WriteFile(drives.Root('C') / "a:b", "x");
+  WriteFile(drives.Root('C') / "Grüße\xe4\xb8\xad", "x");
+  EXPECT_EQ(drives.fs().ListDirectory("C:\\", kMaskOrdinary), (std::vector<std::string>{"a?b", "Grüße?"}));
+  EXPECT_EQ(ErrorCodeOf([&] { drives.fs().Open("C:\\a?b", OpenMode::BinaryRead); }), kBadFileNameOrNumber);
+}
+
+TEST(PosixFileSystemDrivesTest, DisketteWithoutMountIsNotReady) {
+  TestDrives drives(/*disketteMustBeMounted=*/true);
+  FileSystem& fs = drives.fs();
+  EXPECT_FALSE(fs.DriveReady('A'));
+  EXPECT_TRUE(fs.DriveReady('c'));
+  EXPECT_FALSE(fs.DriveReady('Q'));
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("A:\\DataBlock#1.Parcelbarge", OpenMode::BinaryWrite); }), kDriveNotReady);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.FindEntry("A:\\DataBlock#1.Parcelbarge", kMaskOrdinary); }), kDriveNotReady);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.ListDirectory("A:\\", kMaskFiles); }), kDriveNotReady);
+  EXPECT_TRUE(std::filesystem::is_empty(drives.Root('A'))) << "nothing written into the empty mount point";
+}
+
+TEST(PosixFileSystemDrivesTest, DrivesAreListedByLetterWithLabels) {
+  TestDrives drives;
+  const auto list = drives.fs().Drives();
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(list[0].letter, 'A');
+  EXPECT_EQ(list[1].letter, 'C');
+  EXPECT_EQ(list[2].letter, 'D');
+  EXPECT_EQ(list[2].label, drives.Root('D').string());
+}
+
+}  // namespace
+}  // namespace pb
