@@ -13,6 +13,7 @@
 
 #include "backup/backup_dialogs.h"
 #include "backup/parallel_compressor.h"
+#include "backup/volume_size.h"
 #include "store/records.h"
 #include "store/volume_name.h"
 #include "support/dialogs.h"
@@ -20,11 +21,6 @@
 namespace pb {
 
 namespace {
-
-// The shortest fragment the disk-full fallback tries before it asks for the
-// next diskette; also what a volume gets when its leading records alone reach
-// the size limit, so such a volume still makes progress.
-constexpr int32_t kMinimumFragment = 512;
 
 class BackupRun {
  public:
@@ -143,7 +139,7 @@ class BackupRun {
         Guarded(runtime_.boxes, FailureGroup::Clearing, [&] { return fs_.ListDirectory(target_, kMaskFiles); });
     for (const std::string& name : names) {
       // A name the file system cannot address again cannot be deleted either.
-      if (name.find('?') != std::string::npos) continue;
+      if (name.front() == '.' || name.find('?') != std::string::npos) continue;
       const std::string path = target_ + name;
       Guarded(runtime_.boxes, FailureGroup::Clearing, [&] { fs_.SetAttributesNormal(path); });
       Guarded(runtime_.boxes, FailureGroup::Clearing, [&] { fs_.DeleteFile(path); });

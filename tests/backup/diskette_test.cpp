@@ -36,7 +36,7 @@ class DisketteUser {
       volumes[number] = ReadFile(entry.path());
       sizes.push_back(volumes[number].size());
     }
-    EXPECT_FALSE(std::filesystem::exists(root_ / ".versteckt"));
+    EXPECT_TRUE(std::filesystem::exists(root_ / ".versteckt"));
     EXPECT_FALSE(std::filesystem::exists(root_ / "nur-lesen.txt"));
     EXPECT_TRUE(std::filesystem::exists(root_ / "Ordner" / "bleibt.txt"));
   }
