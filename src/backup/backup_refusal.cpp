@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "backup/volume_size.h"
 #include "store/records.h"
 #include "store/volume_name.h"
 #include "store/windows1252.h"
@@ -64,8 +65,9 @@ std::optional<int64_t> CurrentLength(FileSystem& fs, const std::string& path) {
   }
 }
 
+// fileBytes: the file's length is added to it when it can be opened.
 std::optional<std::string> FileRefusal(FileSystem& fs, const BackupInputs& inputs, const std::string& target,
-                                       const std::string& file) {
+                                       const std::string& file, int64_t& fileBytes) {
   if (TooLong(file)) return "Ein Dateiname der Liste ist zu lang (mehr als 32767 Zeichen).\rDie Sicherung wird nicht gestartet.";
   if (SameDirectory(fs, DirectoryOf(file), target)) {
     if (inputs.ClearTarget()) {
@@ -81,6 +83,7 @@ std::optional<std::string> FileRefusal(FileSystem& fs, const BackupInputs& input
   if (length && *length > std::numeric_limits<int32_t>::max()) {
     return "Die Datei '" + file + "' ist 2 GByte groß oder größer\rund kann nicht gesichert werden.";
   }
+  if (length) fileBytes += *length;
   return std::nullopt;
 }
 
@@ -98,8 +101,16 @@ std::optional<std::string> BackupRefusal(FileSystem& fs, const BackupInputs& inp
     return "Die Beschreibung ist zu lang (mehr als 32767 Zeichen).\rDie Sicherung wird nicht gestartet.";
   }
   const std::string target = BackupTargetDirectory(inputs);
+  int64_t fileBytes = 0;
   for (int i = 0; i < inputs.FileCount(); ++i) {
-    if (std::optional<std::string> refusal = FileRefusal(fs, inputs, target, inputs.FileAt(i))) return refusal;
+    if (std::optional<std::string> refusal = FileRefusal(fs, inputs, target, inputs.FileAt(i), fileBytes)) {
+      return refusal;
+    }
+  }
+  // The volume number would overflow long before the end.
+  if (MinimumVolumeCount(fileBytes, inputs.FileCount(), limit) > std::numeric_limits<int16_t>::max()) {
+    return "Bei dieser Größe der Teilblöcke wären mehr als 32767 Teilblöcke nötig.\rDie Sicherung wird nicht "
+           "gestartet.";
   }
   return std::nullopt;
 }

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "backup/volume_size.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
+
+#include "store/records.h"
 
 namespace pb {
 
@@ -57,6 +60,24 @@ int64_t VolumeSizeLimit(bool own, const std::string& text, int unitIndex) {
   if (!(bytes < kLimit)) return std::numeric_limits<int64_t>::max();
   if (!(bytes > -kLimit)) return std::numeric_limits<int64_t>::min();
   return static_cast<int64_t>(bytes);
+}
+
+int64_t MinimumVolumeCount(int64_t fileBytes, int fileCount, int64_t limit) {
+  // A fragment's header and the shortest zlib stream of a non-empty input.
+  constexpr int64_t kSmallestFragmentItem = 8 + 8;
+  // File bytes a volume can take when its first fragment finds room.
+  int64_t perVolume = 0;
+  for (int64_t free = limit; free > 0 && perVolume < fileBytes; free -= kSmallestFragmentItem) {
+    perVolume += std::min<int64_t>(free, kFragmentSize);
+  }
+  // A volume whose leading records reach the limit gets one short fragment;
+  // only volume 1 and a volume that begins with a file's header can.
+  const int64_t shortVolumes = int64_t{fileCount} + 1;
+  int64_t rest = fileBytes;
+  if (perVolume < kMinimumFragment) rest = std::max<int64_t>(0, fileBytes - shortVolumes * kMinimumFragment);
+  if (fileBytes == 0) return 0;
+  if (perVolume <= 0) return std::numeric_limits<int64_t>::max();
+  return std::max<int64_t>(1, (rest + perVolume - 1) / perVolume);
 }
 
 }  // namespace pb

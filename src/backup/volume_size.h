@@ -17,4 +17,15 @@ inline constexpr int64_t kDefaultVolumeSize = 536870912;
 // negative or too large for the format (see BackupRefusal).
 int64_t VolumeSizeLimit(bool own, const std::string& text, int unitIndex);
 
+// The shortest fragment the disk-full fallback tries before it asks for the
+// next diskette; also what a volume gets when its leading records alone reach
+// the size limit, so such a volume still makes progress.
+inline constexpr int32_t kMinimumFragment = 512;
+
+// A lower bound of the volumes a run needs for fileCount files of fileBytes
+// bytes in all at the size limit, whatever the files hold: a
+// fragment is cut at what the volume has free, and every fragment takes at
+// least 16 bytes of it, however well it compresses.
+int64_t MinimumVolumeCount(int64_t fileBytes, int fileCount, int64_t limit);
+
 }  // namespace pb

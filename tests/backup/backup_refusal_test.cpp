@@ -42,6 +42,20 @@ TEST_F(BackupRefusalTest, VolumeSizeMustBePositiveAndFitInt32) {
   EXPECT_EQ(Refusal(), std::nullopt);
 }
 
+TEST_F(BackupRefusalTest, SizesThatNeedMoreThan32767VolumesAreRefusedBeforeAnythingIsWritten) {
+  inputs.ownSize = true;
+  inputs.sizeText = "0.05";  // 51 bytes
+  AddSparseSource("ein-mbyte.bin", 1 << 20);
+  EXPECT_EQ(Refusal(), std::nullopt) << "its zeros might fit";
+  AddSparseSource("vier-mbyte.bin", 4 << 20);
+  ASSERT_TRUE(Refusal());
+  EXPECT_EQ(*Refusal(), "Bei dieser Größe der Teilblöcke wären mehr als 32767 Teilblöcke nötig.\r"
+                        "Die Sicherung wird nicht gestartet.");
+  inputs.sizeText = "1423";
+  EXPECT_EQ(Refusal(), std::nullopt);
+  EXPECT_TRUE(Volumes().empty());
+}
+
 TEST_F(BackupRefusalTest, AtMost32767Files) {
   inputs.files.assign(32768, "C:\\Daten\\fehlt.txt");
   ASSERT_TRUE(Refusal());
