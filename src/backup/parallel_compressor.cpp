@@ -2,9 +2,12 @@
 #include "backup/parallel_compressor.h"
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 #include <new>
 
+#include "backup/fragment_cut.h"
+#include "store/fragment_deflater.h"
 #include "store/records.h"
 #include "support/run_time_error.h"
 
@@ -22,43 +25,45 @@ constexpr int64_t kGuessMargin = 1024;
 // fragments per worker, so the workers stay busy between the run's files.
 constexpr size_t kJobsPerWorker = 32;
 
+// One deflate state per thread, reused for every fragment it compresses.
+int CompressOnThisThread(std::string& bytes) {
+  thread_local FragmentDeflater deflater;
+  try {
+    return deflater.Compress(bytes);
+  } catch (const std::bad_alloc&) {
+    return kZlibMemError;
+  }
+}
+
 }  // namespace
 
 struct ParallelCompressor::Job {
-  enum class State { Queued, Running, Done };
-
   FragmentRequest key;
   std::string bytes;
   int status = 0;
   int64_t packed = 0;
-  State state = State::Queued;
+  std::atomic<bool> done = false;  // released after the results
 };
 
 ParallelCompressor::ParallelCompressor(int workers, LookAhead lookAhead) : lookAhead_(std::move(lookAhead)) {
   if (workers < 2) return;
   maxHeldBytes_ = 2 * int64_t{kFragmentSize} * workers;
   maxHeldJobs_ = kJobsPerWorker * static_cast<size_t>(workers);
-  for (int i = 0; i < workers; ++i) workers_.emplace_back([this] { Work(); });
+  workers_.emplace(workers);
 }
 
 ParallelCompressor::~ParallelCompressor() {
-  {
-    std::lock_guard lock(mutex_);
-    stopping_ = true;
-    queue_.clear();
-  }
-  workReady_.notify_all();
-  for (std::thread& worker : workers_) worker.join();
+  workers_.reset();
   CloseAheadFile();
 }
 
 CompressedFragment ParallelCompressor::Compress(const FragmentRequest& request,
                                                 const std::function<std::string()>& read) {
-  if (workers_.empty()) {
+  if (!workers_) {
     ++misses_;
     CompressedFragment result;
     result.bytes = read();
-    result.status = ownDeflater_.Compress(result.bytes);
+    result.status = CompressOnThisThread(result.bytes);
     return result;
   }
   if (!inFlight_.empty() && Matches(*inFlight_.front(), request)) {
@@ -73,17 +78,14 @@ CompressedFragment ParallelCompressor::Compress(const FragmentRequest& request,
     ahead_ = true;
     Submit(request, std::move(bytes));
   }
-  Refill();
   const JobPtr front = inFlight_.front();
-  {
-    std::unique_lock lock(mutex_);
-    while (front->state != Job::State::Done) {
-      jobDone_.wait(lock);
-      // A finished job may settle the length of the next one.
-      lock.unlock();
-      Refill();
-      lock.lock();
-    }
+  size_t finished = FinishedCount();
+  Refill();
+  while (!front->done) {
+    // A finished job may settle the length of the next one.
+    workers_->WaitUntil([&] { return front->done || FinishedCount() != finished; });
+    finished = FinishedCount();
+    Refill();
   }
   inFlight_.pop_front();
   heldBytes_ -= front->key.length;
@@ -91,32 +93,10 @@ CompressedFragment ParallelCompressor::Compress(const FragmentRequest& request,
   return {front->status, std::move(front->bytes)};
 }
 
-void ParallelCompressor::Work() {
-  FragmentDeflater deflater;
-  for (;;) {
-    JobPtr job;
-    {
-      std::unique_lock lock(mutex_);
-      workReady_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
-      if (stopping_) return;
-      job = std::move(queue_.front());
-      queue_.pop_front();
-      job->state = Job::State::Running;
-    }
-    int status = 0;
-    try {
-      status = deflater.Compress(job->bytes);
-    } catch (const std::bad_alloc&) {
-      status = kZlibMemError;
-    }
-    {
-      std::lock_guard lock(mutex_);
-      job->status = status;
-      job->packed = static_cast<int64_t>(job->bytes.size());
-      job->state = Job::State::Done;
-    }
-    jobDone_.notify_all();
-  }
+// Jobs in flight the workers have finished.
+size_t ParallelCompressor::FinishedCount() const {
+  return static_cast<size_t>(
+      std::count_if(inFlight_.begin(), inFlight_.end(), [](const JobPtr& job) { return job->done.load(); }));
 }
 
 void ParallelCompressor::Submit(const FragmentRequest& key, std::string bytes) {
@@ -126,12 +106,13 @@ void ParallelCompressor::Submit(const FragmentRequest& key, std::string bytes) {
   inFlight_.push_back(job);
   heldBytes_ += key.length;
   unsettled_.push_back(job);
-  {
-    std::lock_guard lock(mutex_);
-    queue_.push_back(std::move(job));
-  }
-  workReady_.notify_one();
+  workers_->Post([job] {
+    job->status = CompressOnThisThread(job->bytes);
+    job->packed = static_cast<int64_t>(job->bytes.size());
+    job->done.store(true, std::memory_order_release);
+  });
   cursor_.offset = key.offset + key.length;
+  cursor_.volumeHasFragment = true;
 }
 
 void ParallelCompressor::Refill() {
@@ -182,48 +163,45 @@ bool ParallelCompressor::NextFile() {
 }
 
 // The length the run will give the fragment at the cursor, or 0 while that
-// depends on a compressed size not known yet. Mirrors the run: a full
-// fragment while the room allows, cut to the room near the limit, and a full
-// one again on the next volume once the room is used up.
+// depends on a compressed size not known yet: the run's own cut, applied to
+// the room the fragments before it leave.
 int32_t ParallelCompressor::NextLength() {
-  const auto full = static_cast<int32_t>(std::min<int64_t>(cursor_.fileLength - cursor_.offset, kFragmentSize));
-  int64_t room = 0;    // exact when every size is known, else the least it can be
-  int64_t likely = 0;  // with the unknown sizes guessed from the recent ones
+  const int64_t remaining = cursor_.fileLength - cursor_.offset;
+  const int32_t full = FragmentCut(remaining, kFragmentSize, true);
+  while (!unsettled_.empty() && unsettled_.front()->done) {
+    const Job& job = *unsettled_.front();
+    settledRoom_ -= kFragmentHeaderSize + job.packed;
+    recentRatios_[recentCount_++ % recentRatios_.size()] =
+        static_cast<double>(job.packed) / std::max<int32_t>(job.key.length, 1);
+    unsettled_.pop_front();
+  }
+  int64_t room = settledRoom_;  // exact when every size is known, else the least it can be
+  int64_t likely = room;        // with the unknown sizes guessed from the recent ones
   bool exact = true;
-  {
-    std::lock_guard lock(mutex_);
-    while (!unsettled_.empty() && unsettled_.front()->state == Job::State::Done) {
-      const Job& job = *unsettled_.front();
-      settledRoom_ -= kFragmentHeaderSize + job.packed;
-      recentRatios_[recentCount_++ % recentRatios_.size()] =
-          static_cast<double>(job.packed) / std::max<int32_t>(job.key.length, 1);
-      unsettled_.pop_front();
-    }
-    room = likely = settledRoom_;
-    for (const JobPtr& job : unsettled_) {
-      if (job->state == Job::State::Done) {
-        room -= kFragmentHeaderSize + job->packed;
-        likely -= kFragmentHeaderSize + job->packed;
-      } else {
-        room -= kFragmentHeaderSize + FragmentDeflater::MaxCompressedSize(job->key.length);
-        likely -= kFragmentHeaderSize + LikelyCompressedSize(job->key.length);
-        exact = false;
-      }
+  for (const JobPtr& job : unsettled_) {
+    if (job->done) {
+      room -= kFragmentHeaderSize + job->packed;
+      likely -= kFragmentHeaderSize + job->packed;
+    } else {
+      room -= kFragmentHeaderSize + FragmentDeflater::MaxCompressedSize(job->key.length);
+      likely -= kFragmentHeaderSize + LikelyCompressedSize(job->key.length);
+      exact = false;
     }
   }
   if (!exact) {
-    if (room >= full) return full;
+    if (FragmentCut(remaining, room, true) == full) return full;
     // A guess: should the fragments out compress worse than the recent ones,
     // the run asks for a cut fragment instead and the look-ahead starts again
     // from there. Cut lengths themselves are never guessed.
     return likely >= full + kGuessMargin ? full : 0;
   }
-  if (room <= 0) {
-    unsettled_.clear();
-    settledRoom_ = lookAhead_.volumeLimit;
-    room = settledRoom_;
-  }
-  return static_cast<int32_t>(std::min<int64_t>(full, room));
+  const int32_t length = FragmentCut(remaining, room, cursor_.volumeHasFragment);
+  if (length != 0) return length;
+  // The run closes the volume here and goes on in the next one.
+  unsettled_.clear();
+  settledRoom_ = lookAhead_.volumeLimit;
+  cursor_.volumeHasFragment = false;
+  return FragmentCut(remaining, settledRoom_, false);
 }
 
 int64_t ParallelCompressor::LikelyCompressedSize(int32_t length) const {
@@ -256,14 +234,7 @@ void ParallelCompressor::CloseAheadFile() noexcept {
 // Drops every speculation; waits for the workers to let go of theirs, so no
 // more than the allowed fragments are ever held.
 void ParallelCompressor::Discard() {
-  {
-    std::unique_lock lock(mutex_);
-    queue_.clear();
-    jobDone_.wait(lock, [&] {
-      return std::none_of(inFlight_.begin(), inFlight_.end(),
-                          [](const JobPtr& job) { return job->state == Job::State::Running; });
-    });
-  }
+  workers_->DropQueued();
   inFlight_.clear();
   heldBytes_ = 0;
   unsettled_.clear();

@@ -2,17 +2,14 @@
 #pragma once
 
 #include <array>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
+#include <optional>
 #include <string>
-#include <thread>
-#include <vector>
 
-#include "store/fragment_deflater.h"
+#include "store/worker_pool.h"
 #include "support/file_system.h"
 
 namespace pb {
@@ -25,6 +22,7 @@ struct FragmentRequest {
   int64_t offset = 0;        // read position of the fragment
   int32_t length = 0;        // NormalLen
   int64_t room = 0;          // volume size limit minus the volume's length now
+  bool volumeHasFragment = true;
 };
 
 struct CompressedFragment {
@@ -77,9 +75,9 @@ class ParallelCompressor {
   struct Job;
   using JobPtr = std::shared_ptr<Job>;
 
-  void Work();
   void Submit(const FragmentRequest& key, std::string bytes);
   void Refill();
+  size_t FinishedCount() const;
   bool NextFile();
   int32_t NextLength();
   int64_t LikelyCompressedSize(int32_t length) const;
@@ -91,17 +89,9 @@ class ParallelCompressor {
   LookAhead lookAhead_;
   int64_t maxHeldBytes_ = 0;  // file bytes of two full fragments per worker
   size_t maxHeldJobs_ = 0;
-  FragmentDeflater ownDeflater_;  // the calling thread's, without workers
+  std::optional<WorkerPool> workers_;
 
-  // Shared with the workers, under mutex_.
-  std::mutex mutex_;
-  std::condition_variable workReady_;
-  std::condition_variable jobDone_;
-  std::deque<JobPtr> queue_;
-  bool stopping_ = false;
-
-  // The calling thread's alone.
-  std::vector<std::thread> workers_;
+  // The calling thread's alone; the workers only fill in the jobs.
   std::deque<JobPtr> inFlight_;   // in the order the run will ask for them
   int64_t heldBytes_ = 0;         // file bytes of the jobs in flight
   std::deque<JobPtr> unsettled_;  // scheduled, compressed size not yet counted

@@ -8,13 +8,14 @@
 #include <limits>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "backup/backup_dialogs.h"
+#include "backup/fragment_cut.h"
 #include "backup/parallel_compressor.h"
 #include "backup/volume_size.h"
 #include "store/records.h"
+#include "store/worker_pool.h"
 #include "store/volume_name.h"
 #include "support/dialogs.h"
 
@@ -75,20 +76,13 @@ class BackupRun {
         }
       }
       if (empty) break;
-      int32_t length = static_cast<int32_t>(std::min<int64_t>(remaining, kFragmentSize));
-      const int64_t free = limit_ - fs_.Length(volume_);
-      if (free <= 0) {
-        if (volumeHasFragment_) {
-          CloseVolumeAtLimit();
-          continue;
-        }
-        // Closing it would only bring back the same records: write a short
-        // fragment instead.
-        length = std::min(length, kMinimumFragment);
-      } else if (free < length) {
-        length = static_cast<int32_t>(free);
+      const int64_t room = limit_ - fs_.Length(volume_);
+      const int32_t length = FragmentCut(remaining, room, volumeHasFragment_);
+      if (length == 0) {
+        CloseVolumeAtLimit();
+        continue;
       }
-      WriteFragment(length, free);
+      WriteFragment(length, room);
     }
     fs_.Close(source_);
     sourceOpen_ = false;
@@ -191,7 +185,8 @@ class BackupRun {
 
   // The one place where file bytes become a fragment: header and zlib stream.
   std::string PackedFragment(int32_t length, int64_t room) {
-    const FragmentRequest request{currentFile_ - 1, sourceName_, fileLength_, readPosition_, length, room};
+    const FragmentRequest request{currentFile_ - 1, sourceName_, fileLength_, readPosition_, length, room,
+                                  volumeHasFragment_};
     CompressedFragment packed = compressor_->Compress(request, [&] {
       return Guarded(runtime_.boxes, FailureGroup::SourceAccess, [&] {
         fs_.Seek(source_, readPosition_ + 1);
@@ -330,10 +325,7 @@ class BackupRun {
 
 }  // namespace
 
-int DefaultBackupWorkers() {
-  constexpr int kMaxDefaultWorkers = 16;
-  return std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxDefaultWorkers);
-}
+int DefaultBackupWorkers() { return DefaultWorkers(); }
 
 BackupOutcome WriteArchive(Runtime& runtime, BackupInputs& inputs, int workers) {
   return BackupRun(runtime, inputs, workers).Run();

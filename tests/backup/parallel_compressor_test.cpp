@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/fragment_cut.h"
 #include "faulty_file_system.h"
 #include "store/records.h"
 #include "store/zlib_interface.h"
@@ -68,19 +69,22 @@ class ParallelCompressorTest : public ::testing::Test {
   int RunLikeBackup(ParallelCompressor& compressor, int64_t limit) {
     int requests = 0;
     int64_t volume = kDescriptionOffset;
+    bool volumeHasFragment = false;
     for (std::size_t i = 0; i < names.size(); ++i) {
       const auto fileLength = static_cast<int32_t>(contents[i].size());
       volume += static_cast<int64_t>(FileHeaderBytes(FileHeader{fileLength, names[i]}).size());
       int64_t offset = 0;
       while (offset < fileLength) {
         const int64_t room = limit - volume;
-        if (room <= 0) {
+        const int32_t length = FragmentCut(fileLength - offset, room, volumeHasFragment);
+        if (length == 0) {
           volume = 0;
+          volumeHasFragment = false;
           ++volumes;
           continue;
         }
-        const auto length = static_cast<int32_t>(std::min({fileLength - offset, int64_t{kFragmentSize}, room}));
-        const FragmentRequest request{static_cast<int>(i), names[i], fileLength, offset, length, room};
+        const FragmentRequest request{static_cast<int>(i), names[i], fileLength, offset, length, room,
+                                      volumeHasFragment};
         const std::string bytes = contents[i].substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
         const CompressedFragment fragment = compressor.Compress(request, [&] {
           ++ownReads;
@@ -90,6 +94,7 @@ class ParallelCompressorTest : public ::testing::Test {
         EXPECT_EQ(fragment.bytes, Wrapped(bytes)) << "file " << i << " at " << offset << ", " << length << " bytes";
         if (fragment.bytes != Wrapped(bytes)) return requests;
         volume += kFragmentHeaderSize + static_cast<int64_t>(fragment.bytes.size());
+        volumeHasFragment = true;
         offset += length;
         ++requests;
       }
@@ -122,7 +127,7 @@ TEST_F(ParallelCompressorTest, EveryFragmentMatchesTheWrapperAndIsForeseen) {
 // guess shows at the cut, so each volume costs at most one own read.
 TEST_F(ParallelCompressorTest, CutsAtTheVolumeLimitAreForeseen) {
   AddMixedFiles();
-  for (const int64_t limit : {int64_t{1500}, int64_t{20011}, int64_t{131072}, int64_t{250000}, int64_t{1457152}}) {
+  for (const int64_t limit : {int64_t{40}, int64_t{1500}, int64_t{20011}, int64_t{131072}, int64_t{250000}, int64_t{1457152}}) {
     ownReads = 0;
     volumes = 1;
     ParallelCompressor compressor(2, Ahead(limit));
