@@ -42,14 +42,9 @@ Widget* Place(Widget* widget, const QString& objectName, int left, int top, int 
   return widget;
 }
 
-QFont BoldFont(QFont font) {
-  font.setBold(true);
-  return font;
-}
-
 QPushButton* StartButton(QFrame* page, int index, const QString& caption) {
   auto* button = Place(new QPushButton(caption, page), Name("Command1", index), 4260, 4620, 3075, 495);
-  button->setFont(BoldFont(button->font()));
+  button->setFont(WindowFont(button->font(), QFont::Bold));
   return button;
 }
 
@@ -70,7 +65,7 @@ void Form1::CreateControls() {
   for (const char* caption : {"Schreiben", "Lesen", "Optionen"}) {
     tabStrip1_->addTab(new QWidget(tabStrip1_), QString::fromUtf8(caption));
   }
-  tabStrip1_->tabBar()->setFont(BoldFont(windowFont));
+  tabStrip1_->tabBar()->setFont(WindowFont(windowFont, QFont::Bold));
 
   CreateRightColumn(client);
   CreateWritePage(CreatePage(client, 1));
@@ -168,7 +163,8 @@ void Form1::CreateReadPage(QFrame* page) {
                                         Name("ArchivBeschreibungTextBox", 1), kControlLeft, 1860, kControlWidth, 915);
   archivBeschreibungTextBox_[1]->setReadOnly(true);
 
-  restoreInfoLabel_ = Place(new QLabel(QStringLiteral("???"), page), QStringLiteral("RestoreInfoLabel"), 480, 2280, 2355, 375);
+  // Two lines high: the summary of a directory without a set wraps once.
+  restoreInfoLabel_ = Place(new QLabel(QStringLiteral("???"), page), QStringLiteral("RestoreInfoLabel"), 480, 2280, 2355, 450);
   restoreInfoLabel_->setWordWrap(true);
   QPalette grey = restoreInfoLabel_->palette();
   grey.setColor(QPalette::WindowText, grey.color(QPalette::Disabled, QPalette::WindowText));
@@ -185,11 +181,13 @@ void Form1::CreateReadPage(QFrame* page) {
 
 void Form1::CreateOptionsPage(QFrame* page) {
   AddTip(page, 8, QStringLiteral("Möchten Sie die Größe der einzelnen Teilblöcke selbst festlegen?"), 300, kTipWidth);
-  chk_[0] = Place(new QCheckBox(QStringLiteral("&Ja"), page), Name("Chk", 0), kControlLeft, 240, 480, 315);
-  label1_ = Place(new QLabel(QStringLiteral("- und zwar auf "), page), QStringLiteral("Label1"), 3420, 300, 1080, 255);
-  zahlText_ = Place(new QLineEdit(page), QStringLiteral("ZahlText"), 4500, 270, 600, 315);
+  // The row leaves the check box and the unit list the room their captions
+  // take beside the check mark and the drop-down arrow.
+  chk_[0] = Place(new QCheckBox(QStringLiteral("&Ja"), page), Name("Chk", 0), kControlLeft, 240, 540, 315);
+  label1_ = Place(new QLabel(QStringLiteral("- und zwar auf "), page), QStringLiteral("Label1"), 3480, 300, 1080, 255);
+  zahlText_ = Place(new QLineEdit(page), QStringLiteral("ZahlText"), 4560, 270, 600, 315);
   zahlText_->setMaxLength(5);
-  unitList_ = Place(new QComboBox(page), QStringLiteral("UnitList"), 5100, 270, 795, 315);
+  unitList_ = Place(new QComboBox(page), QStringLiteral("UnitList"), 5160, 270, 900, 315);
   for (QWidget* sizeControl : {static_cast<QWidget*>(label1_), static_cast<QWidget*>(zahlText_),
                                static_cast<QWidget*>(unitList_)}) {
     sizeControl->hide();

@@ -57,7 +57,7 @@ InfoForm::InfoForm(Shell& shell) : QDialog(nullptr), shell_(shell) {
   QFont arial(QStringLiteral("Arial"));
   arial.setPointSizeF(9.75);
   arial.setBold(true);
-  label_->setFont(arial);
+  label_->setFont(InArialWidths(arial));
 
   auto* line = new QFrame(this);
   line->setObjectName(QStringLiteral("Line1"));

@@ -14,7 +14,11 @@ void WrappingButton::paintEvent(QPaintEvent*) {
   initStyleOption(&option);
   option.text.clear();
   painter.drawControl(QStyle::CE_PushButton, option);
-  const QRect textRect = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(2, 0, -2, 0);
+  // The caption keeps the distance from the frame that a button sized to its
+  // text would have.
+  const int margin = style()->pixelMetric(QStyle::PM_ButtonMargin, &option, this) / 2;
+  const QRect textRect =
+      style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(margin, 0, -margin, 0);
   painter.drawItemText(textRect, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, palette(), isEnabled(),
                        text(), QPalette::ButtonText);
 }
