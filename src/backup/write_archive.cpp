@@ -43,8 +43,6 @@ class BackupRun {
   }
 
  private:
-  enum class WriteResult { Done, MediumFull };
-
   void Start() {
     target_ = BackupTargetDirectory(inputs_);
     limit_ = BackupVolumeSize(inputs_);
@@ -212,20 +210,7 @@ class BackupRun {
     return false;
   }
 
-  // A step of the write group: 71 asks to retry, 61 is left to the caller,
-  // anything else is fatal.
-  WriteResult InWriteGroup(const std::function<void()>& step) {
-    for (;;) {
-      try {
-        step();
-        return WriteResult::Done;
-      } catch (const RunTimeError& error) {
-        if (error.code() == kMediumFull) return WriteResult::MediumFull;
-        if (error.code() != kDriveNotReady) ReportFatalError(runtime_, "PUT", error);
-        AskRetryDriveNotReady(runtime_.boxes);
-      }
-    }
-  }
+  WriteResult InWriteGroup(const std::function<void()>& step) { return GuardedTargetWrite(runtime_, "PUT", step); }
 
   void CloseVolumeAtLimit() {
     if (InWriteGroup([&] { fs_.Flush(volume_); }) == WriteResult::MediumFull) {

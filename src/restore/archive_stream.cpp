@@ -8,6 +8,7 @@
 #include "store/bytes.h"
 #include "store/zlib_interface.h"
 #include "support/dialogs.h"
+#include "support/guarded_step.h"
 #include "support/paths.h"
 #include "support/run_time_error.h"
 
@@ -21,36 +22,39 @@ constexpr int32_t kMaxPackedLen = 131125;
 constexpr int kZlibDataError = -3;
 
 // A stored length that cannot be right: the reader has lost the item borders.
-struct OutOfStep {
-  const char* reason;
-};
+// It fails its step like a read would.
+[[noreturn]] void OutOfStep(const char* reason) { throw RunTimeError(kInvalidCall, reason); }
 
 class StreamReader {
  public:
   StreamReader(Runtime& runtime, ArchiveVolumes& volumes, ArchiveSink& sink)
       : runtime_(runtime), volumes_(volumes), sink_(sink) {}
 
-  // One guarded step; false when the user gave up.
-  bool Guarded(const std::function<void()>& step) {
-    const int64_t start = volumes_.Position();
-    for (;;) {
-      std::string reason;
-      try {
-        step();
-        return true;
-      } catch (const RunTimeError& error) {
-        reason = error.description();
-      } catch (const OutOfStep& error) {
-        reason = error.reason;
-      }
-      volumes_.Rewind(start);
-      if (!AskRetry(runtime_.boxes,
-                    "Auf das Archiv kann kann nicht zugegriffen werden.\rBitte überprüfen und OK drücken.",
-                    BoxIcon::Critical)) {
-        sink_.GaveUp(reason);
-        return false;
-      }
+  // Finished when the user gave up or the sink stopped.
+  StreamEnd ReadAll(int32_t count) {
+    try {
+      return ReadFiles(count);
+    } catch (const RunGivenUp&) {
+      return StreamEnd::Finished;
     }
+  }
+
+ private:
+  // One guarded read: a failure rewinds to where the step began and asks to
+  // check the archive; OK repeats this step alone.
+  void ArchiveRead(const std::function<void()>& step) {
+    const int64_t start = volumes_.Position();
+    GuardedStep(step, [&](const RunTimeError& error) {
+      volumes_.Rewind(start);
+      try {
+        AskRetryOrGiveUp(runtime_.boxes,
+                         "Auf das Archiv kann kann nicht zugegriffen werden.\rBitte überprüfen und OK drücken.",
+                         BoxIcon::Critical);
+      } catch (const RunGivenUp&) {
+        sink_.GaveUp(error.description());
+        throw;
+      }
+    });
   }
 
   StreamEnd ReadFiles(int32_t count) {
@@ -58,17 +62,15 @@ class StreamReader {
       volumes_.EnsureVolume();
       FileHeader header;
       int16_t nameLength = 0;
-      if (!Guarded([&] {
-            header.FileLength = Int32FromBytes(volumes_.Read(4));
-            if (header.FileLength < 0) throw OutOfStep{"negative Dateilänge"};
-          }) ||
-          !Guarded([&] {
-            nameLength = Int16FromBytes(volumes_.Read(2));
-            if (nameLength < 0) throw OutOfStep{"negative Namenslänge"};
-          }) ||
-          !Guarded([&] { header.FileName = TextFromBytes(volumes_.Read(nameLength)); })) {
-        return StreamEnd::Finished;
-      }
+      ArchiveRead([&] {
+        header.FileLength = Int32FromBytes(volumes_.Read(4));
+        if (header.FileLength < 0) OutOfStep("negative Dateilänge");
+      });
+      ArchiveRead([&] {
+        nameLength = Int16FromBytes(volumes_.Read(2));
+        if (nameLength < 0) OutOfStep("negative Namenslänge");
+      });
+      ArchiveRead([&] { header.FileName = TextFromBytes(volumes_.Read(nameLength)); });
       if (sink_.BeginFile(header) == Flow::Finish) return StreamEnd::Finished;
       if (ReadFragments(header.FileLength) == StreamEnd::Finished) return StreamEnd::Finished;
       if (sink_.EndFile() == Flow::Finish) return StreamEnd::Finished;
@@ -83,19 +85,17 @@ class StreamReader {
       volumes_.EnsureVolume();
       FragmentHeader header;
       std::string Buffer;
-      if (!Guarded([&] {
-            const std::string bytes = volumes_.Read(kFragmentHeaderSize);
-            header.NormalLen = Int32FromBytes(std::string_view(bytes).substr(0, 4));
-            header.PackedLen = Int32FromBytes(std::string_view(bytes).substr(4, 4));
-            if (header.NormalLen < 1 || header.NormalLen > kFragmentSize ||
-                header.NormalLen > FileLength - BytesWritten || header.PackedLen < 0 ||
-                header.PackedLen > kMaxPackedLen || header.PackedLen > volumes_.Remaining()) {
-              throw OutOfStep{"Fragmentlängen passen nicht zur Datei oder zum Datenträger"};
-            }
-          }) ||
-          !Guarded([&] { Buffer = volumes_.Read(header.PackedLen); })) {
-        return StreamEnd::Finished;
-      }
+      ArchiveRead([&] {
+        const std::string bytes = volumes_.Read(kFragmentHeaderSize);
+        header.NormalLen = Int32FromBytes(std::string_view(bytes).substr(0, 4));
+        header.PackedLen = Int32FromBytes(std::string_view(bytes).substr(4, 4));
+        if (header.NormalLen < 1 || header.NormalLen > kFragmentSize ||
+            header.NormalLen > FileLength - BytesWritten || header.PackedLen < 0 ||
+            header.PackedLen > kMaxPackedLen || header.PackedLen > volumes_.Remaining()) {
+          OutOfStep("Fragmentlängen passen nicht zur Datei oder zum Datenträger");
+        }
+      });
+      ArchiveRead([&] { Buffer = volumes_.Read(header.PackedLen); });
       if (sink_.Fragment(header, Buffer) == Flow::Finish) return StreamEnd::Finished;
       BytesWritten += header.NormalLen;
     }
@@ -114,7 +114,7 @@ StreamEnd ReadArchiveStream(Runtime& runtime, const ProbeResults& probe, const s
   try {
     ArchiveVolumes volumes(runtime, WithTrailingBackslash(SourceDir), probe.ArchiveDataStart);
     StreamReader reader(runtime, volumes, sink);
-    const StreamEnd end = reader.ReadFiles(probe.ArchiveFileCount);
+    const StreamEnd end = reader.ReadAll(probe.ArchiveFileCount);
     volumes.CloseVolume();
     return end;
   } catch (const RunTimeError& error) {

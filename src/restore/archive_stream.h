@@ -13,7 +13,7 @@ namespace pb {
 enum class Flow { Continue, Finish };
 
 // What a reader of a set does with its items. Each call may stop the reading
-// by returning Flow::Finish.
+// by returning Flow::Finish, or by throwing RunGivenUp when the user gave up.
 class ArchiveSink {
  public:
   virtual ~ArchiveSink() = default;

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "store/volume_name.h"
-#include "support/dialogs.h"
+#include "support/guarded_step.h"
 #include "support/run_time_error.h"
 
 namespace pb {
@@ -22,10 +22,16 @@ ArchiveVolumes::~ArchiveVolumes() {
 }
 
 void ArchiveVolumes::EnsureVolume() {
-  // A volume without unread bytes carries nothing: go on to the next.
-  while (!VolumeOpen_ || Remaining() <= 0) {
-    CloseVolume();
-    OpenNextVolume();
+  try {
+    // A volume without unread bytes carries nothing: go on to the next.
+    while (!VolumeOpen_ || Remaining() <= 0) {
+      CloseVolume();
+      OpenNextVolume();
+    }
+  } catch (const RunGivenUp&) {
+    // Abandoning the prompt abandons the program: the run never regains
+    // control.
+    runtime_.EndProgram(kExitGivenUp);
   }
 }
 
@@ -39,20 +45,18 @@ void ArchiveVolumes::OpenNextVolume() {
   } catch (const RunTimeError&) {
     // A drive without a disk: ask for one.
   }
-  if (found && TryOpen(path)) return;
-  do {
-    AskForNextDisk();
-  } while (!TryOpen(path));
+  const auto askForNextDisk = [&] {
+    AskRetryOrGiveUp(runtime_.boxes,
+                     "Bitte den nächsten Datenträger dieses Sicherungssatzes\reinlegen und auf OK klicken.",
+                     BoxIcon::Information);
+  };
+  if (!found) askForNextDisk();
+  GuardedStep([&] { Open(path); }, [&](const RunTimeError&) { askForNextDisk(); });
 }
 
-bool ArchiveVolumes::TryOpen(const std::string& path) {
+void ArchiveVolumes::Open(const std::string& path) {
   FileSystem& fs = runtime_.fs;
-  FileNumber file = 0;
-  try {
-    file = fs.Open(path, OpenMode::BinaryRead);
-  } catch (const RunTimeError&) {
-    return false;
-  }
+  const FileNumber file = fs.Open(path, OpenMode::BinaryRead);
   try {
     length_ = fs.Length(file);
     position_ = 0;
@@ -66,19 +70,11 @@ bool ArchiveVolumes::TryOpen(const std::string& path) {
     } catch (const RunTimeError&) {
       // Only read from: nothing is lost.
     }
-    return false;
+    throw;
   }
   VolumeFile_ = file;
   VolumeOpen_ = true;
   reposition_ = false;
-  return true;
-}
-
-void ArchiveVolumes::AskForNextDisk() {
-  if (!AskRetry(runtime_.boxes, "Bitte den nächsten Datenträger dieses Sicherungssatzes\reinlegen und auf OK klicken.",
-                BoxIcon::Information)) {
-    runtime_.EndProgram(kExitGivenUp);
-  }
 }
 
 std::string ArchiveVolumes::Read(int64_t count) {

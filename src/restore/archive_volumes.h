@@ -36,8 +36,8 @@ class ArchiveVolumes {
 
  private:
   void OpenNextVolume();
-  bool TryOpen(const std::string& path);
-  void AskForNextDisk();
+  // Opens the volume at path and stands at its first unread byte.
+  void Open(const std::string& path);
 
   Runtime& runtime_;
   std::string SourceDir_;

@@ -7,6 +7,7 @@
 #include "restore/archive_stream.h"
 #include "restore/create_target_file.h"
 #include "support/dialogs.h"
+#include "support/guarded_step.h"
 #include "support/paths.h"
 #include "support/run_time_error.h"
 
@@ -66,7 +67,11 @@ class TargetFiles : public ArchiveSink {
   // file.
   void FlushRestoredFiles(bool ranToTheEnd) {
     if (ranToTheEnd) {
-      if (TargetStep([&] { runtime_.fs.FlushDirectory(TargetDir_); }) == Flow::Finish) intact_ = false;
+      try {
+        if (TargetStep([&] { runtime_.fs.FlushDirectory(TargetDir_); }) == Flow::Finish) intact_ = false;
+      } catch (const RunGivenUp&) {
+        intact_ = false;
+      }
       return;
     }
     // The run already told the user why it stopped; keep what can be kept.
@@ -86,26 +91,12 @@ class TargetFiles : public ArchiveSink {
   bool intact() const { return intact_; }
 
  private:
-  // A guarded write to the target: a full disk ends the run, a drive that is
-  // not ready may be retried, anything else is fatal.
+  // A guarded write to the target: a full disk ends the run; a confirmed
+  // Cancel throws RunGivenUp.
   Flow TargetStep(const std::function<void()>& step) {
-    for (;;) {
-      try {
-        step();
-        return Flow::Continue;
-      } catch (const RunTimeError& error) {
-        if (error.code() == kMediumFull) {
-          ReportDiskFull();
-          return Flow::Finish;
-        }
-        if (error.code() != kDriveNotReady) ReportFatalError(runtime_, "RESTORE", error);
-        if (!AskRetry(runtime_.boxes,
-                      "Auf den Zieldatenträger kann nicht geschrieben werden.\rBitte prüfen und auf OK klicken.",
-                      BoxIcon::Critical)) {
-          return Flow::Finish;
-        }
-      }
-    }
+    if (GuardedTargetWrite(runtime_, "RESTORE", step) == WriteResult::Done) return Flow::Continue;
+    ReportDiskFull();
+    return Flow::Finish;
   }
 
   void ReportDiskFull() {

@@ -14,17 +14,6 @@ bool ConfirmCancel(MessageBoxes& boxes) {
   return boxes.Show(box) == BoxButton::Yes;
 }
 
-bool AskRetry(MessageBoxes& boxes, const std::string& text, BoxIcon icon) {
-  MessageBox box;
-  box.text = text;
-  box.icon = icon;
-  box.buttons = BoxButtons::OkCancel;
-  for (;;) {
-    if (boxes.Show(box) == BoxButton::Ok) return true;
-    if (ConfirmCancel(boxes)) return false;
-  }
-}
-
 void ReportFatalError(Runtime& runtime, const std::string& location, const RunTimeError& error) {
   MessageBox box;
   box.text = "Es kam in Modul " + location + " zu folgendem Fehler:\r" + error.description() + " /" +

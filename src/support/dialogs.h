@@ -13,10 +13,6 @@ namespace pb {
 // true on Yes.
 bool ConfirmCancel(MessageBoxes& boxes);
 
-// Shows text with OK and Cancel until the user chooses OK (true) or confirms
-// with ConfirmCancel that the run is to be given up (false).
-bool AskRetry(MessageBoxes& boxes, const std::string& text, BoxIcon icon);
-
 // Reports an error no handler deals with, naming the location ("PUT",
 // "RESTORE"), then ends the program with kExitFatal.
 [[noreturn]] void ReportFatalError(Runtime& runtime, const std::string& location, const RunTimeError& error);
