@@ -12,9 +12,8 @@ std::vector<std::string> AddDroppedNames(Runtime& runtime, const std::vector<std
   std::vector<std::string> unreadable;
   for (const std::string& name : names) {
     if (name.find('?') != std::string::npos) {
-      MessageBox box;
-      box.text = "Der Verzeichnisname '" + name + "'\renthält ungültige Zeichen und wird daher nicht berücksichtigt.";
-      runtime.boxes.Show(box);
+      runtime.boxes.Show(MessageBox{.text = "Der Verzeichnisname '" + name +
+                                            "'\renthält ungültige Zeichen und wird daher nicht berücksichtigt."});
       continue;
     }
     int attributes = 0;
@@ -35,10 +34,8 @@ std::vector<std::string> AddDroppedNames(Runtime& runtime, const std::vector<std
 }
 
 void ShowNotAFileList(MessageBoxes& boxes) {
-  MessageBox box;
-  box.text = "Bitte nur Datei- und Verzeichnisnamen in die Liste ziehen.";
-  box.icon = BoxIcon::Information;
-  boxes.Show(box);
+  boxes.Show(
+      MessageBox{.text = "Bitte nur Datei- und Verzeichnisnamen in die Liste ziehen.", .icon = BoxIcon::Information});
 }
 
 }  // namespace pb

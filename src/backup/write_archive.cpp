@@ -192,11 +192,8 @@ class BackupRun {
       });
     });
     if (packed.status != 0) {
-      MessageBox box;
-      box.text = std::to_string(packed.status);
-      box.title = "ZlibCompressString(Buffer)";
-      box.icon = BoxIcon::Critical;
-      runtime_.boxes.Show(box);
+      runtime_.boxes.Show(MessageBox{
+          .text = std::to_string(packed.status), .icon = BoxIcon::Critical, .title = "ZlibCompressString(Buffer)"});
       // A fragment that is not a zlib stream would spoil the set.
       throw RunGivenUp{};
     }
@@ -260,10 +257,7 @@ class BackupRun {
     if (volumeOpen_) CloseQuietly(volume_);
     if (sourceOpen_) CloseQuietly(source_);
     if (completed_) {
-      MessageBox box;
-      box.text = "Die Kopie ist fertig!";
-      box.icon = BoxIcon::Information;
-      runtime_.boxes.Show(box);
+      runtime_.boxes.Show(MessageBox{.text = "Die Kopie ist fertig!", .icon = BoxIcon::Information});
     }
     inputs_.SetProgress(0);
   }

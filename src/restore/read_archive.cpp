@@ -34,10 +34,8 @@ class TargetFiles : public ArchiveSink {
     SkipFile_ = CreateTargetFile(runtime_.fs, TargetPath_) != 0;
     if (SkipFile_) {
       intact_ = false;
-      MessageBox box;
-      box.text = "Die Datei " + TargetPath_ + " konnte nicht angelegt werden ...";
-      box.icon = BoxIcon::Critical;
-      runtime_.boxes.Show(box);
+      runtime_.boxes.Show(MessageBox{.text = "Die Datei " + TargetPath_ + " konnte nicht angelegt werden ...",
+                                     .icon = BoxIcon::Critical});
       return Flow::Continue;
     }
     return TargetStep([&] { TargetFile_ = runtime_.fs.Open(TargetPath_, OpenMode::BinaryWrite); });
@@ -48,11 +46,9 @@ class TargetFiles : public ArchiveSink {
     const int DecompressStatus = DecompressFragment(Buffer, header.NormalLen);
     if (DecompressStatus != 0) {
       intact_ = false;
-      MessageBox box;
-      box.text = std::to_string(DecompressStatus);
-      box.icon = BoxIcon::Critical;
-      box.title = "ZlibDecompressString(Buffer, FragmentHeader.NormalLen)";
-      runtime_.boxes.Show(box);
+      runtime_.boxes.Show(MessageBox{.text = std::to_string(DecompressStatus),
+                                     .icon = BoxIcon::Critical,
+                                     .title = "ZlibDecompressString(Buffer, FragmentHeader.NormalLen)"});
     }
     return TargetStep([&] { runtime_.fs.Write(*TargetFile_, Buffer); });
   }
@@ -101,10 +97,8 @@ class TargetFiles : public ArchiveSink {
 
   void ReportDiskFull() {
     intact_ = false;
-    MessageBox box;
-    box.text = "Der Datenträger ist voll! Die Wiederherstellung wird daher abgebrochen.";
-    box.icon = BoxIcon::Critical;
-    runtime_.boxes.Show(box);
+    runtime_.boxes.Show(MessageBox{.text = "Der Datenträger ist voll! Die Wiederherstellung wird daher abgebrochen.",
+                                   .icon = BoxIcon::Critical});
   }
 
   Runtime& runtime_;

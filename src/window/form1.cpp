@@ -153,10 +153,7 @@ void Form1::ShowInfo() {
 
 void Form1::StartBackup() {
   if (const std::optional<std::string> refusal = BackupRefusal(runtime_.fs, *this)) {
-    MessageBox box;
-    box.text = *refusal;
-    box.icon = BoxIcon::Critical;
-    runtime_.boxes.Show(box);
+    runtime_.boxes.Show(MessageBox{.text = *refusal, .icon = BoxIcon::Critical});
     return;
   }
   runActive_ = true;
@@ -200,11 +197,9 @@ void Form1::DriveList_Change(int index) {
   try {
     dirList_[index]->SetPath(DriveCurrentDirectory(driveList_[index]->Drive()));
   } catch (const RunTimeError&) {
-    MessageBox box;
-    box.text = "Auf Laufwerk " + driveList_[index]->currentText().toUpper().toStdString() +
-               " kann nicht zugegriffen werden!";
-    box.icon = BoxIcon::Critical;
-    runtime_.boxes.Show(box);
+    runtime_.boxes.Show(MessageBox{.text = "Auf Laufwerk " + driveList_[index]->currentText().toUpper().toStdString() +
+                                           " kann nicht zugegriffen werden!",
+                                   .icon = BoxIcon::Critical});
     // Selecting the program's drive raises this handler again, unless it is
     // the drive that just failed.
     try {

@@ -17,11 +17,8 @@ Answered Ask(const std::string& input, BoxButtons buttons, BoxButton defaultButt
   std::istringstream in(input);
   std::ostringstream out;
   TerminalBoxes boxes(in, out);
-  MessageBox box;
-  box.text = "Erste Zeile\rzweite Zeile";
-  box.buttons = buttons;
-  box.defaultButton = defaultButton;
-  const BoxButton button = boxes.Show(box);
+  const BoxButton button =
+      boxes.Show(MessageBox{.text = "Erste Zeile\rzweite Zeile", .buttons = buttons, .defaultButton = defaultButton});
   return {button, out.str()};
 }
 

@@ -69,11 +69,10 @@ class QtMessageBoxesTest : public ::testing::Test {
 };
 
 TEST_F(QtMessageBoxesTest, YesNoQuestionWithNoAsDefaultAnswersNoOnEnter) {
-  MessageBox box;
-  box.text = "Wollen Sie den Vorgang wirklich abbrechen?";
-  box.icon = BoxIcon::Question;
-  box.buttons = BoxButtons::YesNo;
-  box.defaultButton = BoxButton::No;
+  const MessageBox box{.text = "Wollen Sie den Vorgang wirklich abbrechen?",
+                       .icon = BoxIcon::Question,
+                       .buttons = BoxButtons::YesNo,
+                       .defaultButton = BoxButton::No};
   Seen seen;
   EXPECT_EQ(ShowAnswered(box, seen, PressEnter), BoxButton::No);
   EXPECT_EQ(seen.title, "Parcelbarge");
@@ -86,10 +85,10 @@ TEST_F(QtMessageBoxesTest, YesNoQuestionWithNoAsDefaultAnswersNoOnEnter) {
 }
 
 TEST_F(QtMessageBoxesTest, CarriageReturnsBreakLinesAndTextIsNotMarkup) {
-  MessageBox box;
-  box.text = "Der Datenträger ist voll! Bitte die nächste Diskette\reinlegen und auf OK klicken. <b>&amp;</b>";
-  box.icon = BoxIcon::Information;
-  box.buttons = BoxButtons::OkCancel;
+  const MessageBox box{
+      .text = "Der Datenträger ist voll! Bitte die nächste Diskette\reinlegen und auf OK klicken. <b>&amp;</b>",
+      .icon = BoxIcon::Information,
+      .buttons = BoxButtons::OkCancel};
   Seen seen;
   EXPECT_EQ(ShowAnswered(box, seen, [](QMessageBox& d) { Click(d, "Abbrechen"); }), BoxButton::Cancel);
   EXPECT_EQ(seen.text,
@@ -102,10 +101,8 @@ TEST_F(QtMessageBoxesTest, CarriageReturnsBreakLinesAndTextIsNotMarkup) {
 }
 
 TEST_F(QtMessageBoxesTest, CriticalOkBoxWithItsOwnTitle) {
-  MessageBox box;
-  box.text = "-3";
-  box.icon = BoxIcon::Critical;
-  box.title = "ZlibDecompressString(Buffer, FragmentHeader.NormalLen)";
+  const MessageBox box{
+      .text = "-3", .icon = BoxIcon::Critical, .title = "ZlibDecompressString(Buffer, FragmentHeader.NormalLen)"};
   Seen seen;
   EXPECT_EQ(ShowAnswered(box, seen, PressEnter), BoxButton::Ok);
   EXPECT_EQ(seen.title, "ZlibDecompressString(Buffer, FragmentHeader.NormalLen)");
