@@ -75,7 +75,7 @@ class StreamReader {
       if (ReadFragments(header.FileLength) == StreamEnd::Finished) return StreamEnd::Finished;
       if (sink_.EndFile() == Flow::Finish) return StreamEnd::Finished;
     }
-    return StreamEnd::AllFiles;
+    return sink_.EndOfSet() == Flow::Finish ? StreamEnd::Finished : StreamEnd::AllFiles;
   }
 
  private:

@@ -23,6 +23,8 @@ class ArchiveSink {
   virtual Flow Fragment(const FragmentHeader& header, std::string& Buffer) = 0;
   // The file's fragments add up to its FileLength.
   virtual Flow EndFile() = 0;
+  // After the set's last file.
+  virtual Flow EndOfSet() { return Flow::Continue; }
   // The user gave up after a read of the set failed for reason.
   virtual void GaveUp(const std::string& /*reason*/) {}
 };

@@ -6,6 +6,7 @@
 
 #include "restore/archive_stream.h"
 #include "restore/create_target_file.h"
+#include "restore/inflating_stage.h"
 #include "support/dialogs.h"
 #include "support/guarded_step.h"
 #include "support/paths.h"
@@ -15,8 +16,11 @@ namespace pb {
 
 namespace {
 
+// Bytes of a large file written before the device is asked to take them.
+constexpr int64_t kWriteBackChunk = 8 << 20;
+
 // Writes each file of the set to its place below the target directory.
-class TargetFiles : public ArchiveSink {
+class TargetFiles : public InflatedSink {
  public:
   TargetFiles(Runtime& runtime, std::string TargetDir) : runtime_(runtime), TargetDir_(std::move(TargetDir)) {}
 
@@ -41,20 +45,25 @@ class TargetFiles : public ArchiveSink {
     return TargetStep([&] { TargetFile_ = runtime_.fs.Open(TargetPath_, OpenMode::BinaryWrite); });
   }
 
-  Flow Fragment(const FragmentHeader& header, std::string& Buffer) override {
+  Flow Fragment(const FragmentHeader& /*header*/, int DecompressStatus, std::string& Buffer) override {
     if (SkipFile_) return Flow::Continue;
-    const int DecompressStatus = DecompressFragment(Buffer, header.NormalLen);
     if (DecompressStatus != 0) {
       intact_ = false;
       runtime_.boxes.Show(MessageBox{.text = std::to_string(DecompressStatus),
                                      .icon = BoxIcon::Critical,
                                      .title = "ZlibDecompressString(Buffer, FragmentHeader.NormalLen)"});
     }
-    return TargetStep([&] { runtime_.fs.Write(*TargetFile_, Buffer); });
+    if (TargetStep([&] { runtime_.fs.Write(*TargetFile_, Buffer); }) == Flow::Finish) return Flow::Finish;
+    unsent_ += static_cast<int64_t>(Buffer.size());
+    if (unsent_ >= kWriteBackChunk) StartWriteBack();
+    return Flow::Continue;
   }
 
   Flow EndFile() override {
-    if (!SkipFile_) CloseTargetFile();
+    if (!SkipFile_) {
+      StartWriteBack();
+      CloseTargetFile();
+    }
     return Flow::Continue;
   }
 
@@ -95,6 +104,13 @@ class TargetFiles : public ArchiveSink {
     return Flow::Finish;
   }
 
+  // The device takes the file's bytes while the run goes on, so the flush
+  // before the beep finds little left to do.
+  void StartWriteBack() {
+    if (TargetFile_) runtime_.fs.StartWriteBack(*TargetFile_);
+    unsent_ = 0;
+  }
+
   void ReportDiskFull() {
     intact_ = false;
     runtime_.boxes.Show(MessageBox{.text = "Der Datenträger ist voll! Die Wiederherstellung wird daher abgebrochen.",
@@ -106,15 +122,23 @@ class TargetFiles : public ArchiveSink {
   std::string TargetPath_;
   bool SkipFile_ = false;
   std::optional<FileNumber> TargetFile_;
+  int64_t unsent_ = 0;  // written to the open file since its write-back began
   bool intact_ = true;
 };
 
 }  // namespace
 
 RestoreOutcome ReadArchive(Runtime& runtime, const ProbeResults& probe, const std::string& sourceDir,
-                           const std::string& targetDir) {
+                           const std::string& targetDir, int workers) {
   TargetFiles target(runtime, WithTrailingBackslash(targetDir));
-  const StreamEnd end = ReadArchiveStream(runtime, probe, sourceDir, target);
+  InflatingStage stage(workers, target);
+  InflatingStage::Boxes readerBoxes(stage, runtime.boxes);
+  Runtime reader{runtime.fs, readerBoxes, runtime.host};
+  StreamEnd end = StreamEnd::Finished;
+  try {
+    end = ReadArchiveStream(reader, probe, sourceDir, stage);
+  } catch (const InflatingStage::Stopped&) {
+  }
   try {
     // What reached a file before the run stopped stays.
     if (end == StreamEnd::Finished) target.CloseTargetFile();

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "restore/probe_view.h"
+#include "store/worker_pool.h"
 #include "support/runtime.h"
 
 namespace pb {
@@ -17,7 +18,11 @@ enum class RestoreOutcome {
 // targetDir (both drive form), then beeps. Ends the program instead of
 // returning when the user abandons the next-volume prompt or after a fatal
 // error report.
+//
+// With two or more workers the next fragments are inflated on that many
+// threads while the files are written; every box, file access and the beep
+// stay on the calling thread, in the order one worker gives them.
 RestoreOutcome ReadArchive(Runtime& runtime, const ProbeResults& probe, const std::string& sourceDir,
-                           const std::string& targetDir);
+                           const std::string& targetDir, int workers = DefaultWorkers());
 
 }  // namespace pb

@@ -82,6 +82,10 @@ class FileSystem {
   virtual void Seek(FileNumber file, int64_t position1) = 0;
   virtual void Flush(FileNumber file) = 0;
   virtual void FlushDirectory(const std::string& directory) = 0;
+  // A hint: the device may begin to take what was written to file so far,
+  // without waiting for it; a later Flush or FlushDirectory still decides.
+  // Never fails; the default does nothing.
+  virtual void StartWriteBack(FileNumber /*file*/) noexcept {}
   virtual void Close(FileNumber file) = 0;
   // Closes every open file, keeping what was written. Never throws.
   virtual void CloseAll() noexcept = 0;
@@ -115,6 +119,7 @@ class FileSystemWrapper : public FileSystem {
   void Seek(FileNumber file, int64_t position1) override { target_.Seek(file, position1); }
   void Flush(FileNumber file) override { target_.Flush(file); }
   void FlushDirectory(const std::string& directory) override { target_.FlushDirectory(directory); }
+  void StartWriteBack(FileNumber file) noexcept override { target_.StartWriteBack(file); }
   void Close(FileNumber file) override { target_.Close(file); }
   void CloseAll() noexcept override { target_.CloseAll(); }
   std::vector<DriveInfo> Drives() override { return target_.Drives(); }

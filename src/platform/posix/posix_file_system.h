@@ -38,6 +38,7 @@ class PosixFileSystem : public FileSystem {
   void Seek(FileNumber file, int64_t position1) override;
   void Flush(FileNumber file) override;
   void FlushDirectory(const std::string& directory) override;
+  void StartWriteBack(FileNumber file) noexcept override;
   void Close(FileNumber file) override;
   void CloseAll() noexcept override;
 
