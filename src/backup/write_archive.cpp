@@ -45,6 +45,7 @@ class BackupRun {
  private:
   void Start() {
     target_ = BackupTargetDirectory(inputs_);
+    fs_.SetWriteDirectory(target_);
     limit_ = BackupVolumeSize(inputs_);
     fileCount_ = inputs_.FileCount();
     ArchiveHeader header;

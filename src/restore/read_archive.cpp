@@ -130,6 +130,7 @@ class TargetFiles : public InflatedSink {
 
 RestoreOutcome ReadArchive(Runtime& runtime, const ProbeResults& probe, const std::string& sourceDir,
                            const std::string& targetDir, int workers) {
+  runtime.fs.SetWriteDirectory(WithTrailingBackslash(targetDir));
   TargetFiles target(runtime, WithTrailingBackslash(targetDir));
   InflatingStage stage(workers, target);
   InflatingStage::Boxes readerBoxes(stage, runtime.boxes);

@@ -60,6 +60,16 @@ class FileSystem {
   virtual std::string FindEntry(const std::string& path, int mask) = 0;
   virtual std::vector<std::string> ListDirectory(const std::string& directory, int mask) = 0;
 
+  // The directory a run was given to write in (a backup's target, a
+  // restore's destination); the last call counts. Links on the way to it are
+  // followed. Below it, and below a drive root when the path is not below it,
+  // the calls that create, change or delete (Open for writing,
+  // CreateDirectory, DeleteFile, SetAttributesNormal) follow no link: a link
+  // in the way makes them fail, DeleteFile removes a link itself and
+  // SetAttributesNormal leaves it as it is. Queries and reading follow links.
+  // Never throws.
+  virtual void SetWriteDirectory(const std::string& directory) = 0;
+
   virtual int GetAttributes(const std::string& path) = 0;
   // Clears read-only (adds owner write permission on Linux).
   virtual void SetAttributesNormal(const std::string& path) = 0;
@@ -107,6 +117,7 @@ class FileSystemWrapper : public FileSystem {
   std::vector<std::string> ListDirectory(const std::string& directory, int mask) override {
     return target_.ListDirectory(directory, mask);
   }
+  void SetWriteDirectory(const std::string& directory) override { target_.SetWriteDirectory(directory); }
   int GetAttributes(const std::string& path) override { return target_.GetAttributes(path); }
   void SetAttributesNormal(const std::string& path) override { target_.SetAttributesNormal(path); }
   void DeleteFile(const std::string& path) override { target_.DeleteFile(path); }

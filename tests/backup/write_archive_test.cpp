@@ -284,6 +284,48 @@ TEST_F(WriteArchiveTest, ClearingTheTargetRemovesReadOnlyFilesButNotDotNamesOrDi
   EXPECT_EQ(host.yields, 2 + 1);  // one per deleted file, one per fragment
 }
 
+// Links planted in the target: clearing and replacing an old volume remove a
+// link itself and never touch what it points to.
+TEST_F(WriteArchiveTest, PlantedLinksAreRemovedWithoutTouchingWhatTheyPointTo) {
+  const struct {
+    const char* what;
+    const char* link;  // in D:\Sich
+    const char* points;
+    bool clear;
+    bool linkStays;
+  } cases[] = {
+      {"file link, cleared", "link.txt", "../Draussen/fest.txt", true, false},
+      {"directory link, cleared", "ordner", "../Draussen", true, true},
+      {"link as volume 1", "DataBlock#1.Parcelbarge", "../Draussen/fest.txt", false, false},
+      {"link as volume 1, cleared", "DataBlock#1.Parcelbarge", "../Draussen/fremd.txt", true, false},
+  };
+  AddSource("a.txt", "abc");
+  const auto target = drives.Native("D:\\Sich");
+  const auto outside = drives.Native("D:\\Draussen");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(target);
+    std::filesystem::remove_all(outside);
+    std::filesystem::create_directories(target);
+    WriteFile(outside / "fremd.txt", "fremd");
+    WriteFile(outside / "fest.txt", "fest");
+    chmod((outside / "fest.txt").c_str(), 0444);
+    std::filesystem::create_symlink(c.points, target / c.link);
+    inputs.clearTarget = c.clear;
+    boxes = {};
+    boxes.Then(BoxButton::Ok);
+
+    ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+    ExpectSetHoldsSources();
+    EXPECT_EQ(std::filesystem::is_symlink(target / c.link), c.linkStays);
+    EXPECT_EQ(ReadFile(outside / "fremd.txt"), "fremd");
+    EXPECT_EQ(ReadFile(outside / "fest.txt"), "fest");
+    EXPECT_EQ(std::filesystem::status(outside / "fest.txt").permissions() & std::filesystem::perms::owner_write,
+              std::filesystem::perms::none);
+  }
+}
+
 TEST_F(WriteArchiveTest, ReadOnlyOldVolumeIsReplacedWithoutItsTail) {
   const auto old = drives.Native("D:\\Sich\\DataBlock#1.Parcelbarge");
   WriteFile(old, std::string(5000, 'Z'));

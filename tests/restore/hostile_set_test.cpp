@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Sets are untrusted input: hostile names and lengths, and a deterministic
 // mutation loop over a valid set.
+#include <algorithm>
+
 #include "diskette.h"
 #include "set_mutation.h"
 #include "restore_fixture.h"
@@ -96,6 +98,58 @@ TEST_F(HostileSetTest, ImpossibleLengthsAreReadFailures) {
     EXPECT_TRUE(testing::FileIs(TargetDir() / "vorher.txt", "vorher"));
     EXPECT_FALSE(std::filesystem::exists(TargetDir() / "nachher.txt"));
     EXPECT_EQ(host.beeps, 1);
+  }
+}
+
+// Links planted in the target before the restore: a file whose path meets one
+// is a target that cannot be created, and nothing outside the target changes.
+TEST_F(HostileSetTest, PlantedLinksAreNeverFollowed) {
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"Daten/sub/a.txt", "a"}, {"Daten/opfer.txt", "o"}, {"Daten/tot.txt", "t"}, {"Daten/gut.txt", "g"}};
+  const struct {
+    const char* what;
+    const char* link;    // below C:\, the last name planted as a link
+    const char* points;  // where it points, relative to the link
+    std::vector<std::string> blocked;
+  } cases[] = {
+      {"directory link", "Rueck/Daten/sub", "../../Draussen", {"Daten/sub/a.txt"}},
+      {"top directory link", "Rueck/Daten", "../Draussen",
+       {"Daten/sub/a.txt", "Daten/opfer.txt", "Daten/tot.txt", "Daten/gut.txt"}},
+      {"file link", "Rueck/Daten/opfer.txt", "../../Draussen/fremd.txt", {"Daten/opfer.txt"}},
+      {"dangling link", "Rueck/Daten/tot.txt", "../../Draussen/neu.txt", {"Daten/tot.txt"}},
+      {"the target itself reached through a link", "Rueck", "Echt", {}},
+  };
+  const std::filesystem::path outside = drives.Native("C:\\Draussen");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const char* dir : {"Rueck", "Draussen", "Echt"}) std::filesystem::remove_all(drives.Root('C') / dir);
+    testing::WriteFile(outside / "fremd.txt", "fremd");
+    std::filesystem::create_directories(drives.Root('C') / "Echt");
+    std::filesystem::create_directories((drives.Root('C') / c.link).parent_path());
+    std::filesystem::create_symlink(c.points, drives.Root('C') / c.link);
+    boxes = {};
+    SetBuilder set;
+    set.Header(static_cast<int32_t>(files.size()));
+    std::vector<std::string> expectedBoxes;
+    for (const auto& [path, data] : files) {
+      std::string stored = "C:\\" + path;
+      std::replace(stored.begin(), stored.end(), '/', '\\');
+      set.FileWithData(stored, data);
+      if (std::find(c.blocked.begin(), c.blocked.end(), path) == c.blocked.end()) continue;
+      expectedBoxes.push_back("Die Datei C:\\Rueck\\" + stored.substr(3) + " konnte nicht angelegt werden ...");
+      boxes.Then(BoxButton::Ok);
+    }
+    std::filesystem::remove_all(SetDir());
+    set.WriteTo(SetDir());
+
+    EXPECT_EQ(Restore(), c.blocked.empty() ? RestoreOutcome::Intact : RestoreOutcome::Incomplete);
+
+    EXPECT_EQ(boxes.texts(), expectedBoxes);
+    EXPECT_TRUE(testing::TreeIs(outside, {{"fremd.txt", "fremd"}}));
+    for (const auto& [path, data] : files) {
+      if (std::find(c.blocked.begin(), c.blocked.end(), path) != c.blocked.end()) continue;
+      EXPECT_TRUE(testing::FileIs(TargetDir() / path, data));
+    }
   }
 }
 

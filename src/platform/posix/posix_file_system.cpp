@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "platform/posix/errno_codes.h"
 #include "support/run_time_error.h"
@@ -98,6 +99,32 @@ bool IsMountPoint(const std::string& root) {
   return stat(above.c_str(), &parent) == 0 && (parent.st_dev != self.st_dev || parent.st_ino == self.st_ino);
 }
 
+// A descriptor that closes itself.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Descriptor& operator=(Descriptor&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    return *this;
+  }
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+bool StrictlyBelow(const std::string& directory, const std::string& path) {
+  return path.size() > directory.size() && path.compare(0, directory.size(), directory) == 0 &&
+         (directory == "/" || path[directory.size()] == '/');
+}
+
 }  // namespace
 
 PosixFileSystem::PosixFileSystem(DriveTable table) : table_(std::move(table)) {}
@@ -158,24 +185,77 @@ int PosixFileSystem::GetAttributes(const std::string& path) {
   return *attributes;
 }
 
+void PosixFileSystem::SetWriteDirectory(const std::string& directory) {
+  try {
+    writeDirectory_ = table_.ToNative(directory);
+  } catch (const RunTimeError&) {
+    // Nothing can be written below a path that does not translate anyway.
+    writeDirectory_.clear();
+  }
+}
+
+struct PosixFileSystem::Parent {
+  Descriptor dir;
+  std::string name;  // "." for a drive root itself
+};
+
+// Links are followed up to the write directory, or up to the parent of what
+// lies on the way to it, and nowhere below; other paths are walked from their
+// drive root. Each step opens the next component relative to the one before,
+// so nothing can be swapped in between a check and its use.
+PosixFileSystem::Parent PosixFileSystem::ParentOnReadyDrive(const std::string& drivePath) {
+  const std::string native = NativeOnReadyDrive(drivePath);
+  const std::string& root = table_.Find(drivePath[0])->root;
+  std::string start = root;
+  if (!writeDirectory_.empty() && StrictlyBelow(writeDirectory_, native)) {
+    start = writeDirectory_;
+  } else if (!writeDirectory_.empty() && native != root &&
+             (native == writeDirectory_ || StrictlyBelow(native, writeDirectory_))) {
+    start = ParentOf(native);
+  }
+  Descriptor dir(open(start.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() < 0) throw RunTimeError(IsMissing(errno) ? kPathNotFound : ErrorCodeFromErrno(errno));
+  if (native == start) return {std::move(dir), "."};
+  std::string_view rest = std::string_view(native).substr(start == "/" ? 1 : start.size() + 1);
+  for (std::size_t slash = rest.find('/'); slash != std::string_view::npos; slash = rest.find('/')) {
+    const std::string component(rest.substr(0, slash));
+    Descriptor next(openat(dir.get(), component.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    // A link in the way fails like a file in the way.
+    if (next.get() < 0) throw RunTimeError(IsMissing(errno) ? kPathNotFound : ErrorCodeFromErrno(errno));
+    dir = std::move(next);
+    rest.remove_prefix(slash + 1);
+  }
+  return {std::move(dir), std::string(rest)};
+}
+
 void PosixFileSystem::SetAttributesNormal(const std::string& path) {
-  const std::string native = NativeOnReadyDrive(path);
+  const Parent parent = ParentOnReadyDrive(path);
   struct stat info {};
-  if (stat(native.c_str(), &info) != 0) RaiseFor(errno, native);
-  if (chmod(native.c_str(), (info.st_mode & 07777) | S_IWUSR) != 0) RaiseErrno(errno);
+  if (fstatat(parent.dir.get(), parent.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+    RaiseFor(errno, NativeOnReadyDrive(path));
+  }
+  // A link has no attributes of its own, and what it points to is not ours.
+  if (S_ISLNK(info.st_mode)) return;
+  if (fchmodat(parent.dir.get(), parent.name.c_str(), (info.st_mode & 07777) | S_IWUSR, AT_SYMLINK_NOFOLLOW) != 0) {
+    // A link swapped in meanwhile is left alone all the same.
+    if (errno == EOPNOTSUPP) return;
+    RaiseErrno(errno);
+  }
 }
 
 void PosixFileSystem::DeleteFile(const std::string& path) {
-  const std::string native = NativeOnReadyDrive(path);
+  const Parent parent = ParentOnReadyDrive(path);
   struct stat info {};
-  if (lstat(native.c_str(), &info) != 0) RaiseFor(errno, native);
+  if (fstatat(parent.dir.get(), parent.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+    RaiseFor(errno, NativeOnReadyDrive(path));
+  }
   if (S_ISDIR(info.st_mode) || (S_ISREG(info.st_mode) && IsReadOnly(info))) throw RunTimeError(kPathFileAccess);
-  if (unlink(native.c_str()) != 0) RaiseFor(errno, native);
+  if (unlinkat(parent.dir.get(), parent.name.c_str(), 0) != 0) RaiseFor(errno, NativeOnReadyDrive(path));
 }
 
 void PosixFileSystem::CreateDirectory(const std::string& path) {
-  const std::string native = NativeOnReadyDrive(path);
-  if (mkdir(native.c_str(), 0777) != 0) {
+  const Parent parent = ParentOnReadyDrive(path);
+  if (mkdirat(parent.dir.get(), parent.name.c_str(), 0777) != 0) {
     if (errno == ENOENT) throw RunTimeError(kPathNotFound);
     if (errno == EEXIST) throw RunTimeError(kPathFileAccess);
     RaiseErrno(errno);
@@ -183,30 +263,44 @@ void PosixFileSystem::CreateDirectory(const std::string& path) {
 }
 
 FileNumber PosixFileSystem::Open(const std::string& path, OpenMode mode) {
-  const std::string native = NativeOnReadyDrive(path);
-  int flags = O_CLOEXEC | O_NONBLOCK;  // a pipe must not hang the open; it is refused below
-  switch (mode) {
-    case OpenMode::BinaryRead: flags |= O_RDONLY; break;
-    case OpenMode::BinaryWrite: flags |= O_WRONLY | O_CREAT; break;
-    case OpenMode::Output: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
-  }
-  struct stat info {};
-  if (mode != OpenMode::BinaryRead && stat(native.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-      IsReadOnly(info)) {
-    throw RunTimeError(kPathFileAccess);
-  }
-  const int fd = open(native.c_str(), flags, 0666);
-  if (fd < 0) RaiseFor(errno, native);
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    throw RunTimeError(kPathFileAccess);
-  }
-  // Volumes and sources are read from start to end: a longer read-ahead.
-  if (mode == OpenMode::BinaryRead) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  const int fd = mode == OpenMode::BinaryRead ? OpenForReading(path) : OpenForWriting(path, mode);
   FileNumber number = 1;
   while (files_.count(number) != 0) ++number;
   files_[number] = OpenFile{fd, mode, 0};
   return number;
+}
+
+int PosixFileSystem::OpenForReading(const std::string& path) {
+  const std::string native = NativeOnReadyDrive(path);
+  // A pipe must not hang the open; it is refused below.
+  Descriptor fd(open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) RaiseFor(errno, native);
+  struct stat info {};
+  if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) throw RunTimeError(kPathFileAccess);
+  // Volumes and sources are read from start to end: a longer read-ahead.
+  posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+  return fd.release();
+}
+
+// Opened before it is checked and emptied only then, so a read-only file is
+// never cut, not even by a privileged user.
+int PosixFileSystem::OpenForWriting(const std::string& path, OpenMode mode) {
+  const Parent parent = ParentOnReadyDrive(path);
+  const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+  Descriptor fd(openat(parent.dir.get(), parent.name.c_str(), flags, 0666));
+  struct stat info {};
+  if (fd.get() < 0) {
+    const int err = errno;
+    const bool readOnly = fstatat(parent.dir.get(), parent.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+                          S_ISREG(info.st_mode) && IsReadOnly(info);
+    if (err == ENOENT) throw RunTimeError(MissingCode(NativeOnReadyDrive(path)));
+    throw RunTimeError(readOnly ? kPathFileAccess : ErrorCodeFromErrno(err));
+  }
+  if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || IsReadOnly(info)) {
+    throw RunTimeError(kPathFileAccess);
+  }
+  if (mode == OpenMode::Output && ftruncate(fd.get(), 0) != 0) RaiseErrno(errno);
+  return fd.release();
 }
 
 PosixFileSystem::OpenFile& PosixFileSystem::Get(FileNumber file) {

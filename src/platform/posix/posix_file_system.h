@@ -25,6 +25,7 @@ class PosixFileSystem : public FileSystem {
   // root in drive form ("D:\").
   std::string FindEntry(const std::string& path, int mask) override;
   std::vector<std::string> ListDirectory(const std::string& directory, int mask) override;
+  void SetWriteDirectory(const std::string& directory) override;
   int GetAttributes(const std::string& path) override;
   void SetAttributesNormal(const std::string& path) override;
   void DeleteFile(const std::string& path) override;
@@ -59,9 +60,16 @@ class PosixFileSystem : public FileSystem {
 
   // Translates a drive-form path and makes sure its drive is ready (71).
   std::string NativeOnReadyDrive(const std::string& drivePath);
+  // The open directory that holds the path's last component, and its name,
+  // reached as SetWriteDirectory describes.
+  struct Parent;
+  Parent ParentOnReadyDrive(const std::string& drivePath);
+  int OpenForReading(const std::string& path);
+  int OpenForWriting(const std::string& path, OpenMode mode);
   OpenFile& Get(FileNumber file);
 
   DriveTable table_;
+  std::string writeDirectory_;  // native; empty until one is set
   std::map<FileNumber, OpenFile> files_;
 };
 

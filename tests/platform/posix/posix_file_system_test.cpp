@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -204,6 +205,95 @@ TEST_F(DirectoryQueryTest, AttributesFollowTheNameAndPermissions) {
 TEST_F(DirectoryQueryTest, ListingFailures) {
   EXPECT_EQ(ErrorCodeOf([&] { fs.ListDirectory("C:\\fehlt", kMaskAll); }), kPathNotFound);
   EXPECT_EQ(ErrorCodeOf([&] { fs.ListDirectory("C:\\Ziel\\b.txt", kMaskAll); }), kPathNotFound);
+}
+
+// Planted links below the write directory, which is itself reached through
+// D:\Weg -> Ziel: D:\Ziel\sub -> the directory D:\Draussen, victim.txt ->
+// Draussen\fremd.txt, festlink -> the read-only Draussen\fest.txt, tot ->
+// Draussen\neu.txt (missing).
+struct PlantedLinkCase {
+  const char* name;
+  std::function<void(FileSystem&)> step;
+  bool fails;
+  const char* gone;  // below D:\Ziel; nullptr when nothing goes
+};
+
+class PlantedLinkTest : public PosixFileSystemTest, public ::testing::WithParamInterface<PlantedLinkCase> {
+ protected:
+  void SetUp() override {
+    WriteFile(drives.Native("D:\\Draussen\\fremd.txt"), "fremd");
+    WriteFile(drives.Native("D:\\Draussen\\fest.txt"), "fest");
+    MakeReadOnly(drives.Native("D:\\Draussen\\fest.txt"));
+    std::filesystem::create_directory(drives.Native("D:\\Ziel"));
+    std::filesystem::create_directory_symlink("../Draussen", drives.Native("D:\\Ziel\\sub"));
+    std::filesystem::create_symlink("../Draussen/fremd.txt", drives.Native("D:\\Ziel\\victim.txt"));
+    std::filesystem::create_symlink("../Draussen/fest.txt", drives.Native("D:\\Ziel\\festlink"));
+    std::filesystem::create_symlink("../Draussen/neu.txt", drives.Native("D:\\Ziel\\tot"));
+    std::filesystem::create_directory_symlink("Ziel", drives.Native("D:\\Weg"));
+    fs.SetWriteDirectory("D:\\Weg\\");
+  }
+
+  // Names, contents and permissions of everything below D:\Draussen.
+  std::string Outside() {
+    std::string state;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(drives.Native("D:\\Draussen"))) {
+      state += entry.path().filename().string() + " " +
+               std::to_string(static_cast<int>(entry.symlink_status().permissions())) + " " +
+               (entry.is_regular_file() ? ReadFile(entry.path()) : "") + "\n";
+    }
+    return state;
+  }
+};
+
+TEST_P(PlantedLinkTest, NothingOutsideTheWriteDirectoryChanges) {
+  const std::string before = Outside();
+  const int32_t code = ErrorCodeOf([&] { GetParam().step(fs); });
+  if (GetParam().fails) {
+    EXPECT_NE(code, 0);
+  } else {
+    EXPECT_EQ(code, 0);
+  }
+  EXPECT_EQ(Outside(), before);
+  if (GetParam().gone != nullptr) {
+    EXPECT_FALSE(std::filesystem::is_symlink(drives.Native("D:\\Ziel") / GetParam().gone));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, PlantedLinkTest,
+    ::testing::Values(
+        PlantedLinkCase{"OutputThroughDirectoryLink",
+                        [](FileSystem& fs) { fs.Open("D:\\Weg\\sub\\neu.txt", OpenMode::Output); }, true, nullptr},
+        PlantedLinkCase{"OutputOverFileLink", [](FileSystem& fs) { fs.Open("D:\\Weg\\victim.txt", OpenMode::Output); },
+                        true, nullptr},
+        PlantedLinkCase{"BinaryWriteOverFileLink",
+                        [](FileSystem& fs) { fs.Open("D:\\Weg\\victim.txt", OpenMode::BinaryWrite); }, true, nullptr},
+        PlantedLinkCase{"OutputOverDanglingLink", [](FileSystem& fs) { fs.Open("D:\\Weg\\tot", OpenMode::Output); },
+                        true, nullptr},
+        PlantedLinkCase{"DirectoryThroughLink", [](FileSystem& fs) { fs.CreateDirectory("D:\\Weg\\sub\\neu"); },
+                        true, nullptr},
+        PlantedLinkCase{"DeleteThroughDirectoryLink", [](FileSystem& fs) { fs.DeleteFile("D:\\Weg\\sub\\fremd.txt"); },
+                        true, nullptr},
+        PlantedLinkCase{"AttributesThroughDirectoryLink",
+                        [](FileSystem& fs) { fs.SetAttributesNormal("D:\\Weg\\sub\\fremd.txt"); }, true, nullptr},
+        PlantedLinkCase{"AttributesOfFileLink", [](FileSystem& fs) { fs.SetAttributesNormal("D:\\Weg\\festlink"); },
+                        false, nullptr},
+        PlantedLinkCase{"DeleteFileLink", [](FileSystem& fs) { fs.DeleteFile("D:\\Weg\\victim.txt"); }, false,
+                        "victim.txt"},
+        PlantedLinkCase{"DeleteDanglingLink", [](FileSystem& fs) { fs.DeleteFile("D:\\Weg\\tot"); }, false, "tot"},
+        PlantedLinkCase{"DeleteDirectoryLink", [](FileSystem& fs) { fs.DeleteFile("D:\\Weg\\sub"); }, false, "sub"}),
+    [](const ::testing::TestParamInfo<PlantedLinkCase>& param) { return std::string(param.param.name); });
+
+TEST_F(PlantedLinkTest, TheWriteDirectoryMayBeReachedThroughALinkButNothingElse) {
+  fs.CreateDirectory("D:\\Weg\\Unter");
+  fs.Close(fs.Open("D:\\Weg\\Unter\\neu.txt", OpenMode::Output));
+  EXPECT_TRUE(std::filesystem::exists(drives.Native("D:\\Ziel\\Unter\\neu.txt")));
+  fs.SetWriteDirectory("D:\\Ziel");
+  EXPECT_NE(ErrorCodeOf([&] { fs.Open("D:\\Weg\\anders.txt", OpenMode::Output); }), 0);
+  EXPECT_NE(ErrorCodeOf([&] { fs.CreateDirectory("D:\\Weg\\Anders"); }), 0);
+  EXPECT_FALSE(std::filesystem::exists(drives.Native("D:\\Ziel\\anders.txt")));
+  fs.SetWriteDirectory("D:\\Weg\\Unter");
+  fs.Close(fs.Open("D:\\Weg\\Unter\\neu.txt", OpenMode::BinaryWrite));
 }
 
 TEST(PosixFileSystemNamesTest, UnrepresentableNativeNamesAreListedWithQuestionMarks) {
