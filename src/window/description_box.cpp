@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/description_box.h"
 
+#include <QMimeData>
 #include <QSignalBlocker>
 
 #include "window/stored_text.h"
@@ -9,6 +10,8 @@ namespace pb {
 
 DescriptionBox::DescriptionBox(int maxLength, QWidget* parent) : QPlainTextEdit(parent), maxLength_(maxLength) {
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  // Tab moves on to the next control, as in a dialog; it never types.
+  setTabChangesFocus(true);
   connect(this, &QPlainTextEdit::textChanged, this, [this] { EnforceMaxLength(); });
 }
 
@@ -18,6 +21,11 @@ std::string DescriptionBox::StoredText() const {
 
 void DescriptionBox::SetStoredText(const std::string& text) {
   setPlainText(ToDisplayText(text));
+}
+
+// A pasted tab becomes a blank: the description keeps no tab characters.
+void DescriptionBox::insertFromMimeData(const QMimeData* source) {
+  insertPlainText(source->text().replace(QLatin1Char('\t'), QLatin1Char(' ')));
 }
 
 // Only what the user types is limited: a description read from a set is shown

@@ -6,7 +6,7 @@
 
 namespace pb {
 
-// A multi-line text box with a vertical scroll bar. While editable it holds at
+// A multi-line text box with a vertical scroll bar; Tab leaves it. While editable it holds at
 // most maxLength characters in stored form, where a line break counts two.
 class DescriptionBox : public QPlainTextEdit {
  public:
@@ -14,6 +14,9 @@ class DescriptionBox : public QPlainTextEdit {
 
   std::string StoredText() const;
   void SetStoredText(const std::string& text);
+
+ protected:
+  void insertFromMimeData(const QMimeData* source) override;
 
  private:
   void EnforceMaxLength();

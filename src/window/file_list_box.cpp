@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/file_list_box.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 
 namespace pb {
@@ -11,7 +16,11 @@ FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
   // Drops arrive at the viewport; it must take them itself.
   viewport()->setAcceptDrops(true);
   setDragDropMode(QAbstractItemView::DropOnly);
-  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+}
+
+void FileListBox::RemoveSelected() {
+  qDeleteAll(selectedItems());
 }
 
 // Every drag is welcome: data that is not a file list is refused with a
@@ -30,6 +39,45 @@ void FileListBox::dropEvent(QDropEvent* event) {
   event->setDropAction(Qt::CopyAction);
   event->accept();
   if (OLEDragDrop) OLEDragDrop(*event->mimeData());
+}
+
+void FileListBox::contextMenuEvent(QContextMenuEvent* event) {
+  // From the keyboard the menu opens at the current entry, not at the pointer.
+  QPoint at = event->globalPos();
+  if (event->reason() == QContextMenuEvent::Keyboard) {
+    const QRect current = visualItemRect(currentItem());
+    at = viewport()->mapToGlobal(current.isValid() ? current.center() : QPoint(0, 0));
+  }
+  ShowContextMenu(at);
+}
+
+void FileListBox::ShowContextMenu(const QPoint& globalPosition) {
+  QMenu menu(this);
+  menu.addAction(QString::fromUtf8("Dateien hinzufügen …"), this, [this] {
+    if (AddFiles) AddFiles();
+  });
+  menu.addAction(QString::fromUtf8("Verzeichnis hinzufügen …"), this, [this] {
+    if (AddDirectory) AddDirectory();
+  });
+  menu.addSeparator();
+  QAction* remove = menu.addAction(QStringLiteral("Ausgewählte entfernen"), this, [this] { RemoveSelected(); });
+  remove->setEnabled(!selectedItems().isEmpty());
+  menu.exec(globalPosition);
+}
+
+void FileListBox::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Delete)) {
+    RemoveSelected();
+  } else if (event->matches(QKeySequence::Paste)) {
+    const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+    if (Paste && clipboard) Paste(*clipboard);
+  } else if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+    // Keyboards without a menu key open context menus this way.
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+    contextMenuEvent(&menu);
+  } else {
+    QListWidget::keyPressEvent(event);
+  }
 }
 
 }  // namespace pb

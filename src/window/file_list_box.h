@@ -8,17 +8,30 @@ class QMimeData;
 
 namespace pb {
 
-// A list box that takes any drop and leaves its handling to the window.
+// A list box that takes any drop and leaves its handling to the window. Its
+// context menu (also on the menu key and Shift+F10) adds files or a
+// directory through the window and removes the selected entries, as Delete
+// does; the paste key hands the clipboard to the window.
 class FileListBox : public QListWidget {
  public:
   explicit FileListBox(QWidget* parent);
 
   std::function<void(const QMimeData&)> OLEDragDrop;
+  std::function<void(const QMimeData&)> Paste;
+  std::function<void()> AddFiles;
+  std::function<void()> AddDirectory;
+
+  void RemoveSelected();
 
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void ShowContextMenu(const QPoint& globalPosition);
 };
 
 }  // namespace pb

@@ -9,12 +9,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QUrl>
 
 #include "backup/backup_refusal.h"
 #include "backup/write_archive.h"
@@ -29,6 +27,7 @@
 #include "window/dir_list_box.h"
 #include "window/drive_list_box.h"
 #include "window/file_list_box.h"
+#include "window/file_list_data.h"
 #include "window/info_form.h"
 #include "window/stored_text.h"
 #include "window/twips.h"
@@ -36,16 +35,6 @@
 namespace pb {
 
 namespace {
-
-// Only a list of local file addresses is the desktop's file list; anything
-// else (text, pictures, web addresses) is not.
-bool IsFileList(const QMimeData& data) {
-  if (!data.hasUrls() || data.urls().isEmpty()) return false;
-  for (const QUrl& url : data.urls()) {
-    if (!url.isLocalFile()) return false;
-  }
-  return true;
-}
 
 class BusyCursor {
  public:
@@ -215,14 +204,38 @@ void Form1::DirList_Change(int) {
 }
 
 void Form1::FileList_OLEDragDrop(const QMimeData& dropped) {
-  if (!IsFileList(dropped)) {
+  const QStringList paths = DroppedPaths(dropped);
+  if (paths.isEmpty()) {
     ShowNotAFileList(runtime_.boxes);
     return;
   }
+  AddNativePaths(paths);
+}
+
+// The drop's message speaks of dragging; a paste that names no files is only
+// refused with a beep.
+void Form1::FileList_Paste(const QMimeData& pasted) {
+  const QStringList paths = PastedPaths(pasted);
+  if (paths.isEmpty()) {
+    runtime_.host.Beep();
+    return;
+  }
+  AddNativePaths(paths);
+}
+
+void Form1::FileList_AddFiles() { AddNativePaths(fileChooser_->Files(*this)); }
+
+void Form1::FileList_AddDirectory() {
+  const QString directory = fileChooser_->Directory(*this);
+  if (!directory.isEmpty()) AddNativePaths({directory});
+}
+
+// Every way of adding names ends here, so each gets the checks of a drop.
+void Form1::AddNativePaths(const QStringList& paths) {
   std::vector<std::string> names;
-  for (const QUrl& url : dropped.urls()) {
+  for (const QString& path : paths) {
     try {
-      names.push_back(runtime_.fs.ToDriveForm(url.toLocalFile().toStdString()));
+      names.push_back(runtime_.fs.ToDriveForm(path.toStdString()));
     } catch (const RunTimeError&) {
       // Outside every drive: nothing the set could name.
     }

@@ -10,6 +10,7 @@
 #include "restore/probe_view.h"
 #include "support/runtime.h"
 #include "support/shell.h"
+#include "window/file_chooser.h"
 
 class QCheckBox;
 class QComboBox;
@@ -54,6 +55,12 @@ class Form1 : public QMainWindow, public BackupInputs, public ProbeView {
   void DriveList_Change(int index);
   void DirList_Change(int index);
   void FileList_OLEDragDrop(const QMimeData& data);
+  // The list's own commands: paste, and the two "add" entries of its menu.
+  void FileList_Paste(const QMimeData& pasted);
+  void FileList_AddFiles();
+  void FileList_AddDirectory();
+  // Replaces the file dialogs, for tests.
+  void SetFileChooser(FileChooser& chooser) { fileChooser_ = &chooser; }
   void LogoImg_Click();
 
   // BackupInputs
@@ -89,11 +96,13 @@ class Form1 : public QMainWindow, public BackupInputs, public ProbeView {
   void AddTip(QFrame* page, int tipIndex, const QString& caption, int top, int width);
   void AddDirectoryPair(QFrame* page, int index, int driveTop, int dirTop);
   void ConnectHandlers();
+  void SetTabOrder();
 
   void CancelRun();
   void ShowInfo();
   void StartBackup();
   void StartRestore();
+  void AddNativePaths(const QStringList& paths);
   void AddToFileList(const std::vector<std::string>& names);
   std::string DriveCurrentDirectory(char drive);
 
@@ -103,6 +112,8 @@ class Form1 : public QMainWindow, public BackupInputs, public ProbeView {
   bool runActive_ = false;
   ProbeResults probeResults_;
   std::unique_ptr<InfoForm> infoForm_;
+  DialogFileChooser fileDialogs_;
+  FileChooser* fileChooser_ = &fileDialogs_;
 
   QTabWidget* tabStrip1_ = nullptr;
   QLabel* image2_ = nullptr;

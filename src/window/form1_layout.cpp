@@ -72,6 +72,7 @@ void Form1::CreateControls() {
   CreateReadPage(CreatePage(client, 2));
   CreateOptionsPage(CreatePage(client, 3));
   ConnectHandlers();
+  SetTabOrder();
 }
 
 void Form1::CreateRightColumn(QWidget* client) {
@@ -211,6 +212,22 @@ void Form1::ConnectHandlers() {
     dirList_[i]->Change = [this, i] { DirList_Change(i); };
   }
   fileList_->OLEDragDrop = [this](const QMimeData& dropped) { FileList_OLEDragDrop(dropped); };
+  fileList_->Paste = [this](const QMimeData& pasted) { FileList_Paste(pasted); };
+  fileList_->AddFiles = [this] { FileList_AddFiles(); };
+  fileList_->AddDirectory = [this] { FileList_AddDirectory(); };
+}
+
+// Tab runs from the tab strip through the visible page in reading order, then
+// down the right-hand column; hidden pages drop out of the run by themselves.
+void Form1::SetTabOrder() {
+  const std::vector<QWidget*> order = {
+      tabStrip1_,
+      fileList_, command1_[4], opt_[0], opt_[1], driveList_[0], dirList_[0], archivBeschreibungTextBox_[0], command1_[3],
+      driveList_[1], dirList_[1], archivBeschreibungTextBox_[1], driveList_[2], dirList_[2], command1_[5],
+      chk_[0], zahlText_, unitList_, chk_[2],
+      command1_[2], command1_[0], command1_[1],
+  };
+  for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
 }  // namespace pb

@@ -1,15 +1,34 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <functional>
-#include <QPushButton>
+
+#include "window/file_list_box.h"
 
 #include "window_fixture.h"
 
 namespace pb::testing {
 namespace {
+
+// Answers the "add" commands in place of the file dialogs.
+class ScriptedChooser : public FileChooser {
+ public:
+  QStringList Files(QWidget&) override { return std::exchange(files, {}); }
+  QString Directory(QWidget&) override { return std::exchange(directory, {}); }
+  QStringList files;
+  QString directory;
+};
+
+QString Native(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 
 class SelectionListTest : public WindowTest {
  protected:
@@ -18,6 +37,35 @@ class SelectionListTest : public WindowTest {
     WriteFile(file, "x");
     return file;
   }
+  FileListBox* List() { return Find<FileListBox>(QStringLiteral("FileList")); }
+
+  // Opens the list's context menu as the menu key does, notes its entries
+  // and picks the one named (none: closes it with Escape).
+  std::vector<std::pair<std::string, bool>> UseMenu(const QString& pick = {}) {
+    std::vector<std::pair<std::string, bool>> entries;
+    QTimer::singleShot(0, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      ASSERT_NE(menu, nullptr);
+      for (QAction* action : menu->actions()) {
+        if (!action->isSeparator()) entries.emplace_back(action->text().toStdString(), action->isEnabled());
+      }
+      // Down the menu to the entry, then Return, as a keyboard user does.
+      for (QAction* action = menu->activeAction(); !pick.isEmpty() && (!action || action->text() != pick);
+           action = menu->activeAction()) {
+        QTest::keyClick(menu, Qt::Key_Down);
+      }
+      QTest::keyClick(menu, pick.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
+    });
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+    QApplication::sendEvent(List(), &event);
+    return entries;
+  }
+  void Paste(QMimeData* data) {
+    QGuiApplication::clipboard()->setMimeData(data);
+    QTest::keyClick(List(), Qt::Key_V, Qt::ControlModifier);
+  }
+
+  ScriptedChooser chooser_;
 };
 
 TEST_F(SelectionListTest, DroppedFilesAreListedInDriveFormInDropOrder) {
@@ -93,6 +141,117 @@ TEST_F(SelectionListTest, TheCrossButtonEmptiesTheList) {
   Find<QPushButton>("Command1_4")->click();
   EXPECT_TRUE(ListEntries().empty());
   EXPECT_EQ(window.FileCount(), 0);
+}
+
+// Every way of adding names gives them the checks of a drop: "?" names are
+// reported and skipped, directories are walked.
+TEST_F(SelectionListTest, EveryWayOfAddingChecksNamesAsADropDoes) {
+  const struct {
+    const char* way;
+    std::function<void(const std::vector<std::filesystem::path>&)> add;
+  } ways[] = {
+      {"drop", [this](const auto& paths) { DropFiles(paths); }},
+      {"menu: files",
+       [this](const auto& paths) {
+         for (const auto& path : paths) chooser_.files << Native(path);
+         UseMenu(QString::fromUtf8("Dateien hinzufügen …"));
+       }},
+      {"paste: file addresses",
+       [this](const auto& paths) {
+         auto* data = new QMimeData;
+         QList<QUrl> urls;
+         for (const auto& path : paths) urls << QUrl::fromLocalFile(Native(path));
+         data->setUrls(urls);
+         Paste(data);
+       }},
+      {"paste: file addresses as text",
+       [this](const auto& paths) {
+         auto* data = new QMimeData;
+         QString text;
+         for (const auto& path : paths) text += QUrl::fromLocalFile(Native(path)).toString() + "\n";
+         data->setText(text);
+         Paste(data);
+       }},
+      {"paste: paths as text",
+       [this](const auto& paths) {
+         auto* data = new QMimeData;
+         QString text;
+         for (const auto& path : paths) text += Native(path) + "\r\n";
+         data->setText(text);
+         Paste(data);
+       }},
+  };
+  MakeFile("Baum/a");
+  MakeFile("Baum/s/b");
+  const std::vector<std::filesystem::path> added = {MakeFile("eins"), MakeFile("zw?ei"), Root('C') / "Baum"};
+  Window().SetFileChooser(chooser_);
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.way);
+    List()->clear();
+    boxes_.Then(BoxButton::Ok);
+    const std::size_t shown = boxes_.shown().size();
+    way.add(added);
+    EXPECT_EQ(ListEntries(), (std::vector<std::string>{"C:\\eins", "C:\\Baum\\a", "C:\\Baum\\s\\b"}));
+    ASSERT_EQ(boxes_.shown().size(), shown + 1);
+    EXPECT_EQ(boxes_.shown().back().text,
+              "Der Verzeichnisname 'C:\\zw?ei'\renthält ungültige Zeichen und wird daher nicht berücksichtigt.");
+  }
+}
+
+TEST_F(SelectionListTest, TheMenuAddsADirectoryTreeAndRemovesTheSelectedEntries) {
+  Form1& window = Window();
+  window.SetFileChooser(chooser_);
+  MakeFile("Baum/a");
+  MakeFile("Baum/s/b");
+  // Nothing selected yet: nothing to remove.
+  const std::vector<std::pair<std::string, bool>> entries = UseMenu();
+  EXPECT_EQ(entries, (std::vector<std::pair<std::string, bool>>{
+                         {"Dateien hinzufügen …", true}, {"Verzeichnis hinzufügen …", true}, {"Ausgewählte entfernen", false}}));
+
+  chooser_.directory = Native(Root('C') / "Baum");
+  UseMenu(QString::fromUtf8("Verzeichnis hinzufügen …"));
+  // A cancelled dialog adds nothing.
+  UseMenu(QString::fromUtf8("Verzeichnis hinzufügen …"));
+  UseMenu(QString::fromUtf8("Dateien hinzufügen …"));
+  EXPECT_EQ(ListEntries(), (std::vector<std::string>{"C:\\Baum\\a", "C:\\Baum\\s\\b"}));
+
+  List()->item(0)->setSelected(true);
+  EXPECT_TRUE(UseMenu()[2].second);
+  UseMenu("Ausgewählte entfernen");
+  EXPECT_EQ(ListEntries(), (std::vector<std::string>{"C:\\Baum\\s\\b"}));
+  EXPECT_TRUE(boxes_.shown().empty());
+}
+
+TEST_F(SelectionListTest, DeleteRemovesTheSelectedEntriesAndShiftF10OpensTheMenu) {
+  Window();
+  DropFiles({MakeFile("a"), MakeFile("b"), MakeFile("c")});
+  List()->item(0)->setSelected(true);
+  List()->item(2)->setSelected(true);
+  QTest::keyClick(List(), Qt::Key_Delete);
+  EXPECT_EQ(ListEntries(), std::vector<std::string>{"C:\\b"});
+
+  bool opened = false;
+  QTimer::singleShot(0, [&] {
+    opened = QApplication::activePopupWidget() != nullptr;
+    if (opened) QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+  });
+  QTest::keyClick(List(), Qt::Key_F10, Qt::ShiftModifier);
+  EXPECT_TRUE(opened);
+}
+
+TEST_F(SelectionListTest, PastingWhatNamesNoFilesOnlyBeeps) {
+  Window();
+  for (const QString& text : {QStringLiteral("Hallo"), QStringLiteral("/tmp\nHallo"), QStringLiteral("relativ/pfad")}) {
+    auto* data = new QMimeData;
+    data->setText(text);
+    Paste(data);
+  }
+  auto* web = new QMimeData;
+  web->setUrls({QUrl("https://example.org/a.txt")});
+  Paste(web);
+  EXPECT_EQ(host_.beeps, 4);
+  EXPECT_TRUE(ListEntries().empty());
+  EXPECT_TRUE(boxes_.shown().empty());
 }
 
 }  // namespace

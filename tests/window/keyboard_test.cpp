@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <functional>
+
+#include "store/records.h"
+
+#include "window_fixture.h"
+
+namespace pb::testing {
+namespace {
+
+class KeyboardTest : public WindowTest {
+ protected:
+  Form1& ActiveWindow() {
+    Form1& window = Window();
+    window.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    return window;
+  }
+  // Where the focus stands. The two target options are one stop, as Qt makes
+  // every radio group; arrows move between them.
+  static std::string FocusName() {
+    QWidget* focus = QApplication::focusWidget();
+    const std::string name = focus ? focus->objectName().toStdString() : "(none)";
+    return name.starts_with("Opt_") ? "Opt" : name;
+  }
+  // The stops of one round of Tab (or Shift+Tab) from the tab strip on.
+  std::vector<std::string> TabRound(bool backwards) {
+    Find<QTabWidget>("TabStrip1")->tabBar()->setFocus();
+    std::vector<std::string> stops;
+    for (int i = 0; i < 30; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, backwards ? Qt::ShiftModifier : Qt::NoModifier);
+      if (FocusName() == "qt_tabwidget_tabbar") break;
+      stops.push_back(FocusName());
+    }
+    return stops;
+  }
+};
+
+TEST_F(KeyboardTest, TabRunsThroughEachPageInReadingOrderThenTheRightColumn) {
+  const std::vector<std::string> column = {"Command1_2", "Command1_0", "Command1_1"};
+  const struct {
+    int tab;
+    const char* state;
+    std::function<void(Form1&)> prepare;
+    std::vector<std::string> stops;
+  } pages[] = {
+      {0, "diskette target", [](Form1&) {},
+       {"FileList", "Command1_4", "Opt", "ArchivBeschreibungTextBox_0", "Command1_3"}},
+      {0, "other target", [this](Form1&) { Find<QRadioButton>("Opt_1")->click(); },
+       {"FileList", "Command1_4", "Opt", "DriveList_0", "DirList_0", "ArchivBeschreibungTextBox_0", "Command1_3"}},
+      {1, "no set found", [](Form1&) {},
+       {"DriveList_1", "DirList_1", "ArchivBeschreibungTextBox_1", "DriveList_2", "DirList_2"}},
+      {1, "a set found", [](Form1& window) { window.SetRestoreEnabled(true); },
+       {"DriveList_1", "DirList_1", "ArchivBeschreibungTextBox_1", "DriveList_2", "DirList_2", "Command1_5"}},
+      {2, "own volume size", [this](Form1&) { Find<QCheckBox>("Chk_0")->click(); },
+       {"Chk_0", "ZahlText", "UnitList", "Chk_2"}},
+  };
+  Form1& window = ActiveWindow();
+  for (const auto& page : pages) {
+    SCOPED_TRACE(page.state);
+    ClickTab(page.tab);
+    page.prepare(window);
+    std::vector<std::string> forward = page.stops;
+    forward.insert(forward.end(), column.begin(), column.end());
+    EXPECT_EQ(TabRound(false), forward);
+    EXPECT_EQ(TabRound(true), std::vector<std::string>(forward.rbegin(), forward.rend()));
+  }
+}
+
+// Tab leaves a description box, typed or shown; it never becomes part of the
+// text, nor does a pasted tab.
+TEST_F(KeyboardTest, TabLeavesBothDescriptionBoxes) {
+  const struct {
+    int tab;
+    const char* box;
+    const char* before;
+    const char* after;
+  } boxes[] = {
+      {0, "ArchivBeschreibungTextBox_0", "Opt", "Command1_3"},
+      {1, "ArchivBeschreibungTextBox_1", "DirList_1", "DriveList_2"},
+  };
+  ActiveWindow();
+  for (const auto& row : boxes) {
+    SCOPED_TRACE(row.box);
+    ClickTab(row.tab);
+    auto* box = Find<QPlainTextEdit>(row.box);
+    box->setFocus();
+    QTest::keyClicks(box, "Urlaub");
+    QTest::keyClick(box, Qt::Key_Tab);
+    EXPECT_EQ(FocusName(), row.after);
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(FocusName(), row.before);
+    EXPECT_FALSE(box->toPlainText().contains(QLatin1Char('\t')));
+  }
+  auto* typed = Find<QPlainTextEdit>("ArchivBeschreibungTextBox_0");
+  QGuiApplication::clipboard()->setText("Fotos\t2026");
+  typed->clear();
+  typed->paste();
+  EXPECT_EQ(Window().Description(), "Fotos 2026");
+}
+
+// A restore's choices by keys alone: the source drive and directory, found set.
+TEST_F(KeyboardTest, TheReadPageIsWorkedByKeys) {
+  ArchiveHeader header;
+  header.Major = 1;
+  header.Minor = 1;
+  header.FileCount = 3;
+  WriteFile(Root('D') / "Sich" / "DataBlock#1.Parcelbarge", ArchiveHeaderBytes(header));
+  ActiveWindow();
+  auto* tabs = Find<QTabWidget>("TabStrip1")->tabBar();
+  tabs->setFocus();
+  QTest::keyClick(tabs, Qt::Key_Right);
+  EXPECT_EQ(Window().CurrentPage(), 2);
+  QTest::keyClick(tabs, Qt::Key_Tab);
+  ASSERT_EQ(FocusName(), "DriveList_1");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);  // c: to d:
+  EXPECT_EQ(Dirs(1)->Path(), "D:\\");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(Dirs(1)->Path(), "D:\\Sich");
+  EXPECT_EQ(Find<QLabel>("RestoreInfoLabel")->text(), "(3 Dateien, V1.1)");
+  EXPECT_TRUE(Find<QPushButton>("Command1_5")->isEnabled());
+}
+
+}  // namespace
+}  // namespace pb::testing
