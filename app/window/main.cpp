@@ -2,6 +2,9 @@
 // parcelbarge: the window program. One backup or one restore per start; the
 // program ends when the run returns.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "platform/posix/drive_table.h"
 #include "platform/posix/posix_file_system.h"
@@ -14,6 +17,13 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   // Lets the desktop match the running window to its menu entry and icon.
   QGuiApplication::setDesktopFileName(PB_APP_ID);
+  // Qt's own dialogs and menus (the file dialogs, a text box's menu) speak
+  // German too where Qt's translations are installed.
+  QTranslator qtTexts;
+  if (qtTexts.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qtTexts);
+  }
   pb::PosixFileSystem fs(pb::DriveTable::FromSystem());
   pb::QtMessageBoxes boxes;
   pb::QtHost host;

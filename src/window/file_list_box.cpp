@@ -53,6 +53,8 @@ void FileListBox::contextMenuEvent(QContextMenuEvent* event) {
 
 void FileListBox::ShowContextMenu(const QPoint& globalPosition) {
   QMenu menu(this);
+  // A popup is a window of its own and would not take the list's font.
+  menu.setFont(font());
   menu.addAction(QString::fromUtf8("Dateien hinzufügen …"), this, [this] {
     if (AddFiles) AddFiles();
   });

@@ -65,6 +65,14 @@ class SelectionListTest : public WindowTest {
     QTest::keyClick(List(), Qt::Key_V, Qt::ControlModifier);
   }
 
+  void PasteLines(const std::vector<std::filesystem::path>& paths, const std::function<QString(const QString&)>& line) {
+    auto* data = new QMimeData;
+    QString text;
+    for (const auto& path : paths) text += line(Native(path));
+    data->setText(text);
+    Paste(data);
+  }
+
   ScriptedChooser chooser_;
 };
 
@@ -165,21 +173,9 @@ TEST_F(SelectionListTest, EveryWayOfAddingChecksNamesAsADropDoes) {
          Paste(data);
        }},
       {"paste: file addresses as text",
-       [this](const auto& paths) {
-         auto* data = new QMimeData;
-         QString text;
-         for (const auto& path : paths) text += QUrl::fromLocalFile(Native(path)).toString() + "\n";
-         data->setText(text);
-         Paste(data);
-       }},
+       [this](const auto& paths) { PasteLines(paths, [](const QString& path) { return QUrl::fromLocalFile(path).toString() + "\n"; }); }},
       {"paste: paths as text",
-       [this](const auto& paths) {
-         auto* data = new QMimeData;
-         QString text;
-         for (const auto& path : paths) text += Native(path) + "\r\n";
-         data->setText(text);
-         Paste(data);
-       }},
+       [this](const auto& paths) { PasteLines(paths, [](const QString& path) { return path + "\r\n"; }); }},
   };
   MakeFile("Baum/a");
   MakeFile("Baum/s/b");
