@@ -1,17 +1,47 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/drive_list_box.h"
 
+#include <QDir>
 #include <QSignalBlocker>
+#include <QStorageInfo>
 #include <cctype>
+
+#include "support/run_time_error.h"
 
 namespace pb {
 
-DriveListBox::DriveListBox(const std::vector<DriveInfo>& drives, QWidget* parent) : QComboBox(parent) {
-  for (const DriveInfo& drive : drives) {
+QString DriveLabel(const std::string& tableLabel, const QString& root, const QString& mountRoot,
+                   const QString& volumeName) {
+  const auto same = [](const QString& path) { return QDir::cleanPath(QDir::fromNativeSeparators(path)); };
+  if (!root.isEmpty() && same(root) == same(mountRoot) && !volumeName.isEmpty()) return volumeName;
+  return QString::fromStdString(tableLabel);
+}
+
+DriveListBox::DriveListBox(FileSystem& fs, QWidget* parent) : QComboBox(parent), fs_(fs), drives_(fs.Drives()) {
+  for (const DriveInfo& drive : drives_) addItem(QString(), QVariant(static_cast<int>(drive.letter)));
+  Label();
+}
+
+void DriveListBox::Label() {
+  for (int i = 0; i < count(); ++i) {
+    const DriveInfo& drive = drives_[static_cast<std::size_t>(i)];
+    QString label = QString::fromStdString(drive.label);
+    try {
+      const QString root = QString::fromStdString(fs_.ToNative(std::string(1, drive.letter) + ":\\"));
+      const QStorageInfo storage(root);
+      label = DriveLabel(drive.label, root, storage.rootPath(), storage.isValid() ? storage.name() : QString());
+    } catch (const RunTimeError&) {
+      // No native root: the table's label is all there is.
+    }
     QString text = QString(QChar::fromLatin1(static_cast<char>(std::tolower(drive.letter)))) + QLatin1Char(':');
-    if (!drive.label.empty()) text += QStringLiteral(" [%1]").arg(QString::fromStdString(drive.label));
-    addItem(text, QVariant(static_cast<int>(drive.letter)));
+    if (!label.isEmpty()) text += QStringLiteral(" [%1]").arg(label);
+    setItemText(i, text);
   }
+}
+
+void DriveListBox::showPopup() {
+  Label();
+  QComboBox::showPopup();
 }
 
 char DriveListBox::Drive() const {

@@ -2,17 +2,24 @@
 #pragma once
 
 #include <QComboBox>
-#include <vector>
+#include <string>
 
 #include "support/file_system.h"
 
 namespace pb {
 
+// What a drive shows after its letter: the name of the file system mounted at
+// its root, where it has one; otherwise the drive table's label (on Linux the
+// mount point). A root that is a mere directory of a larger file system
+// (an empty diskette mount point) does not take that file system's name.
+QString DriveLabel(const std::string& tableLabel, const QString& root, const QString& mountRoot,
+                   const QString& volumeName);
+
 // The drives of the system, each shown as its lower-case letter and colon,
 // with its label in brackets where it has one ("c: [/]").
 class DriveListBox : public QComboBox {
  public:
-  DriveListBox(const std::vector<DriveInfo>& drives, QWidget* parent);
+  DriveListBox(FileSystem& fs, QWidget* parent);
 
   char Drive() const;  // upper case; '\0' when there are no drives
   // Selects the drive; raises Change (currentIndexChanged) only when the
@@ -21,8 +28,16 @@ class DriveListBox : public QComboBox {
   // Selects the drive without raising Change.
   void SetDriveQuietly(char letter);
 
+ protected:
+  // A medium inserted since the list was filled shows its name.
+  void showPopup() override;
+
  private:
   int IndexOf(char letter) const;
+  void Label();
+
+  FileSystem& fs_;
+  std::vector<DriveInfo> drives_;
 };
 
 }  // namespace pb

@@ -186,8 +186,10 @@ void Form1::DriveList_Change(int index) {
   try {
     dirList_[index]->SetPath(DriveCurrentDirectory(driveList_[index]->Drive()));
   } catch (const RunTimeError&) {
-    runtime_.boxes.Show(MessageBox{.text = "Auf Laufwerk " + driveList_[index]->currentText().toUpper().toStdString() +
-                                           " kann nicht zugegriffen werden!",
+    // The drive by its letter: a label or mount path would read as a name
+    // the user never gave it.
+    runtime_.boxes.Show(MessageBox{.text = "Auf Laufwerk " + std::string(1, driveList_[index]->Drive()) +
+                                           ": kann nicht zugegriffen werden!",
                                    .icon = BoxIcon::Critical});
     // Selecting the program's drive raises this handler again, unless it is
     // the drive that just failed.

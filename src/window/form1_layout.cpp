@@ -124,7 +124,7 @@ void Form1::AddTip(QFrame* page, int tipIndex, const QString& caption, int top, 
 
 void Form1::AddDirectoryPair(QFrame* page, int index, int driveTop, int dirTop) {
   driveList_[index] =
-      Place(new DriveListBox(runtime_.fs.Drives(), page), Name("DriveList", index), kControlLeft, driveTop, kControlWidth, 315);
+      Place(new DriveListBox(runtime_.fs, page), Name("DriveList", index), kControlLeft, driveTop, kControlWidth, 315);
   const int dirHeight = index == 1 ? 1035 : 765;
   dirList_[index] = Place(new DirListBox(runtime_.fs, page), Name("DirList", index), kControlLeft, dirTop, kControlWidth, dirHeight);
 }

@@ -31,7 +31,27 @@ TEST_F(NavigationTest, AllThreePairsStartAtTheWorkingDirectory) {
     EXPECT_EQ(Drives(i)->currentText(), "c: [System]") << i;
     EXPECT_EQ(Dirs(i)->Path(), "C:\\Arbeit") << i;
   }
-  EXPECT_EQ(Drives(0)->itemText(0), "a:");
+  EXPECT_EQ(Drives(0)->itemText(0).toStdString(), "a: [" + Root('A').string() + "]");
+  EXPECT_EQ(Drives(0)->itemText(2), "d:");
+}
+
+TEST_F(NavigationTest, ADriveShowsItsFileSystemsNameOnlyWhereItsRootIsMountedThere) {
+  const struct {
+    const char* root;
+    const char* mountRoot;
+    const char* volumeName;
+    const char* shown;
+  } drives[] = {
+      {"/media/floppy0", "/media/floppy0", "FOTOS", "FOTOS"},
+      {"/media/stick/", "/media/stick", "USB", "USB"},
+      // A mount point with nothing mounted lies on the root file system.
+      {"/media/floppy0", "/", "debian", "/media/floppy0"},
+      {"/media/floppy0", "/media/floppy0", "", "/media/floppy0"},
+      {"", "", "", "/media/floppy0"},
+  };
+  for (const auto& drive : drives) {
+    EXPECT_EQ(DriveLabel("/media/floppy0", drive.root, drive.mountRoot, drive.volumeName), drive.shown) << drive.root;
+  }
 }
 
 TEST_F(NavigationTest, ADriveShowsItsTreeAndOpeningADirectoryMakesItCurrent) {

@@ -22,7 +22,9 @@ DriveTable WindowDrives(const std::filesystem::path& base) {
   for (const char letter : {'A', 'C', 'D'}) {
     const std::filesystem::path root = base / std::string(1, letter);
     std::filesystem::create_directory(root);
-    drives.push_back({letter, root.string(), letter == 'C' ? "System" : "", letter == 'A'});
+    // A: is labelled with its mount point, as the system's table does.
+    const std::string label = letter == 'A' ? root.string() : letter == 'C' ? "System" : "";
+    drives.push_back({letter, root.string(), label, letter == 'A'});
   }
   drives.push_back({'P', ProgramDirectory().string(), "Programm", false});
   return DriveTable(std::move(drives));
