@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/dir_list_box.h"
 
-#include <QStyle>
+#include <QIcon>
 
 #include "support/paths.h"
 #include "support/run_time_error.h"
@@ -74,8 +74,9 @@ std::vector<std::string> DirListBox::Subdirectories(const std::string& path) {
 
 void DirListBox::List(const std::string& path, const std::vector<std::string>& subdirectories) {
   clear();
-  const QIcon closed = style()->standardIcon(QStyle::SP_DirIcon);
-  const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+  // Our own pair: many styles draw open and closed folders alike.
+  const QIcon closed(QStringLiteral(":/art/folder_closed.png"));
+  const QIcon open(QStringLiteral(":/art/folder_open.png"));
   QTreeWidgetItem* parentItem = nullptr;
   std::string walked;
   for (const std::string& part : Components(path)) {

@@ -66,6 +66,8 @@ TEST_F(NavigationTest, ADriveShowsItsTreeAndOpeningADirectoryMakesItCurrent) {
   QTreeWidgetItem* root = Dirs(2)->topLevelItem(0);
   ASSERT_EQ(root->childCount(), 1);
   EXPECT_EQ(root->child(0)->text(0), "Sich");
+  // The open directory and the closed ones below it look different.
+  EXPECT_NE(root->icon(0).pixmap(16).toImage(), root->child(0)->icon(0).pixmap(16).toImage());
 
   Open(2, "Sich");
   EXPECT_EQ(Dirs(2)->Path(), "D:\\Sich");
