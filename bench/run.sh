@@ -4,26 +4,32 @@
 # usual tools, on a generated corpus. Builds nothing: pass a build directory
 # (a Release build gives meaningful figures).
 #
-#   bench/run.sh BUILD_DIR [--small] [--dir DIR] [--workers "1 2"] [--repeat N] [--keep]
+#   bench/run.sh BUILD_DIR [--small] [--dir DIR] [--workers "1 2"] [--repeat N]
+#                [--sets "large small"] [--no-peers] [--keep]
 #
 # --small     quick run: 32 MB of large files and 2,000 small files
 # --dir DIR   where corpus and scratch space go (default /tmp/parcelbarge-bench)
 # --workers   worker counts for the backup (default: 1 and the number of cores)
 # --repeat N  measure everything N times and report the fastest of each
+# --sets      which trees to measure (default: both, the large files and the
+#             tree of small files)
+# --no-peers  leave out gzip, pigz and zip (tar, the restore's yardstick, stays)
 # --keep      keep the scratch space (the corpus is always kept and reused)
 set -euo pipefail
 
-usage() { sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 2; }
+usage() { sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'; exit 2; }
 [[ $# -ge 1 ]] || usage
 build=$(cd "$1" && pwd)
 shift
-small=0 dir=/tmp/parcelbarge-bench workers="" repeat=1 keep=0
+small=0 dir=/tmp/parcelbarge-bench workers="" repeat=1 keep=0 sets="large small" peers=1
 while [[ $# -gt 0 ]]; do
   case $1 in
     --small) small=1 ;;
     --dir) dir=$2; shift ;;
     --workers) workers=$2; shift ;;
     --repeat) repeat=$2; shift ;;
+    --sets) sets=$2; shift ;;
+    --no-peers) peers=0 ;;
     --keep) keep=1 ;;
     *) usage ;;
   esac
@@ -35,7 +41,9 @@ cli=${PB_CLI:-$build/app/parcelbarge-cli}
 for tool in "$bench" "$cli"; do
   [[ -x $tool ]] || { echo "missing $tool: build the targets parcelbarge-bench and parcelbarge-cli first" >&2; exit 2; }
 done
-for tool in /usr/bin/time gzip pigz zip unzip tar; do
+tools="/usr/bin/time tar sync"
+[[ $peers == 0 ]] || tools="$tools gzip pigz zip unzip"
+for tool in $tools; do
   command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }
 done
 grep -q 'CMAKE_BUILD_TYPE:STRING=Release' "$build/CMakeCache.txt" 2>/dev/null ||
@@ -97,7 +105,7 @@ verify() {
 }
 
 for round in $(seq "$repeat"); do
-for set in large small; do
+for set in $sets; do
   echo "== $set, round $round: zlib references in memory"
   input=$(find "$corpus/$set" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
   "$bench" zlib "$corpus/$set" --threads "$cores" | tee "$work/zlib.txt"
@@ -132,13 +140,22 @@ for set in large small; do
     rm -rf "$first" "$work/restore"
   done
 
-  echo "== $set: tar, gzip, pigz, zip"
+  echo "== $set: tar and the peers"
   tar -cf "$work/$set.tar" -C "$corpus" "$set"
   fresh "$work/x"
   timed "$work/tar.log" tar -xf "$work/$set.tar" -C "$work/x"
   record "$set" restore tar-x "$input" "$(bytes_of "$work/$set.tar")" "$seconds" "$peak" 1
   verify "$set" "$work/x/$set" tar
+  # The fair peer: a restore puts every file on the device before its beep.
+  fresh "$work/x"
+  timed "$work/tar.log" bash -c "tar -xf '$work/$set.tar' -C '$work/x' && sync -f '$work/x'"
+  record "$set" restore tar-x+sync "$input" "$(bytes_of "$work/$set.tar")" "$seconds" "$peak" 1
+  verify "$set" "$work/x/$set" tar+sync
 
+  if [[ $peers == 0 ]]; then
+    rm -f "$work/$set.tar"
+    continue
+  fi
   for tool in "gzip -6" "pigz -6 -p $cores"; do
     name=${tool%% *}
     timed "$work/$name.log" bash -c "$tool -c '$work/$set.tar' >'$work/$set.tar.gz'"
