@@ -211,6 +211,14 @@ class BackupRun {
   WriteResult InWriteGroup(const std::function<void()>& step) { return GuardedTargetWrite(runtime_, "PUT", step); }
 
   void CloseVolumeAtLimit() {
+    if (!inputs_.DisketteTarget()) {
+      // The device takes the volume while the next one is written; the
+      // flush waits for it before the next box about the medium.
+      fs_.StartWriteBack(volume_);
+      CloseVolume();
+      closedUnflushed_ = true;
+      return;
+    }
     if (InWriteGroup([&] { fs_.Flush(volume_); }) == WriteResult::MediumFull) {
       ChangeDisk();
       return;
@@ -218,12 +226,21 @@ class BackupRun {
     CloseVolume();
   }
 
+  // Puts the open volume (when withOpen) on the device, and those closed at
+  // the size limit before it.
+  void FlushVolumes(bool withOpen) {
+    if (withOpen) fs_.Flush(volume_);
+    if (!closedUnflushed_) return;
+    fs_.FlushDirectory(target_);
+    closedUnflushed_ = false;
+  }
+
   // The medium is full: keep the volume if it holds a fragment, else delete
   // it, then ask for the next diskette.
   void ChangeDisk() {
+    // A second "full" here changes nothing: the user is asked anyway.
+    InWriteGroup([&] { FlushVolumes(volumeHasFragment_); });
     if (volumeHasFragment_) {
-      // A second "full" here changes nothing: the user is asked anyway.
-      InWriteGroup([&] { fs_.Flush(volume_); });
       CloseVolume();
     } else {
       CloseVolume();
@@ -244,7 +261,7 @@ class BackupRun {
   void FinishLastVolume() {
     while (volumeOpen_ || orphansOnVolume_ < orphans_.size()) {
       EnsureVolumeOpen();
-      if (InWriteGroup([&] { fs_.Flush(volume_); }) == WriteResult::MediumFull) {
+      if (InWriteGroup([&] { FlushVolumes(true); }) == WriteResult::MediumFull) {
         ChangeDisk();
         continue;
       }
@@ -257,6 +274,12 @@ class BackupRun {
     // On the way out after giving up, what was written stays as it is.
     if (volumeOpen_) CloseQuietly(volume_);
     if (sourceOpen_) CloseQuietly(source_);
+    if (closedUnflushed_) {
+      try {
+        fs_.FlushDirectory(target_);
+      } catch (const RunTimeError&) {
+      }
+    }
     if (completed_) {
       runtime_.boxes.Show(MessageBox{.text = "Die Kopie ist fertig!", .icon = BoxIcon::Information});
     }
@@ -287,6 +310,7 @@ class BackupRun {
   FileNumber volume_ = 0;
   bool volumeOpen_ = false;
   bool volumeHasFragment_ = false;
+  bool closedUnflushed_ = false;  // volumes closed at the limit, not yet flushed
   bool newDisk_ = true;
   // Headers of empty files on the current volume while it holds no fragment.
   std::vector<std::string> orphans_;
