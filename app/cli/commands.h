@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
-#include <vector>
+#include <variant>
 
+#include "command_line.h"
+#include "exit_status.h"
+#include "restore/archive_stream.h"
 #include "restore/probe_display.h"
 #include "support/runtime.h"
 
@@ -17,15 +21,24 @@ struct CliContext {
   std::ostream& out;
   std::ostream& err;
   bool progressOnTerminal = false;
+  bool quiet = false;
+  // The status of a run given up in a box (TerminalBoxes::GiveUpStatus).
+  std::function<int()> giveUpStatus = [] { return kExitCancelled; };
 };
 
-// Each command takes its arguments without the command word and returns the
-// exit status.
-int RunBackupCommand(CliContext& context, const std::vector<std::string>& args);
-int RunProbeCommand(CliContext& context, const std::vector<std::string>& args);
-int RunRestoreCommand(CliContext& context, const std::vector<std::string>& args);
-int RunListCommand(CliContext& context, const std::vector<std::string>& args);
-int RunTestCommand(CliContext& context, const std::vector<std::string>& args);
+// Each command returns the exit status.
+int RunBackupCommand(CliContext& context, const BackupOptions& options);
+int RunProbeCommand(CliContext& context, const ReadOptions& options);
+int RunRestoreCommand(CliContext& context, const ReadOptions& options);
+int RunListCommand(CliContext& context, const ReadOptions& options);
+int RunTestCommand(CliContext& context, const ReadOptions& options);
+
+// "A:", "D:\Sich" and the like are taken as drive form; anything else is a
+// native path, made absolute and translated.
+std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg);
+
+// A drive path as the system names it, where it can; else as it is.
+std::string ShownPath(FileSystem& fs, const std::string& drivePath);
 
 // A directory argument in drive form; nullopt, after a message on err, when it
 // is no path on a drive.
@@ -37,11 +50,12 @@ struct SourceSet {
   ProbeDisplay display;
   ProbeResults results;
 };
-// For the commands that read a set, SOURCE_DIR first of argumentCount
-// arguments: nullopt, after the usage or a message on err, when there is none
-// to read.
-std::optional<SourceSet> SetToRead(CliContext& context, const std::vector<std::string>& args,
-                                   std::size_t argumentCount);
+// The set in options.source for the commands that read one; the exit status
+// after a message on err when there is none to read.
+std::variant<SourceSet, int> SetToRead(CliContext& context, const ReadOptions& options);
+// The exit status of list and test after reading a set to end; problems:
+// the reader found something wrong on the way.
+int StatusOfReading(CliContext& context, StreamEnd end, bool problems);
 // The read page's summary line and the description, if there is one.
 void PrintSetSummary(std::ostream& out, const ProbeDisplay& display);
 

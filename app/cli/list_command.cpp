@@ -4,37 +4,76 @@
 
 #include "commands.h"
 #include "restore/archive_stream.h"
+#include "restore_selection.h"
+#include "terminal_text.h"
 
 namespace pb::cli {
 
 namespace {
 
-// One line per file: its length and its stored name.
+// One line per chosen file: its length and its stored name; the long form
+// also its stored (compressed) bytes and the volume it begins on.
 class FileList : public ArchiveSink {
  public:
-  FileList(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+  FileList(CliContext& context, const ReadOptions& options) : context_(context), options_(options) {}
+
+  void VolumeOpened(int16_t number) override { volume_ = number; }
+
   Flow BeginFile(const FileHeader& header) override {
-    out_ << std::setw(12) << header.FileLength << "  " << header.FileName << "\n";
+    header_ = header;
+    chosen_ = Chosen(header.FileName, options_.patterns);
+    firstVolume_ = volume_;
+    packed_ = 0;
+    if (chosen_ && !options_.longList) Print(header_.FileLength);
     return Flow::Continue;
   }
-  Flow Fragment(const FragmentHeader&, std::string&) override { return Flow::Continue; }
-  Flow EndFile() override { return Flow::Continue; }
-  void GaveUp(const std::string& reason) override { err_ << "parcelbarge-cli: abgebrochen: " << reason << "\n"; }
+  Flow Fragment(const FragmentHeader& header, std::string&) override {
+    packed_ += header.PackedLen;
+    return Flow::Continue;
+  }
+  Flow EndFile() override {
+    if (chosen_ && options_.longList) {
+      context_.out << std::setw(12) << header_.FileLength << std::setw(12) << packed_ << std::setw(6) << firstVolume_
+                   << "  " << TerminalSafe(header_.FileName) << "\n";
+    }
+    return Flow::Continue;
+  }
+  void GaveUp(const std::string& reason) override {
+    context_.err << "parcelbarge-cli: abgebrochen: " << reason << "\n";
+  }
 
  private:
-  std::ostream& out_;
-  std::ostream& err_;
+  void Print(int32_t length) { context_.out << std::setw(12) << length << "  " << TerminalSafe(header_.FileName) << "\n"; }
+
+  CliContext& context_;
+  const ReadOptions& options_;
+  FileHeader header_;
+  bool chosen_ = false;
+  int16_t volume_ = 0;
+  int16_t firstVolume_ = 0;
+  int64_t packed_ = 0;
 };
 
 }  // namespace
 
-int RunListCommand(CliContext& context, const std::vector<std::string>& args) {
-  const std::optional<SourceSet> set = SetToRead(context, args, 1);
-  if (!set) return kExitUsage;
-  PrintSetSummary(context.out, set->display);
-  FileList list(context.out, context.err);
-  const StreamEnd end = ReadArchiveStream(context.runtime, set->results, set->directory, list);
-  return end == StreamEnd::AllFiles ? kExitComplete : kExitGivenUp;
+int StatusOfReading(CliContext& context, StreamEnd end, bool problems) {
+  switch (end) {
+    case StreamEnd::AllFiles: return problems ? kExitProblems : kExitComplete;
+    case StreamEnd::Damaged: return kExitProblems;
+    case StreamEnd::Finished:
+    case StreamEnd::VolumeMissing: break;
+  }
+  return context.giveUpStatus();
+}
+
+int RunListCommand(CliContext& context, const ReadOptions& options) {
+  std::variant<SourceSet, int> found = SetToRead(context, options);
+  if (const int* status = std::get_if<int>(&found)) return *status;
+  const SourceSet& set = std::get<SourceSet>(found);
+  PrintSetSummary(context.out, set.display);
+  if (options.longList) context.out << "       Länge     Gepackt  Teil  Name\n";
+  FileList list(context, options);
+  return StatusOfReading(context, ReadArchiveStream(context.runtime, set.results, set.directory, list), false);
 }
 
 }  // namespace pb::cli

@@ -1,52 +1,74 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// parcelbarge-cli: the headless companion of the window. It only parses the
-// command word; each command does its own work through the core.
-#include <unistd.h>
-
-#include <functional>
+// parcelbarge-cli: the headless companion of the window. main parses the
+// command line; each command does its work through the core.
 #include <iostream>
-#include <map>
 #include <string>
+#include <variant>
 #include <vector>
 
-#include "arguments.h"
+#include "command_line.h"
 #include "commands.h"
 #include "platform/posix/drive_table.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/process_host.h"
+#include "support/console.h"
 #include "terminal_boxes.h"
 
+namespace {
+
+// The process host, with what the tool adds: a noted interrupt ends the run
+// at the next yield, between two items, with every file closed; a run given
+// up in a box ends with the status that says how.
+class CliHost : public pb::Host {
+ public:
+  CliHost(pb::FileSystem& fs, const pb::TerminalBoxes& boxes) : fs_(fs), boxes_(boxes) {}
+  void Yield() override {
+    if (!pb::console::InterruptNoted()) return;
+    fs_.CloseAll();
+    pb::console::EndInterrupted();
+  }
+  void Beep() override { host_.Beep(); }
+  [[noreturn]] void EndProgram(int exitStatus) override {
+    host_.EndProgram(exitStatus == pb::kExitGivenUp ? boxes_.GiveUpStatus() : exitStatus);
+  }
+
+ private:
+  pb::ProcessHost host_;
+  pb::FileSystem& fs_;
+  const pb::TerminalBoxes& boxes_;
+};
+
+int Run(pb::cli::CliContext& context, const pb::cli::Invocation& invocation) {
+  using pb::cli::Command;
+  switch (invocation.command) {
+    case Command::Backup: return pb::cli::RunBackupCommand(context, invocation.backup);
+    case Command::Probe: return pb::cli::RunProbeCommand(context, invocation.read);
+    case Command::Restore: return pb::cli::RunRestoreCommand(context, invocation.read);
+    case Command::List: return pb::cli::RunListCommand(context, invocation.read);
+    case Command::Test: break;
+  }
+  return pb::cli::RunTestCommand(context, invocation.read);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  using Command = std::function<int(pb::cli::CliContext&, const std::vector<std::string>&)>;
-  const std::map<std::string, Command> commands = {
-      // commands: backup
-      {"backup", pb::cli::RunBackupCommand},
-      // commands: probe, restore, list, test
-      {"probe", pb::cli::RunProbeCommand},
-      {"restore", pb::cli::RunRestoreCommand},
-      {"list", pb::cli::RunListCommand},
-      {"test", pb::cli::RunTestCommand},
-  };
+  pb::console::GuardStandardStreams();
+  const std::variant<pb::cli::Invocation, int> parsed =
+      pb::cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+  if (const int* status = std::get_if<int>(&parsed)) return *status;
+  const pb::cli::Invocation& invocation = std::get<pb::cli::Invocation>(parsed);
 
-  const std::vector<std::string> words(argv + 1, argv + argc);
-  if (!words.empty() && (words.front() == "--help" || words.front() == "-h" || words.front() == "--version")) {
-    if (words.front() == "--version") {
-      pb::cli::PrintVersion(std::cout);
-    } else {
-      pb::cli::PrintUsage(std::cout);
-    }
-    // Text lost to a full disk is no success.
-    return std::cout.flush() ? pb::kExitComplete : pb::kExitGivenUp;
-  }
-  if (words.empty() || commands.find(words.front()) == commands.end()) {
-    pb::cli::PrintUsage(std::cerr);
-    return pb::kExitUsage;
-  }
-
+  const bool terminal = pb::console::IsTerminal(pb::console::Stream::Err);
+  pb::console::CatchInterrupts(terminal ? "\nAbgebrochen\n" : "Abgebrochen\n", pb::cli::kExitInterrupted);
   pb::PosixFileSystem fs(pb::DriveTable::FromSystem());
-  pb::TerminalBoxes boxes(std::cin, std::cerr);
-  pb::ProcessHost host;
+  pb::TerminalBoxes boxes(std::cin, std::cerr, invocation.terminal);
+  CliHost host(fs, boxes);
   pb::Runtime runtime{fs, boxes, host};
-  pb::cli::CliContext context{runtime, std::cout, std::cerr, isatty(STDERR_FILENO) == 1};
-  return commands.at(words.front())(context, std::vector<std::string>(words.begin() + 1, words.end()));
+  pb::cli::CliContext context{runtime, std::cout, std::cerr, terminal && !invocation.terminal.quiet,
+                              invocation.terminal.quiet, [&] { return boxes.GiveUpStatus(); }};
+  const int status = Run(context, invocation);
+  // What was printed and lost to a full disk is no success.
+  std::cout.flush();
+  return std::cout ? status : (status == pb::kExitComplete ? pb::kExitFatal : status);
 }

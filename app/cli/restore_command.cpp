@@ -1,16 +1,47 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <ostream>
+
 #include "commands.h"
+#include "progress_line.h"
 #include "restore/read_archive.h"
+#include "restore_selection.h"
+#include "terminal_text.h"
 
 namespace pb::cli {
 
-int RunRestoreCommand(CliContext& context, const std::vector<std::string>& args) {
-  const std::optional<SourceSet> set = SetToRead(context, args, 2);
-  if (!set) return kExitUsage;
-  const std::optional<std::string> target = DirectoryArgument(context, args[1]);
+int RunRestoreCommand(CliContext& context, const ReadOptions& options) {
+  std::variant<SourceSet, int> found = SetToRead(context, options);
+  if (const int* status = std::get_if<int>(&found)) return *status;
+  const SourceSet& set = std::get<SourceSet>(found);
+  const std::optional<std::string> target = DirectoryArgument(context, options.target);
   if (!target) return kExitUsage;
-  const RestoreOutcome outcome = ReadArchive(context.runtime, set->results, set->directory, *target);
-  return outcome == RestoreOutcome::Intact ? kExitComplete : kExitGivenUp;
+
+  ProgressLine progress(context.err, context.progressOnTerminal);
+  RestoreOptions restore;
+  if (!options.patterns.empty() || options.stripComponents > 0) {
+    restore.place = [&](const std::string& FileName) {
+      return PlaceBelowTarget(FileName, options.patterns, options.stripComponents);
+    };
+  }
+  restore.keepExisting = options.keepExisting;
+  restore.kept = [&](const std::string& TargetPath) {
+    progress.End();
+    if (!context.quiet) context.err << "Beibehalten: " << TerminalSafe(ShownPath(context.runtime.fs, TargetPath)) << '\n';
+  };
+  restore.progress = [&](const RestoreProgress& state) {
+    progress.Show({state.fileNumber, state.fileCount, state.bytesRead, 0, state.volume});
+  };
+  BoxesAfterProgress boxes(context.runtime.boxes, progress, context.err, true);
+  Runtime runtime{context.runtime.fs, boxes, context.runtime.host};
+  const RestoreOutcome outcome = ReadArchive(runtime, set.results, set.directory, *target, restore);
+  progress.End();
+  switch (outcome) {
+    case RestoreOutcome::Intact: return kExitComplete;
+    case RestoreOutcome::Damaged: return kExitProblems;
+    case RestoreOutcome::GivenUp: return context.giveUpStatus();
+    case RestoreOutcome::TargetFull: break;
+  }
+  return kExitFatal;
 }
 
 }  // namespace pb::cli

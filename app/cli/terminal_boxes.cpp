@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "exit_status.h"
+#include "support/console.h"
+#include "terminal_text.h"
+
 namespace pb {
 
 namespace {
@@ -29,15 +33,6 @@ std::string WordOf(BoxButton button) {
   return "";
 }
 
-BoxButton AtEndOfInput(BoxButtons buttons) {
-  switch (buttons) {
-    case BoxButtons::OkCancel: return BoxButton::Cancel;
-    case BoxButtons::YesNo: return BoxButton::Yes;
-    case BoxButtons::Ok: break;
-  }
-  return BoxButton::Ok;
-}
-
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -50,13 +45,64 @@ std::string Trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
+// A waiting question is a point where an interrupt may end the tool at once.
+class InterruptibleWait {
+ public:
+  InterruptibleWait() : deferred_(console::DeferInterrupts(false)) {}
+  ~InterruptibleWait() { console::DeferInterrupts(deferred_); }
+  InterruptibleWait(const InterruptibleWait&) = delete;
+  InterruptibleWait& operator=(const InterruptibleWait&) = delete;
+
+ private:
+  bool deferred_;
+};
+
 }  // namespace
 
-BoxButton TerminalBoxes::Show(const MessageBox& box) {
-  std::string text = box.text;
-  std::replace(text.begin(), text.end(), '\r', '\n');
-  out_ << box.title << '\n' << text << '\n';
+bool AsksForNextMedium(const MessageBox& box) {
+  return box.buttons == BoxButtons::OkCancel && box.icon == BoxIcon::Information;
+}
 
+void TerminalBoxes::Print(const MessageBox& box) {
+  // Lines of a box are separated by CR; names within them come from sets.
+  out_ << cli::TerminalSafe(box.title) << '\n';
+  std::size_t start = 0;
+  for (std::size_t cr = box.text.find('\r'); cr != std::string::npos; cr = box.text.find('\r', start)) {
+    out_ << cli::TerminalSafe(std::string_view(box.text).substr(start, cr - start)) << '\n';
+    start = cr + 1;
+  }
+  out_ << cli::TerminalSafe(std::string_view(box.text).substr(start)) << '\n';
+}
+
+BoxButton TerminalBoxes::Show(const MessageBox& box) {
+  // --yes gives up on a medium only when its prompt comes again at once.
+  if (!AsksForNextMedium(box)) mediumPromptAnswered_ = false;
+  const bool question = box.buttons != BoxButtons::Ok;
+  const bool informs = box.icon == BoxIcon::Information || box.icon == BoxIcon::None;
+  if (!question) {
+    if (!(options_.quiet && informs)) Print(box);
+    out_ << std::flush;
+    return BoxButton::Ok;
+  }
+  if (box.buttons == BoxButtons::YesNo && confirmUnanswered_) {
+    // The Cancel before it was no one's choice: confirm it the same way.
+    confirmUnanswered_ = false;
+    Print(box);
+    out_ << "Ja\n" << std::flush;
+    return BoxButton::Yes;
+  }
+  if (AsksForNextMedium(box) && options_.yes) {
+    if (!options_.quiet || mediumPromptAnswered_) Print(box);
+    if (mediumPromptAnswered_) return Unanswered(box, cli::kExitUnavailable);
+    mediumPromptAnswered_ = true;
+    if (!options_.quiet) out_ << "OK\n" << std::flush;
+    return BoxButton::Ok;
+  }
+  Print(box);
+  return Answer(box);
+}
+
+BoxButton TerminalBoxes::Answer(const MessageBox& box) {
   const std::vector<BoxButton> buttons = ButtonsOf(box.buttons);
   const bool defaultOffered = std::find(buttons.begin(), buttons.end(), box.defaultButton) != buttons.end();
   const BoxButton fallback = defaultOffered ? box.defaultButton : buttons.front();
@@ -71,17 +117,40 @@ BoxButton TerminalBoxes::Show(const MessageBox& box) {
   while (true) {
     out_ << prompt << ": " << std::flush;
     std::string line;
-    if (!std::getline(in_, line)) {
+    bool answered = false;
+    {
+      InterruptibleWait wait;
+      answered = static_cast<bool>(std::getline(in_, line));
+    }
+    if (!answered) {
       out_ << '\n';
-      return AtEndOfInput(box.buttons);
+      if (box.buttons != BoxButtons::YesNo) {
+        return Unanswered(box, AsksForNextMedium(box) ? cli::kExitUnavailable : kExitFatal);
+      }
+      // Only a person's Cancel comes before it.
+      giveUpStatus_ = cli::kExitCancelled;
+      return BoxButton::Yes;
     }
     const std::string answer = Lower(Trimmed(line));
-    if (answer.empty()) return fallback;
+    if (answer.empty()) return Chosen(fallback);
     for (const BoxButton button : buttons) {
       const std::string word = Lower(WordOf(button));
-      if (answer == word || answer == word.substr(0, 1)) return button;
+      if (answer == word || answer == word.substr(0, 1)) return Chosen(button);
     }
   }
+}
+
+BoxButton TerminalBoxes::Chosen(BoxButton button) {
+  // Yes is only ever asked to confirm giving up.
+  if (button == BoxButton::Yes) giveUpStatus_ = cli::kExitCancelled;
+  return button;
+}
+
+BoxButton TerminalBoxes::Unanswered(const MessageBox& box, int status) {
+  out_ << "Abbrechen\n" << std::flush;
+  giveUpStatus_ = status;
+  confirmUnanswered_ = box.buttons == BoxButtons::OkCancel;
+  return BoxButton::Cancel;
 }
 
 }  // namespace pb

@@ -11,6 +11,7 @@ struct BackupProgress {
   int fileNumber = 0;        // 1-based number of the file begun last
   int fileCount = 0;
   int64_t bytesStored = 0;   // file bytes written to volumes so far
+  int volume = 0;            // number of the volume written last; 0 before the first
 };
 
 // What the backup run reads from the window that hosts it, and the progress

@@ -15,22 +15,34 @@ bool Addressable(const std::string& name) { return name.find('?') == std::string
 }  // namespace
 
 void CollectDirectoryFiles(FileSystem& fs, Host& host, const std::string& directory, bool reset,
-                           std::vector<std::string>& foundFiles) {
+                           std::vector<std::string>& foundFiles, SelectionReport* report) {
   std::vector<std::string> subdirectories;
   if (reset) foundFiles.clear();
   const std::string prefix = WithTrailingBackslash(directory);
+  const auto leaveOut = [&](const std::string& name, const std::string& reason) {
+    if (report) report->leftOut.push_back({name, reason});
+  };
   std::vector<std::string> names;
   try {
     names = fs.ListDirectory(prefix, kMaskWalk);
-  } catch (const RunTimeError&) {
+  } catch (const RunTimeError& error) {
+    leaveOut(directory, error.description());
   }
   for (const std::string& name : names) {
-    if (name.front() == '.' || !Addressable(name)) continue;
     const std::string full = prefix + name;
+    if (name.front() == '.') {
+      if (report) ++report->dotNames;
+      continue;
+    }
+    if (!Addressable(name)) {
+      leaveOut(full, "Der Name enthält Zeichen, die ein Sicherungssatz nicht speichern kann");
+      continue;
+    }
     int attributes = 0;
     try {
       attributes = fs.GetAttributes(full);
-    } catch (const RunTimeError&) {
+    } catch (const RunTimeError& error) {
+      leaveOut(full, error.description());
       continue;
     }
     if (attributes & kAttrDirectory) {
@@ -41,7 +53,7 @@ void CollectDirectoryFiles(FileSystem& fs, Host& host, const std::string& direct
   }
   host.Yield();
   while (!subdirectories.empty()) {
-    CollectDirectoryFiles(fs, host, subdirectories.back(), false, foundFiles);
+    CollectDirectoryFiles(fs, host, subdirectories.back(), false, foundFiles, report);
     subdirectories.pop_back();
   }
 }

@@ -9,6 +9,18 @@
 
 namespace pb {
 
+// An entry a selection leaves out, and why.
+struct LeftOut {
+  std::string name;
+  std::string reason;
+};
+
+// What a selection left out, so a caller without a window can say so.
+struct SelectionReport {
+  std::vector<LeftOut> leftOut;
+  int dotNames = 0;  // entries skipped for a name beginning with "."
+};
+
 // Appends the full path of every file below directory to foundFiles, after
 // emptying it when reset is true: first the files of directory in the order
 // the file system lists them, then the trees of its subdirectories, the one
@@ -16,8 +28,9 @@ namespace pb {
 // begins with "." are skipped with everything below them; hidden files are
 // kept. Entries whose attributes cannot be queried (vanished, or named with
 // characters the set cannot store) and directories that cannot be listed add
-// nothing. Yields once per directory listed.
+// nothing; report, when given, gets each of them and the count of "." names.
+// Yields once per directory listed.
 void CollectDirectoryFiles(FileSystem& fs, Host& host, const std::string& directory, bool reset,
-                           std::vector<std::string>& foundFiles);
+                           std::vector<std::string>& foundFiles, SelectionReport* report = nullptr);
 
 }  // namespace pb

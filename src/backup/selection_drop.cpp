@@ -6,10 +6,10 @@
 
 namespace pb {
 
-std::vector<std::string> AddDroppedNames(Runtime& runtime, const std::vector<std::string>& names,
-                                         std::vector<std::string>& fileList) {
+SelectionReport AddDroppedNames(Runtime& runtime, const std::vector<std::string>& names,
+                                std::vector<std::string>& fileList) {
   std::vector<std::string> foundFiles;
-  std::vector<std::string> unreadable;
+  SelectionReport report;
   for (const std::string& name : names) {
     if (name.find('?') != std::string::npos) {
       runtime.boxes.Show(MessageBox{.text = "Der Verzeichnisname '" + name +
@@ -19,18 +19,18 @@ std::vector<std::string> AddDroppedNames(Runtime& runtime, const std::vector<std
     int attributes = 0;
     try {
       attributes = runtime.fs.GetAttributes(name);
-    } catch (const RunTimeError&) {
-      unreadable.push_back(name);
+    } catch (const RunTimeError& error) {
+      report.leftOut.push_back({name, error.description()});
       continue;
     }
     if (attributes & kAttrDirectory) {
-      CollectDirectoryFiles(runtime.fs, runtime.host, name, true, foundFiles);
+      CollectDirectoryFiles(runtime.fs, runtime.host, name, true, foundFiles, &report);
       fileList.insert(fileList.end(), foundFiles.begin(), foundFiles.end());
     } else {
       fileList.push_back(name);
     }
   }
-  return unreadable;
+  return report;
 }
 
 void ShowNotAFileList(MessageBoxes& boxes) {

@@ -59,7 +59,7 @@ class BackupRun {
   void SaveFile(int i) {
     inputs_.SetProgress(static_cast<int>(std::lrint(static_cast<float>(i) / static_cast<float>(fileCount_) * 100.0f)));
     currentFile_ = i;
-    inputs_.ShowProgress({i, fileCount_, bytesStored_});
+    inputs_.ShowProgress({i, fileCount_, bytesStored_, volumeNumber_});
     OpenSource(inputs_.FileAt(i - 1));
     const bool empty = fileLength_ == 0;
     for (;;) {
@@ -171,7 +171,7 @@ class BackupRun {
         orphansOnVolume_ = 0;
         readPosition_ += length;
         bytesStored_ += length;
-        inputs_.ShowProgress({currentFile_, fileCount_, bytesStored_});
+        inputs_.ShowProgress({currentFile_, fileCount_, bytesStored_, volumeNumber_});
         return;
       }
       length /= 2;

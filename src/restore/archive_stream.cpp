@@ -23,19 +23,21 @@ constexpr int kZlibDataError = -3;
 
 // A stored length that cannot be right: the reader has lost the item borders.
 // It fails its step like a read would.
-[[noreturn]] void OutOfStep(const char* reason) { throw RunTimeError(kInvalidCall, reason); }
+constexpr int32_t kOutOfStep = kInvalidCall;
+[[noreturn]] void OutOfStep(const char* reason) { throw RunTimeError(kOutOfStep, reason); }
 
 class StreamReader {
  public:
   StreamReader(Runtime& runtime, ArchiveVolumes& volumes, ArchiveSink& sink)
       : runtime_(runtime), volumes_(volumes), sink_(sink) {}
 
-  // Finished when the user gave up or the sink stopped.
   StreamEnd ReadAll(int32_t count) {
     try {
       return ReadFiles(count);
     } catch (const RunGivenUp&) {
-      return StreamEnd::Finished;
+      return givenUp_;
+    } catch (const VolumeAbandoned&) {
+      return StreamEnd::VolumeMissing;
     }
   }
 
@@ -52,6 +54,9 @@ class StreamReader {
                          BoxIcon::Critical);
       } catch (const RunGivenUp&) {
         sink_.GaveUp(error.description());
+        // Items never cross a volume's end: a read beyond it is damage too.
+        const bool damage = error.code() == kOutOfStep || error.code() == kInputPastEnd;
+        givenUp_ = damage ? StreamEnd::Damaged : StreamEnd::Finished;
         throw;
       }
     });
@@ -59,7 +64,7 @@ class StreamReader {
 
   StreamEnd ReadFiles(int32_t count) {
     for (int64_t FileIndex = 1; FileIndex <= count; ++FileIndex) {
-      volumes_.EnsureVolume();
+      EnsureVolume();
       FileHeader header;
       int16_t nameLength = 0;
       ArchiveRead([&] {
@@ -75,14 +80,23 @@ class StreamReader {
       if (ReadFragments(header.FileLength) == StreamEnd::Finished) return StreamEnd::Finished;
       if (sink_.EndFile() == Flow::Finish) return StreamEnd::Finished;
     }
+    // Without a file no volume was opened: nothing to say about its end.
+    if (count > 0) sink_.AfterLastFile(volumes_.Remaining(), volumes_.NextVolumeFound());
     return sink_.EndOfSet() == Flow::Finish ? StreamEnd::Finished : StreamEnd::AllFiles;
   }
 
  private:
+  void EnsureVolume() {
+    volumes_.EnsureVolume();
+    if (volumes_.Number() == volumeTold_) return;
+    volumeTold_ = volumes_.Number();
+    sink_.VolumeOpened(volumeTold_);
+  }
+
   StreamEnd ReadFragments(int32_t FileLength) {
     int32_t BytesWritten = 0;
     while (BytesWritten != FileLength) {
-      volumes_.EnsureVolume();
+      EnsureVolume();
       FragmentHeader header;
       std::string Buffer;
       ArchiveRead([&] {
@@ -105,6 +119,8 @@ class StreamReader {
   Runtime& runtime_;
   ArchiveVolumes& volumes_;
   ArchiveSink& sink_;
+  StreamEnd givenUp_ = StreamEnd::Finished;
+  int16_t volumeTold_ = 0;
 };
 
 }  // namespace

@@ -27,16 +27,25 @@ class ArchiveSink {
   virtual Flow EndOfSet() { return Flow::Continue; }
   // The user gave up after a read of the set failed for reason.
   virtual void GaveUp(const std::string& /*reason*/) {}
+  // Volume number has been opened; what follows is read from it.
+  virtual void VolumeOpened(int16_t /*number*/) {}
+  // After the last file: the bytes left unread on its volume, and whether a
+  // volume of the next number lies in the set's directory.
+  virtual void AfterLastFile(int64_t /*trailingBytes*/, bool /*furtherVolume*/) {}
 };
 
-enum class StreamEnd { AllFiles, Finished };
+enum class StreamEnd {
+  AllFiles,
+  Finished,       // the sink stopped, or the user gave up after a failed read
+  Damaged,        // the user gave up on stored lengths that cannot be right
+  VolumeMissing,  // the user abandoned the prompt for the next volume
+};
 
 // Reads the set found by the probe from the volumes in SourceDir, file by
 // file, and hands every item to sink. A failing read asks the user to check
 // the archive (OK re-reads from where the step began, Cancel may give up); so
 // does a stored length that cannot be right, since the stream is then out of
-// step. Returns Finished when the user gave up or the sink stopped. Failures
-// nobody can handle go to ReportFatalError.
+// step. Failures nobody can handle go to ReportFatalError.
 StreamEnd ReadArchiveStream(Runtime& runtime, const ProbeResults& probe, const std::string& SourceDir,
                             ArchiveSink& sink);
 

@@ -29,9 +29,7 @@ void ArchiveVolumes::EnsureVolume() {
       OpenNextVolume();
     }
   } catch (const RunGivenUp&) {
-    // Abandoning the prompt abandons the program: the run never regains
-    // control.
-    runtime_.EndProgram(kExitGivenUp);
+    throw VolumeAbandoned{};
   }
 }
 
@@ -39,19 +37,27 @@ void ArchiveVolumes::OpenNextVolume() {
   if (VolumeNumber_ == std::numeric_limits<int16_t>::max()) Raise(kOverflow);
   ++VolumeNumber_;
   const std::string path = SourceDir_ + VolumeFileName(VolumeNumber_);
-  bool found = false;
-  try {
-    found = !runtime_.fs.FindEntry(path, kMaskOrdinary).empty();
-  } catch (const RunTimeError&) {
-    // A drive without a disk: ask for one.
-  }
   const auto askForNextDisk = [&] {
     AskRetryOrGiveUp(runtime_.boxes,
                      "Bitte den nächsten Datenträger dieses Sicherungssatzes\reinlegen und auf OK klicken.",
                      BoxIcon::Information);
   };
-  if (!found) askForNextDisk();
+  if (!Found(path)) askForNextDisk();
   GuardedStep([&] { Open(path); }, [&](const RunTimeError&) { askForNextDisk(); });
+}
+
+bool ArchiveVolumes::Found(const std::string& path) {
+  try {
+    return !runtime_.fs.FindEntry(path, kMaskOrdinary).empty();
+  } catch (const RunTimeError&) {
+    // A drive without a disk holds nothing.
+    return false;
+  }
+}
+
+bool ArchiveVolumes::NextVolumeFound() {
+  return VolumeNumber_ < std::numeric_limits<int16_t>::max() &&
+         Found(SourceDir_ + VolumeFileName(static_cast<int16_t>(VolumeNumber_ + 1)));
 }
 
 void ArchiveVolumes::Open(const std::string& path) {

@@ -8,6 +8,9 @@
 
 namespace pb {
 
+// Thrown when the user abandons the prompt for the next volume.
+struct VolumeAbandoned {};
+
 // The volumes of a set read back as one stream: at most one volume open, the
 // next one opened only when the current one is used up.
 class ArchiveVolumes {
@@ -20,9 +23,13 @@ class ArchiveVolumes {
   ArchiveVolumes& operator=(const ArchiveVolumes&) = delete;
 
   // Makes sure a volume with unread bytes is open: closes a used-up one and
-  // opens the next, asking for the next disk while it cannot be opened. Does
-  // not return when the user abandons that prompt: the program ends.
+  // opens the next, asking for the next disk while it cannot be opened.
+  // Throws VolumeAbandoned when the user abandons that prompt.
   void EnsureVolume();
+  // The number of the volume opened last; 0 before the first.
+  int16_t Number() const { return VolumeNumber_; }
+  // Whether the directory holds a volume after the one opened last.
+  bool NextVolumeFound();
 
   // The next count bytes of the open volume. A failed read consumes nothing.
   std::string Read(int64_t count);
@@ -36,6 +43,7 @@ class ArchiveVolumes {
 
  private:
   void OpenNextVolume();
+  bool Found(const std::string& path);
   // Opens the volume at path and stands at its first unread byte.
   void Open(const std::string& path);
 

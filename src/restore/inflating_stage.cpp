@@ -53,6 +53,8 @@ Flow InflatingStage::Fragment(const FragmentHeader& header, std::string& Buffer)
 
 Flow InflatingStage::EndFile() { return Hold({Item::Kind::End, {}, {}, nullptr}); }
 
+void InflatingStage::VolumeOpened(int16_t number) { Hold({Item::Kind::Volume, {}, {}, nullptr, number}); }
+
 Flow InflatingStage::EndOfSet() { return Drain() ? Flow::Continue : Flow::Finish; }
 
 void InflatingStage::GaveUp(const std::string& reason) {
@@ -85,6 +87,7 @@ void InflatingStage::HandOnFront() {
   switch (item.kind) {
     case Item::Kind::Begin: flow = next_.BeginFile(item.file); break;
     case Item::Kind::End: flow = next_.EndFile(); break;
+    case Item::Kind::Volume: next_.VolumeOpened(item.volume); break;
     case Item::Kind::Fragment: {
       --fragments_;
       Inflation& inflation = *item.inflation;

@@ -23,6 +23,7 @@ class InflatedSink {
   virtual Flow Fragment(const FragmentHeader& header, int status, std::string& bytes) = 0;
   virtual Flow EndFile() = 0;
   virtual void GaveUp(const std::string& /*reason*/) {}
+  virtual void VolumeOpened(int16_t /*number*/) {}
 };
 
 // Inflates the fragments of a set on worker threads while the reader goes on
@@ -44,6 +45,7 @@ class InflatingStage : public ArchiveSink {
   Flow EndFile() override;
   Flow EndOfSet() override;
   void GaveUp(const std::string& reason) override;
+  void VolumeOpened(int16_t number) override;
 
   // Hands on every item held; false once next has stopped the reading.
   bool Drain();
@@ -65,10 +67,11 @@ class InflatingStage : public ArchiveSink {
  private:
   struct Inflation;
   struct Item {
-    enum class Kind { Begin, Fragment, End } kind;
+    enum class Kind { Begin, Fragment, End, Volume } kind;
     FileHeader file;
     FragmentHeader fragment;
     std::shared_ptr<Inflation> inflation;
+    int16_t volume = 0;
   };
 
   Flow Hold(Item item);

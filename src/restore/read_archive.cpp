@@ -22,7 +22,10 @@ constexpr int64_t kWriteBackChunk = 8 << 20;
 // Writes each file of the set to its place below the target directory.
 class TargetFiles : public InflatedSink {
  public:
-  TargetFiles(Runtime& runtime, std::string TargetDir) : runtime_(runtime), TargetDir_(std::move(TargetDir)) {}
+  TargetFiles(Runtime& runtime, std::string TargetDir, const RestoreOptions& options, int fileCount)
+      : runtime_(runtime), TargetDir_(std::move(TargetDir)), options_(options) {
+    progress_.fileCount = fileCount;
+  }
 
   ~TargetFiles() override {
     if (!TargetFile_) return;
@@ -33,11 +36,28 @@ class TargetFiles : public InflatedSink {
     }
   }
 
+  void VolumeOpened(int16_t number) override {
+    progress_.volume = number;
+    Tell();
+  }
+
   Flow BeginFile(const FileHeader& header) override {
-    TargetPath_ = TargetPathFor(TargetDir_, header.FileName);
+    ++progress_.fileNumber;
+    Tell();
+    const std::optional<std::string> place =
+        options_.place ? options_.place(header.FileName) : TargetPathFor("", header.FileName);
+    SkipFile_ = !place;
+    if (SkipFile_) return Flow::Continue;
+    TargetPath_ = TargetDir_ + *place;
+    if (options_.keepExisting && Exists(TargetPath_)) {
+      SkipFile_ = true;
+      if (options_.kept) options_.kept(TargetPath_);
+      return Flow::Continue;
+    }
     SkipFile_ = CreateTargetFile(runtime_.fs, TargetPath_) != 0;
+    createdAny_ = createdAny_ || !SkipFile_;
     if (SkipFile_) {
-      intact_ = false;
+      damaged_ = true;
       runtime_.boxes.Show(MessageBox{.text = "Die Datei " + TargetPath_ + " konnte nicht angelegt werden ...",
                                      .icon = BoxIcon::Critical});
       return Flow::Continue;
@@ -45,10 +65,12 @@ class TargetFiles : public InflatedSink {
     return TargetStep([&] { TargetFile_ = runtime_.fs.Open(TargetPath_, OpenMode::BinaryWrite); });
   }
 
-  Flow Fragment(const FragmentHeader& /*header*/, int DecompressStatus, std::string& Buffer) override {
+  Flow Fragment(const FragmentHeader& header, int DecompressStatus, std::string& Buffer) override {
+    progress_.bytesRead += header.NormalLen;
+    Tell();
     if (SkipFile_) return Flow::Continue;
     if (DecompressStatus != 0) {
-      intact_ = false;
+      damaged_ = true;
       runtime_.boxes.Show(MessageBox{.text = std::to_string(DecompressStatus),
                                      .icon = BoxIcon::Critical,
                                      .title = "ZlibDecompressString(Buffer, FragmentHeader.NormalLen)"});
@@ -71,11 +93,13 @@ class TargetFiles : public InflatedSink {
   // done. One flush of the target's file system costs far less than one per
   // file.
   void FlushRestoredFiles(bool ranToTheEnd) {
+    // A restore that chose no file may not even have made the target.
+    if (!createdAny_) return;
     if (ranToTheEnd) {
       try {
-        if (TargetStep([&] { runtime_.fs.FlushDirectory(TargetDir_); }) == Flow::Finish) intact_ = false;
+        TargetStep([&] { runtime_.fs.FlushDirectory(TargetDir_); });
       } catch (const RunGivenUp&) {
-        intact_ = false;
+        stop_ = RestoreOutcome::GivenUp;
       }
       return;
     }
@@ -93,7 +117,11 @@ class TargetFiles : public InflatedSink {
     runtime_.fs.Close(file);
   }
 
-  bool intact() const { return intact_; }
+  RestoreOutcome Outcome(StreamEnd end) const {
+    if (stop_) return *stop_;
+    if (end == StreamEnd::Finished) return RestoreOutcome::GivenUp;
+    return end == StreamEnd::Damaged || damaged_ ? RestoreOutcome::Damaged : RestoreOutcome::Intact;
+  }
 
  private:
   // A guarded write to the target: a full disk ends the run; a confirmed
@@ -111,27 +139,44 @@ class TargetFiles : public InflatedSink {
     unsent_ = 0;
   }
 
+  void Tell() {
+    if (options_.progress) options_.progress(progress_);
+  }
+
+  bool Exists(const std::string& path) {
+    try {
+      return !runtime_.fs.FindEntry(path, kMaskAll).empty();
+    } catch (const RunTimeError&) {
+      // Creating it will tell whether the place can be written.
+      return false;
+    }
+  }
+
   void ReportDiskFull() {
-    intact_ = false;
+    stop_ = RestoreOutcome::TargetFull;
     runtime_.boxes.Show(MessageBox{.text = "Der Datenträger ist voll! Die Wiederherstellung wird daher abgebrochen.",
                                    .icon = BoxIcon::Critical});
   }
 
   Runtime& runtime_;
   std::string TargetDir_;
+  const RestoreOptions& options_;
   std::string TargetPath_;
   bool SkipFile_ = false;
   std::optional<FileNumber> TargetFile_;
   int64_t unsent_ = 0;  // written to the open file since its write-back began
-  bool intact_ = true;
+  bool damaged_ = false;
+  bool createdAny_ = false;
+  std::optional<RestoreOutcome> stop_;
+  RestoreProgress progress_;
 };
 
 }  // namespace
 
 RestoreOutcome ReadArchive(Runtime& runtime, const ProbeResults& probe, const std::string& sourceDir,
-                           const std::string& targetDir, int workers) {
+                           const std::string& targetDir, int workers, const RestoreOptions& options) {
   runtime.fs.SetWriteDirectory(WithTrailingBackslash(targetDir));
-  TargetFiles target(runtime, WithTrailingBackslash(targetDir));
+  TargetFiles target(runtime, WithTrailingBackslash(targetDir), options, probe.ArchiveFileCount);
   InflatingStage stage(workers, target);
   InflatingStage::Boxes readerBoxes(stage, runtime.boxes);
   Runtime reader{runtime.fs, readerBoxes, runtime.host};
@@ -140,15 +185,17 @@ RestoreOutcome ReadArchive(Runtime& runtime, const ProbeResults& probe, const st
     end = ReadArchiveStream(reader, probe, sourceDir, stage);
   } catch (const InflatingStage::Stopped&) {
   }
+  // Without the next volume the program ends at once, without the beep.
+  if (end == StreamEnd::VolumeMissing) runtime.EndProgram(kExitGivenUp);
   try {
     // What reached a file before the run stopped stays.
-    if (end == StreamEnd::Finished) target.CloseTargetFile();
+    if (end != StreamEnd::AllFiles) target.CloseTargetFile();
   } catch (const RunTimeError& error) {
     ReportFatalError(runtime, "RESTORE", error);
   }
   target.FlushRestoredFiles(end == StreamEnd::AllFiles);
   runtime.host.Beep();
-  return end == StreamEnd::AllFiles && target.intact() ? RestoreOutcome::Intact : RestoreOutcome::Incomplete;
+  return target.Outcome(end);
 }
 
 }  // namespace pb

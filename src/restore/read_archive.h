@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "restore/probe_view.h"
@@ -10,8 +13,32 @@
 namespace pb {
 
 enum class RestoreOutcome {
-  Intact,      // every file of the set restored as stored
-  Incomplete,  // a file not created, a damaged fragment, a full target, or given up
+  Intact,      // every file chosen restored as stored
+  Damaged,     // a file not created, a damaged fragment, or lengths out of step
+  GivenUp,     // the user gave up in one of the run's boxes
+  TargetFull,  // the target's medium became full
+};
+
+// How far a restore has come, for a display.
+struct RestoreProgress {
+  int fileNumber = 0;     // 1-based number of the file begun last
+  int fileCount = 0;
+  int volume = 0;         // the volume read now
+  int64_t bytesRead = 0;  // file bytes of the set read so far
+};
+
+// Choices beyond restoring every file below the target; the defaults restore
+// every file, overwriting what is there.
+struct RestoreOptions {
+  // The path below the target (no leading "\") for a stored name, or nullopt
+  // to read past the file without writing it. Unset: the name without its
+  // drive.
+  std::function<std::optional<std::string>(const std::string& FileName)> place;
+  // A file already at the target path is left as it is and handed to kept.
+  bool keepExisting = false;
+  std::function<void(const std::string& TargetPath)> kept;
+  // Called when a file is begun, a volume opened and a fragment read.
+  std::function<void(const RestoreProgress&)> progress;
 };
 
 // Restores the set found by the probe from the volumes in sourceDir below
@@ -23,6 +50,7 @@ enum class RestoreOutcome {
 // threads while the files are written; every box, file access and the beep
 // stay on the calling thread, in the order one worker gives them.
 RestoreOutcome ReadArchive(Runtime& runtime, const ProbeResults& probe, const std::string& sourceDir,
-                           const std::string& targetDir, int workers = DefaultWorkers());
+                           const std::string& targetDir, int workers = DefaultWorkers(),
+                           const RestoreOptions& options = {});
 
 }  // namespace pb

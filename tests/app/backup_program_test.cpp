@@ -61,21 +61,5 @@ TEST(BackupProgram, WritesFullVolumesOf1423KThatAFreshReaderDecodes) {
   }
 }
 
-TEST(BackupProgram, GivesUpWithStatus1WhenTheInputEndsAtABox) {
-  TempDir dir;
-  WriteFile(dir / "a.txt", "abc");
-  // A directory of the volume's name: the volume cannot be created.
-  std::filesystem::create_directories(dir / "ziel" / "DataBlock#1.Parcelbarge");
-
-  const Outcome outcome = RunBackup(dir, Quoted(dir / "ziel") + " " + Quoted(dir / "a.txt"));
-
-  EXPECT_EQ(outcome.status, 1) << outcome.err;
-  EXPECT_NE(outcome.err.find("Auf den Zieldatenträger kann nicht geschrieben werden.\nBitte überprüfen und OK drücken."),
-            std::string::npos)
-      << outcome.err;
-  EXPECT_NE(outcome.err.find("Wollen Sie den Vorgang wirklich abbrechen?"), std::string::npos);
-  EXPECT_EQ(outcome.err.find("Die Kopie ist fertig!"), std::string::npos);
-}
-
 }  // namespace
 }  // namespace pb::testing

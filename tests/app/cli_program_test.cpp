@@ -1,20 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The real parcelbarge-cli executable as a user or a script meets it: its
-// output streams, its exit status and its man page.
+// The real parcelbarge-cli executable as a user or a script meets it: one
+// table of arguments, input, exit status and lines on its output streams, and
+// its man page.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <optional>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "set_builder.h"
 #include "temp_dir.h"
 
+namespace pb::testing {
 namespace {
-
-using pb::testing::ReadFile;
-using pb::testing::TempDir;
 
 struct Outcome {
   int status = -1;
@@ -22,13 +25,18 @@ struct Outcome {
   std::string err;
 };
 
-// Runs the tool with input from /dev/null; its standard output goes to
-// stdoutFile when one is given, else it is captured.
-Outcome RunCli(const std::string& args, const std::string& stdoutFile = "") {
-  TempDir dir;
+std::string Quoted(const std::string& text) { return "'" + std::regex_replace(text, std::regex("'"), "'\\''") + "'"; }
+
+// Runs the tool with args, where "{d}" stands for dir; input nullopt starts it
+// with standard input closed.
+Outcome RunCli(const TempDir& dir, const std::vector<std::string>& args, const std::optional<std::string>& input = "",
+               const std::string& stdoutFile = "") {
+  WriteFile(dir / "eingabe", input.value_or(""));
   const std::string out = stdoutFile.empty() ? (dir / "out").string() : stdoutFile;
-  const std::string command = "'" PB_CLI_PATH "' " + args + " </dev/null >'" + out + "' 2>'" +
-                              (dir / "err").string() + "'";
+  std::string command = "'" PB_CLI_PATH "'";
+  for (const std::string& arg : args) command += " " + Quoted(std::regex_replace(arg, std::regex("\\{d\\}"), dir.path().string()));
+  command += (input ? " <" + Quoted((dir / "eingabe").string()) : std::string(" <&-")) + " >" + Quoted(out) + " 2>" +
+             Quoted((dir / "err").string());
   const int raw = std::system(command.c_str());
   Outcome outcome;
   if (WIFEXITED(raw)) outcome.status = WEXITSTATUS(raw);
@@ -37,39 +45,171 @@ Outcome RunCli(const std::string& args, const std::string& stdoutFile = "") {
   return outcome;
 }
 
-TEST(CliProgram, HelpPrintsTheUsageOnStandardOutput) {
-  const Outcome unknown = RunCli("--hlep");
-  EXPECT_EQ(unknown.status, 2);
-  EXPECT_EQ(unknown.out, "");
-  ASSERT_EQ(unknown.err.rfind("Aufruf:\n", 0), 0u) << unknown.err;
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
 
-  for (const std::string option : {"--help", "-h"}) {
-    SCOPED_TRACE(option);
-    const Outcome help = RunCli(option);
-    EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out, unknown.err);
-    EXPECT_EQ(help.err, "");
+int VolumesIn(const std::filesystem::path& dir) {
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    count += entry.path().filename().string().rfind("DataBlock#", 0) == 0;
+  }
+  return count;
+}
+
+// quelle: two files and a hidden one; ziel: empty; satz: a set of two files
+// on two volumes; kaputt: a set with a damaged fragment; luecke: a set whose
+// volume 2 is missing.
+void Prepare(const TempDir& dir) {
+  WriteFile(dir / "quelle" / "a.txt", "abc");
+  WriteFile(dir / "quelle" / "b.bin", RandomBytes(300000, 1));
+  WriteFile(dir / "quelle" / ".versteckt", "v");
+  WriteFile(dir / "datei", "keine Verzeichnis");
+  std::filesystem::create_directories(dir / "ziel");
+  // A directory where the first volume would go.
+  std::filesystem::create_directories(dir / "belegt" / "DataBlock#1.Parcelbarge");
+  SetBuilder set;
+  set.Header(2, "Test").FileWithData("C:\\eins", "eins").Cut().FileWithData("C:\\zwei", "zwei");
+  set.WriteTo(dir / "satz");
+  set.WriteTo(dir / "luecke");
+  std::filesystem::remove(dir / "luecke" / "DataBlock#2.Parcelbarge");
+  std::string damaged = Compressed("Inhalt");
+  damaged[3] ^= 0x40;
+  SetBuilder broken;
+  broken.Header(1).File(6, "C:\\kaputt").RawFragment(6, damaged);
+  broken.WriteTo(dir / "kaputt");
+}
+
+struct Case {
+  std::vector<std::string> args;
+  std::optional<std::string> input;  // nullopt: standard input closed
+  int status;
+  std::vector<std::string> out;  // lines that must be on standard output
+  std::vector<std::string> err;  // lines that must be on standard error
+  int volumes = -1;              // DataBlock files in ziel afterwards; -1: not checked
+};
+
+const std::string kBackupHint = "Mehr mit: parcelbarge-cli backup --help";
+
+const Case kCases[] = {
+    // Help and version on standard output, exit 0.
+    {{"--help"}, "", 0, {"Aufruf:", "Exit-Status:", "  4    vom Benutzer abgebrochen"}, {}},
+    {{"-h"}, "", 0, {"Aufruf:"}, {}},
+    {{"backup", "--help"}, "", 0, {"  parcelbarge-cli backup [OPTIONEN] ZIEL QUELLE...", "Exit-Status:"}, {}},
+    {{"restore", "{d}/satz", "-h"}, "", 0, {"Optionen:"}, {}},
+    {{"--version"}, "", 0, {"parcelbarge-cli " PB_PROJECT_VERSION}, {}},
+    // A bad command line: one German line naming what is wrong, a hint, exit 2.
+    {{}, "", 2, {}, {"parcelbarge-cli: Befehl fehlt", "Mehr mit: parcelbarge-cli --help"}},
+    {{"sichern"}, "", 2, {}, {"parcelbarge-cli: unbekannter Befehl: sichern"}},
+    {{"--hlep"}, "", 2, {}, {"parcelbarge-cli: unbekannte Option: --hlep"}},
+    {{"backup", "--bogus", "{d}/ziel", "{d}/quelle"}, "", 2, {},
+     {"parcelbarge-cli backup: unbekannte Option: --bogus", kBackupHint}, 0},
+    {{"backup", "-qx", "{d}/ziel", "{d}/quelle"}, "", 2, {}, {"parcelbarge-cli backup: unbekannte Option: -x"}, 0},
+    {{"probe", "--long", "{d}/satz"}, "", 2, {}, {"parcelbarge-cli probe: unbekannte Option: --long"}},
+    {{"backup", "--clear-target=ja", "{d}/ziel", "{d}/quelle"}, "", 2, {},
+     {"parcelbarge-cli backup: Option --clear-target nimmt keinen Wert"}, 0},
+    {{"backup", "{d}/ziel", "{d}/quelle", "--volume-size"}, "", 2, {},
+     {"parcelbarge-cli backup: Option --volume-size braucht einen Wert"}, 0},
+    {{"backup", "{d}/ziel"}, "", 2, {}, {"parcelbarge-cli backup: zu wenige Argumente, erwartet: ZIEL QUELLE..."}},
+    {{"probe", "{d}/satz", "{d}/ziel"}, "", 2, {}, {"parcelbarge-cli probe: überzähliges Argument: " + std::string("{d}/ziel")}},
+    {{"list", "--strip-components", "1", "{d}/satz"}, "", 2, {},
+     {"parcelbarge-cli list: unbekannte Option: --strip-components"}},
+    // Sizes: K, M, KiB, MiB, k, m, with "," or "." before the fraction; options
+    // given as --opt=value, --opt value, -o value, before or after operands.
+    {{"backup", "--volume-size=1423K", "{d}/ziel", "{d}/quelle"}, "", 0, {}, {"Die Kopie ist fertig!"}, 1},
+    {{"backup", "{d}/ziel", "-s", "100k", "{d}/quelle"}, "", 0, {}, {"Die Kopie ist fertig!"}, 3},
+    {{"backup", "-s", "0,1M", "{d}/ziel", "{d}/quelle"}, "", 0, {}, {}, 3},
+    {{"backup", "-s", "0.1MiB", "{d}/ziel", "{d}/quelle"}, "", 0, {}, {}, 3},
+    {{"backup", "-s", "100KiB", "{d}/ziel", "{d}/quelle"}, "", 0, {}, {}, 3},
+    {{"backup", "-s", "1423", "{d}/ziel", "{d}/quelle"}, "", 2, {},
+     {"parcelbarge-cli backup: ungültige Größe: 1423 (eine Zahl mit K, KiB, M oder MiB, etwa 1423K oder 1,5M)"}, 0},
+    {{"backup", "-s", "1,5", "{d}/ziel", "{d}/quelle"}, "", 2, {}, {kBackupHint}, 0},
+    {{"backup", "-s", "1,M", "{d}/ziel", "{d}/quelle"}, "", 2, {}, {kBackupHint}, 0},
+    {{"backup", "-s", "1.5.5M", "{d}/ziel", "{d}/quelle"}, "", 2, {}, {kBackupHint}, 0},
+    {{"backup", "-s", "12X", "{d}/ziel", "{d}/quelle"}, "", 2, {}, {kBackupHint}, 0},
+    {{"backup", "-s", "1 M", "{d}/ziel", "{d}/quelle"}, "", 2, {}, {kBackupHint}, 0},
+    {{"backup", "-s", "1Mb", "{d}/ziel", "{d}/quelle"}, "", 2, {}, {kBackupHint}, 0},
+    {{"backup", "-s", "0K", "{d}/ziel", "{d}/quelle"}, "", 2, {},
+     {"Die Größe der Teilblöcke muss über 0 Byte und unter 2048 Mbyte liegen.", "Die Sicherung wird nicht gestartet."}, 0},
+    {{"backup", "-j", "0", "{d}/ziel", "{d}/quelle"}, "", 2, {},
+     {"parcelbarge-cli backup: ungültige Zahl von Threads: 0 (1 bis 64)"}, 0},
+    {{"backup", "--workers=65", "{d}/ziel", "{d}/quelle"}, "", 2, {}, {kBackupHint}, 0},
+    {{"backup", "--workers", "zwei", "{d}/ziel", "{d}/quelle"}, "", 2, {}, {kBackupHint}, 0},
+    {{"restore", "--strip-components=-1", "{d}/satz", "{d}/rueck"}, "", 2, {},
+     {"parcelbarge-cli restore: ungültige Zahl von Verzeichnissen: -1 (0 bis 999)"}},
+    // What could not be taken is named with its reason.
+    {{"backup", "{d}/datei", "{d}/quelle"}, "", 2, {}, {"Das Ziel ist kein Verzeichnis: {d}/datei"}},
+    {{"backup", "-d", "x", "{d}/ziel", "{d}/fehlt", "{d}/quelle"}, "", 1, {},
+     {"Übergangen: {d}/fehlt: Datei nicht gefunden", "Übergangen: 1 Einträge, deren Name mit \".\" beginnt",
+      "Die Kopie ist fertig!"},
+     1},
+    {{"backup", "{d}/ziel", "{d}/fehlt"}, "", 2, {},
+     {"Übergangen: {d}/fehlt: Datei nicht gefunden", "Nichts zu sichern: keine lesbare Datei in den Quellen."}, 0},
+    {{"backup", "-q", "{d}/ziel", "{d}/quelle"}, "", 0, {}, {}, 1},
+    // A failing step nobody answers cannot be retried: fatal.
+    {{"backup", "{d}/belegt", "{d}/quelle"}, "", 3, {},
+     {"Auf den Zieldatenträger kann nicht geschrieben werden.", "Bitte überprüfen und OK drücken."}},
+    // Sets: found, not there, damaged, a volume missing.
+    {{"probe", "{d}/satz"}, "", 0, {"(2 Dateien, V1.1)", "Test"}, {}},
+    {{"probe", "{d}/ziel"}, "", 5, {"(Kein Archiv in diesem Verzeichnis gefunden)"}, {}},
+    {{"restore", "{d}/ziel", "{d}/rueck"}, "", 5, {},
+     {"parcelbarge-cli: {d}/ziel: (Kein Archiv in diesem Verzeichnis gefunden)"}},
+    {{"list", "{d}/satz"}, "", 0, {"(2 Dateien, V1.1)", "           4  C:\\eins", "           4  C:\\zwei"}, {}},
+    {{"test", "{d}/kaputt"}, "", 1, {"FEHLER  C:\\kaputt: Fragment 1 lässt sich nicht entpacken (-3)"}, {}},
+    {{"restore", "-q", "{d}/kaputt", "{d}/rueck"}, "", 1, {}, {}},
+    // Without an answer a missing volume is not available (5); a person who
+    // cancels is told apart (4); --yes tries once, then ends the run.
+    {{"test", "{d}/luecke"}, "", 5,
+     {"OK      C:\\eins", "FEHLER  (Datei 2): der nächste Datenträger fehlt, abgebrochen",
+      "1 von 2 Dateien vollständig gelesen, 1 fehlerhaft; Prüfung abgebrochen"},
+     {"Bitte den nächsten Datenträger dieses Sicherungssatzes"}},
+    {{"restore", "{d}/luecke", "{d}/rueck"}, "", 5, {}, {"Benötigt: Datenträger 2"}},
+    {{"restore", "{d}/luecke", "{d}/rueck"}, std::nullopt, 5, {}, {}},
+    {{"restore", "{d}/luecke", "{d}/rueck"}, "a\nj\n", 4, {}, {}},
+    {{"restore", "{d}/luecke", "{d}/rueck"}, "\na\nn\na\nJa\n", 4, {}, {}},
+    {{"restore", "-y", "{d}/luecke", "{d}/rueck"}, "", 5, {}, {"OK", "Abbrechen"}},
+};
+
+TEST(CliProgram, Table) {
+  for (const Case& c : kCases) {
+    TempDir dir;
+    Prepare(dir);
+    std::string trace;
+    for (const std::string& arg : c.args) trace += " " + arg;
+    SCOPED_TRACE("parcelbarge-cli" + trace);
+    const Outcome outcome = RunCli(dir, c.args, c.input);
+    EXPECT_EQ(outcome.status, c.status) << outcome.out << outcome.err;
+    const auto expectLines = [&](const std::vector<std::string>& wanted, const std::string& text) {
+      const std::vector<std::string> lines = Lines(text);
+      for (const std::string& line : wanted) {
+        const std::string expected = std::regex_replace(line, std::regex("\\{d\\}"), dir.path().string());
+        EXPECT_NE(std::find(lines.begin(), lines.end(), expected), lines.end()) << expected << "\nin:\n" << text;
+      }
+    };
+    expectLines(c.out, outcome.out);
+    expectLines(c.err, outcome.err);
+    if (c.volumes >= 0) {
+      EXPECT_EQ(VolumesIn(dir / "ziel"), c.volumes);
+    }
   }
 }
 
-TEST(CliProgram, VersionNamesTheProgramAndTheProjectVersion) {
-  const Outcome version = RunCli("--version");
-  EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, "parcelbarge-cli " PB_PROJECT_VERSION "\n");
-  EXPECT_EQ(version.err, "");
-}
-
 TEST(CliProgram, OutputLostToAFullDiskIsNoSuccess) {
+  TempDir dir;
   for (const std::string option : {"--help", "--version"}) {
     SCOPED_TRACE(option);
-    EXPECT_NE(RunCli(option, "/dev/full").status, 0);
+    EXPECT_NE(RunCli(dir, {option}, "", "/dev/full").status, 0);
   }
 }
 
 // The man page is written by hand; this keeps it from falling behind the
 // commands and options the tool offers.
-TEST(CliProgram, ManPageDocumentsEveryCommandAndOptionOfTheUsage) {
-  const std::string usage = RunCli("--help").out;
+TEST(CliProgram, ManPageDocumentsEveryCommandOptionAndExitStatus) {
+  TempDir dir;
+  const std::string usage = RunCli(dir, {"--help"}).out;
   const std::string manPage = ReadFile(PB_CLI_MAN_PAGE);
 
   std::set<std::string> commands;
@@ -77,17 +217,22 @@ TEST(CliProgram, ManPageDocumentsEveryCommandAndOptionOfTheUsage) {
   for (std::sregex_iterator it(usage.begin(), usage.end(), commandLine), end; it != end; ++it) {
     commands.insert((*it)[1]);
   }
-  EXPECT_FALSE(commands.empty()) << usage;
+  EXPECT_EQ(commands.size(), 5u) << usage;
   for (const std::string& command : commands) {
     EXPECT_NE(manPage.find(".B parcelbarge-cli " + command + "\n"), std::string::npos) << command;
   }
 
-  const std::regex option(R"(--[a-z]+(-[a-z]+)*)");
+  const std::regex option(R"((^|[ ,])(-[a-z]|--[a-z]+(-[a-z]+)*)\b)");
   for (std::sregex_iterator it(usage.begin(), usage.end(), option), end; it != end; ++it) {
     // In roff source every hyphen of an option is escaped.
-    const std::string roff = std::regex_replace(it->str(), std::regex("-"), "\\-");
-    EXPECT_NE(manPage.find(roff), std::string::npos) << it->str();
+    const std::string roff = std::regex_replace((*it)[2].str(), std::regex("-"), "\\-");
+    EXPECT_NE(manPage.find(roff), std::string::npos) << (*it)[2].str();
+  }
+  const std::regex status(R"(\n  ([0-9]+) +)");
+  for (std::sregex_iterator it(usage.begin(), usage.end(), status), end; it != end; ++it) {
+    EXPECT_NE(manPage.find(".B " + (*it)[1].str() + "\n"), std::string::npos) << "exit status " << (*it)[1].str();
   }
 }
 
 }  // namespace
+}  // namespace pb::testing

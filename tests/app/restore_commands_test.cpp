@@ -7,7 +7,6 @@
 #include <sstream>
 
 #include "commands.h"
-#include "scripted_boxes.h"
 #include "scripted_host.h"
 #include "set_builder.h"
 #include "terminal_boxes.h"
@@ -23,13 +22,20 @@ class RestoreCommandsTest : public ::testing::Test {
   std::string Native(const std::string& drivePath) { return drives.Native(drivePath).string(); }
 
   // Runs a command with answers typed on the terminal.
-  int Run(int (*command)(cli::CliContext&, const std::vector<std::string>&), const std::vector<std::string>& args,
-          const std::string& typed = "") {
+  template <class Options>
+  int Run(int (*command)(cli::CliContext&, const Options&), const Options& options, const std::string& typed = "") {
     std::istringstream in(typed);
     TerminalBoxes boxes(in, terminal);
     Runtime runtime{drives.fs(), boxes, host};
     cli::CliContext context{runtime, out, err, false};
-    return command(context, args);
+    return command(context, options);
+  }
+
+  static cli::ReadOptions Read(const std::string& source, const std::string& target = "") {
+    cli::ReadOptions options;
+    options.source = source;
+    options.target = target;
+    return options;
   }
 
   testing::TestDrives drives;
@@ -39,28 +45,20 @@ class RestoreCommandsTest : public ::testing::Test {
   std::ostringstream terminal;
 };
 
-TEST_F(RestoreCommandsTest, ProbePrintsTheSummaryAndTheDescription) {
+TEST_F(RestoreCommandsTest, ProbePrintsTheSummaryAndTheDescriptionSafely) {
   SetBuilder set;
-  set.Header(12, "Fotos f\xFCr Oma").FileWithData("C:\\a", "a");
+  set.Header(12, "Fotos f\xFCr Oma\x1B[2J").FileWithData("C:\\a", "a");
   set.WriteTo(drives.Native("D:\\Sich"));
-  EXPECT_EQ(Run(cli::RunProbeCommand, {Native("D:\\Sich")}), kExitComplete);
-  EXPECT_EQ(out.str(), "(12 Dateien, V1.1)\nFotos für Oma\n");
+  EXPECT_EQ(Run(cli::RunProbeCommand, Read(Native("D:\\Sich"))), kExitComplete);
+  EXPECT_EQ(out.str(), "(12 Dateien, V1.1)\nFotos für Oma\\x1B[2J\n");
   out.str("");
-  EXPECT_EQ(Run(cli::RunProbeCommand, {"d:\\Sich"}), kExitComplete);
-  EXPECT_EQ(out.str(), "(12 Dateien, V1.1)\nFotos für Oma\n");
+  EXPECT_EQ(Run(cli::RunProbeCommand, Read("d:\\Sich")), kExitComplete);
+  EXPECT_EQ(out.str(), "(12 Dateien, V1.1)\nFotos für Oma\\x1B[2J\n");
   EXPECT_EQ(err.str(), "");
-}
 
-TEST_F(RestoreCommandsTest, ProbeWithoutSetOrWithWrongArguments) {
-  EXPECT_EQ(Run(cli::RunProbeCommand, {Native("D:\\")}), kExitGivenUp);
-  EXPECT_EQ(out.str(), "(Kein Archiv in diesem Verzeichnis gefunden)\n");
   out.str("");
-  EXPECT_EQ(Run(cli::RunProbeCommand, {}), kExitUsage);
-  EXPECT_EQ(Run(cli::RunProbeCommand, {"D:\\", "E:\\"}), kExitUsage);
-  EXPECT_EQ(err.str().rfind("Aufruf:\n", 0), 0u) << err.str();
-  err.str("");
   // A directory on none of the drives.
-  EXPECT_EQ(Run(cli::RunProbeCommand, {"/proc/self"}), kExitUsage);
+  EXPECT_EQ(Run(cli::RunProbeCommand, Read("/proc/self")), kExitUsage);
   EXPECT_NE(err.str().find("/proc/self"), std::string::npos) << err.str();
   EXPECT_EQ(out.str(), "");
 }
@@ -71,28 +69,10 @@ TEST_F(RestoreCommandsTest, RestoreThatEndsWithoutEveryFileIntact) {
   SetBuilder set;
   set.Header(2).File(6, "C:\\kaputt").RawFragment(6, damaged).FileWithData("C:\\heil", "heil");
   set.WriteTo(drives.Native("D:\\Sich"));
-  EXPECT_EQ(Run(cli::RunRestoreCommand, {"D:\\Sich", "C:\\Rueck"}, "\n"), kExitGivenUp);
+  EXPECT_EQ(Run(cli::RunRestoreCommand, Read("D:\\Sich", "C:\\Rueck")), cli::kExitProblems);
   EXPECT_NE(terminal.str().find("ZlibDecompressString(Buffer, FragmentHeader.NormalLen)"), std::string::npos);
   EXPECT_EQ(testing::ReadFile(drives.Native("C:\\Rueck\\kaputt")), std::string(6, '\0'));
   EXPECT_EQ(testing::ReadFile(drives.Native("C:\\Rueck\\heil")), "heil");
-}
-
-// At the end of input the terminal answers Cancel, then Yes: a missing volume
-// ends the program as given up.
-TEST_F(RestoreCommandsTest, MissingVolumeWithoutInputGivesUp) {
-  SetBuilder set;
-  set.Header(2).FileWithData("C:\\eins", "eins").Cut().FileWithData("C:\\zwei", "zwei");
-  set.WriteTo(drives.Native("D:\\Sich"));
-  std::filesystem::remove(drives.Native("D:\\Sich\\DataBlock#2.Parcelbarge"));
-  try {
-    Run(cli::RunRestoreCommand, {"D:\\Sich", "C:\\Rueck"});
-    ADD_FAILURE() << "the program did not end";
-  } catch (const testing::ProgramEnded& end) {
-    EXPECT_EQ(end.exitStatus, kExitGivenUp);
-  }
-  EXPECT_NE(terminal.str().find("Bitte den nächsten Datenträger dieses Sicherungssatzes"), std::string::npos);
-  EXPECT_EQ(testing::ReadFile(drives.Native("C:\\Rueck\\eins")), "eins");
-  EXPECT_EQ(host.beeps, 0);
 }
 
 TEST_F(RestoreCommandsTest, RestoresWhatTheBackupCommandWrote) {
@@ -104,23 +84,76 @@ TEST_F(RestoreCommandsTest, RestoresWhatTheBackupCommandWrote) {
   };
   for (const auto& [name, bytes] : tree) testing::WriteFile(drives.Native("C:\\Daten") / name, bytes);
   std::filesystem::create_directories(drives.Native("D:\\Sich"));
-  ASSERT_EQ(Run(cli::RunBackupCommand, {"--volume-size", "1423K", Native("D:\\Sich"), Native("C:\\Daten")}, "\n"),
-            kExitComplete)
-      << err.str();
+  cli::BackupOptions backup;
+  backup.volumeSize = cli::VolumeSizeText{"1423", 0};
+  backup.target = Native("D:\\Sich");
+  backup.sources = {Native("C:\\Daten")};
+  ASSERT_EQ(Run(cli::RunBackupCommand, backup), kExitComplete) << err.str();
   ASSERT_TRUE(std::filesystem::exists(drives.Native("D:\\Sich\\DataBlock#2.Parcelbarge")));
 
   // The target and its parents are created as the files need them.
-  EXPECT_EQ(Run(cli::RunRestoreCommand, {Native("D:\\Sich"), Native("C:\\Rueck\\Neu")}), kExitComplete);
+  EXPECT_EQ(Run(cli::RunRestoreCommand, Read(Native("D:\\Sich"), Native("C:\\Rueck\\Neu"))), kExitComplete);
   for (const auto& [name, bytes] : tree) {
     EXPECT_TRUE(testing::ReadFile(drives.Native("C:\\Rueck\\Neu\\Daten") / name) == bytes) << name;
   }
 }
 
-TEST_F(RestoreCommandsTest, RestoreRefusesWhatIsNoSet) {
-  EXPECT_EQ(Run(cli::RunRestoreCommand, {"D:\\", "C:\\Rueck"}), kExitUsage);
-  EXPECT_EQ(err.str(), "parcelbarge-cli: D:\\: (Kein Archiv in diesem Verzeichnis gefunden)\n");
-  EXPECT_EQ(Run(cli::RunRestoreCommand, {"D:\\"}), kExitUsage);
-  EXPECT_FALSE(std::filesystem::exists(drives.Native("C:\\Rueck")));
+// Patterns choose stored names, --strip-components drops leading directories,
+// --keep-existing leaves what is there and names it.
+TEST_F(RestoreCommandsTest, RestoreOptionsChooseAndPlaceFiles) {
+  SetBuilder set;
+  set.Header(4)
+      .FileWithData("C:\\Fotos\\2026\\a.jpg", "a")
+      .FileWithData("C:\\Fotos\\b.jpg", "b")
+      .FileWithData("C:\\Briefe\\c.txt", "c")
+      .FileWithData("C:\\d.txt", "d");
+  set.WriteTo(drives.Native("D:\\Sich"));
+  const struct {
+    std::vector<std::string> patterns;
+    int strip;
+    bool keep;
+    std::vector<std::string> restored;  // below C:\Rueck, in the order of the set
+    bool kept;  // Fotos\b.jpg was there and is named
+  } cases[] = {
+      {{}, 0, false, {"Fotos/2026/a.jpg", "Fotos/b.jpg", "Briefe/c.txt", "d.txt"}, false},
+      {{"Fotos"}, 0, false, {"Fotos/2026/a.jpg", "Fotos/b.jpg"}, false},
+      {{"C:/Fotos/2026/"}, 0, false, {"Fotos/2026/a.jpg"}, false},
+      {{"*.txt"}, 0, false, {"Briefe/c.txt", "d.txt"}, false},
+      {{"Fotos/?.jpg", "d*"}, 0, false, {"Fotos/b.jpg", "d.txt"}, false},
+      {{"fotos"}, 0, false, {}, false},
+      {{}, 1, false, {"2026/a.jpg", "b.jpg", "c.txt"}, false},
+      {{"Fotos"}, 2, false, {"a.jpg"}, false},
+      {{}, 0, true, {"Fotos/2026/a.jpg", "Briefe/c.txt", "d.txt"}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.patterns) + " strip " + std::to_string(c.strip));
+    std::filesystem::remove_all(drives.Native("C:\\Rueck"));
+    if (c.keep) testing::WriteFile(drives.Native("C:\\Rueck\\Fotos\\b.jpg"), "alt");
+    err.str("");
+    cli::ReadOptions options = Read("D:\\Sich", "C:\\Rueck");
+    options.patterns = c.patterns;
+    options.stripComponents = c.strip;
+    options.keepExisting = c.keep;
+    EXPECT_EQ(Run(cli::RunRestoreCommand, options), kExitComplete);
+    std::vector<std::string> restored;
+    const std::filesystem::path root = drives.Native("C:\\Rueck");
+    if (std::filesystem::exists(root)) {
+      for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (!entry.is_regular_file()) continue;
+        const std::string name = entry.path().lexically_relative(root).string();
+        if (c.keep && name == "Fotos/b.jpg") {
+          EXPECT_EQ(testing::ReadFile(entry.path()), "alt");
+          continue;
+        }
+        restored.push_back(name);
+      }
+    }
+    std::sort(restored.begin(), restored.end());
+    std::vector<std::string> expected = c.restored;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(restored, expected);
+    EXPECT_EQ(err.str(), c.kept ? "Beibehalten: " + Native("C:\\Rueck\\Fotos\\b.jpg") + "\n" : "");
+  }
 }
 
 }  // namespace

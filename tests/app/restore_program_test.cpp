@@ -49,24 +49,6 @@ TEST(RestoreProgram, ProbeAndRestoreWhatTheBackupWrote) {
   const std::filesystem::path restored = dir / "rueck" / dir.path().relative_path();
   EXPECT_TRUE(ReadFile(restored / "quelle" / "gro\xC3\x9F.bin") == big);
   EXPECT_EQ(ReadFile(restored / "quelle" / "leer"), "");
-
-  // Without volume 2 and without input, the prompt is answered Cancel, then Yes.
-  std::filesystem::remove(dir / "ziel" / "DataBlock#2.Parcelbarge");
-  const CliRun givenUp = Cli(dir, "restore " + Quoted(dir / "ziel") + " " + Quoted(dir / "rueck2"));
-  EXPECT_EQ(givenUp.status, 1);
-  EXPECT_NE(givenUp.err.find("Bitte den nächsten Datenträger dieses Sicherungssatzes"), std::string::npos);
-}
-
-TEST(RestoreProgram, NoSetAndWrongUsage) {
-  TempDir dir;
-  const CliRun probe = Cli(dir, "probe " + Quoted(dir.path()));
-  EXPECT_EQ(probe.status, 1);
-  EXPECT_EQ(probe.out, "(Kein Archiv in diesem Verzeichnis gefunden)\n");
-
-  EXPECT_EQ(Cli(dir, "restore " + Quoted(dir.path()) + " " + Quoted(dir / "rueck")).status, 2);
-  EXPECT_FALSE(std::filesystem::exists(dir / "rueck"));
-  EXPECT_EQ(Cli(dir, "restore " + Quoted(dir.path())).status, 2);
-  EXPECT_EQ(Cli(dir, "probe").status, 2);
 }
 
 }  // namespace

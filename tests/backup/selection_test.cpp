@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "scripted_boxes.h"
 #include "scripted_host.h"
 #include "backup/directory_walk.h"
 #include "backup/selection_drop.h"
+#include "support/run_time_error.h"
 #include "test_drives.h"
 
 namespace pb::testing {
@@ -16,14 +18,22 @@ class SelectionTest : public ::testing::Test {
 
   std::vector<std::string> Walk(const std::string& directory) {
     std::vector<std::string> found{"alt"};
-    CollectDirectoryFiles(drives.fs(), host, directory, true, found);
+    report = {};
+    CollectDirectoryFiles(drives.fs(), host, directory, true, found, &report);
     return found;
+  }
+
+  std::vector<std::string> LeftOutNames() const {
+    std::vector<std::string> names;
+    for (const LeftOut& entry : report.leftOut) names.push_back(entry.name);
+    return names;
   }
 
   TestDrives drives;
   ScriptedBoxes boxes;
   ScriptedHost host;
   Runtime runtime{drives.fs(), boxes, host};
+  SelectionReport report;
 };
 
 TEST_F(SelectionTest, WalkListsFilesFirstThenSubtreesLastFoundFirst) {
@@ -41,6 +51,8 @@ TEST_F(SelectionTest, WalkSkipsDotNamesWithEverythingBelowThem) {
   Make("C:\\D\\leer\\.nur-versteckt");
   Make("C:\\D\\sichtbar");
   EXPECT_EQ(Walk("C:\\D\\"), std::vector<std::string>{"C:\\D\\sichtbar"});
+  EXPECT_EQ(report.dotNames, 3);
+  EXPECT_TRUE(report.leftOut.empty());
 }
 
 TEST_F(SelectionTest, WalkOfADriveRootHasOneBackslash) {
@@ -54,6 +66,18 @@ TEST_F(SelectionTest, WalkSkipsNamesTheSetCannotStore) {
   WriteFile(drives.Native("C:\\D") / "\xE6\x97\xA5.txt", "x");
   Make("C:\\D\\gut.txt");
   EXPECT_EQ(Walk("C:\\D"), std::vector<std::string>{"C:\\D\\gut.txt"});
+  EXPECT_EQ(LeftOutNames(), std::vector<std::string>{"C:\\D\\?.txt"});
+}
+
+TEST_F(SelectionTest, WalkReportsDirectoriesItCannotList) {
+  Make("C:\\D\\zu\\innen");
+  Make("C:\\D\\offen");
+  std::filesystem::permissions(drives.Native("C:\\D\\zu"), std::filesystem::perms::none);
+  const std::vector<std::string> found = Walk("C:\\D");
+  std::filesystem::permissions(drives.Native("C:\\D\\zu"), std::filesystem::perms::owner_all);
+  if (geteuid() == 0) GTEST_SKIP() << "root lists every directory";
+  EXPECT_EQ(found, std::vector<std::string>{"C:\\D\\offen"});
+  EXPECT_EQ(LeftOutNames(), std::vector<std::string>{"C:\\D\\zu"});
 }
 
 TEST_F(SelectionTest, DropReportsNamesWithQuestionMarkAndKeepsTheRest) {
@@ -62,11 +86,13 @@ TEST_F(SelectionTest, DropReportsNamesWithQuestionMarkAndKeepsTheRest) {
   boxes.Then(BoxButton::Ok);
   std::vector<std::string> list{"C:\\schon.txt"};
 
-  const std::vector<std::string> unreadable = AddDroppedNames(
+  const SelectionReport dropped = AddDroppedNames(
       runtime, {"C:\\eins.txt", "C:\\wer?.txt", "C:\\Ordner", "C:\\eins.txt", "C:\\weg.txt"}, list);
 
   EXPECT_EQ(list, (std::vector<std::string>{"C:\\schon.txt", "C:\\eins.txt", "C:\\Ordner\\innen.txt", "C:\\eins.txt"}));
-  EXPECT_EQ(unreadable, std::vector<std::string>{"C:\\weg.txt"});
+  ASSERT_EQ(dropped.leftOut.size(), 1u);
+  EXPECT_EQ(dropped.leftOut[0].name, "C:\\weg.txt");
+  EXPECT_EQ(dropped.leftOut[0].reason, ErrorDescription(kFileNotFound));
   ASSERT_EQ(boxes.shown().size(), 1u);
   const MessageBox& box = boxes.shown()[0];
   EXPECT_EQ(box.text, "Der Verzeichnisname 'C:\\wer?.txt'\renthält ungültige Zeichen und wird daher nicht berücksichtigt.");

@@ -58,7 +58,7 @@ TEST_F(ArchiveReadFailureTest, CancelThenNoAsksAgainAndYesFinishes) {
   // The second fragment of eins.bin cannot be read any more.
   faulty.Fail(Op::Read, 7, 57, "Sich", true);
   boxes.Then(BoxButton::Cancel).Then(BoxButton::No).Then(BoxButton::Ok).Then(BoxButton::Cancel).Then(BoxButton::Yes);
-  EXPECT_EQ(Restore(faulty), RestoreOutcome::Incomplete);
+  EXPECT_EQ(Restore(faulty), RestoreOutcome::GivenUp);
   EXPECT_EQ(boxes.texts(), (std::vector<std::string>{testing::kArchiveBox, testing::kConfirmBox, testing::kArchiveBox,
                                                      testing::kArchiveBox, testing::kConfirmBox}));
   EXPECT_EQ(boxes.shown()[1].defaultButton, BoxButton::No);

@@ -19,7 +19,7 @@ TEST_F(RestoreTest, FullMediumEndsTheRestoreAndKeepsWhatWasWritten) {
       "C:\\drei.txt", "drei");
   set.WriteTo(SetDir());
   boxes.Then(BoxButton::Ok);
-  EXPECT_EQ(Restore(), RestoreOutcome::Incomplete);
+  EXPECT_EQ(Restore(), RestoreOutcome::TargetFull);
   EXPECT_EQ(boxes.texts(), std::vector<std::string>{testing::kDiskFullBox});
   EXPECT_EQ(host.beeps, 1);
   EXPECT_TRUE(testing::FileIs(TargetDir() / "eins.bin", first));

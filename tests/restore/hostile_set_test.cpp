@@ -48,7 +48,7 @@ TEST_F(HostileSetTest, NamesThatWouldLeaveTheTargetAreNotCreated) {
     set.Header(2).FileWithData(name, testing::RandomBytes(200000, 31)).FileWithData("C:\\gut.txt", "gut");
     set.WriteTo(SetDir());
     boxes.Then(BoxButton::Ok);
-    EXPECT_EQ(Restore(), RestoreOutcome::Incomplete);
+    EXPECT_EQ(Restore(), RestoreOutcome::Damaged);
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text,
               "Die Datei C:\\Rueck\\" + (name.size() > 3 ? name.substr(3) : "") + " konnte nicht angelegt werden ...");
@@ -92,7 +92,7 @@ TEST_F(HostileSetTest, ImpossibleLengthsAreReadFailures) {
     set.FileWithData("C:\\nachher.txt", "nachher");
     set.WriteTo(SetDir());
     boxes.Then(BoxButton::Ok).Then(BoxButton::Cancel).Then(BoxButton::Yes);
-    EXPECT_EQ(Restore(), RestoreOutcome::Incomplete);
+    EXPECT_EQ(Restore(), RestoreOutcome::Damaged);
     EXPECT_EQ(boxes.texts(), (std::vector<std::string>{testing::kArchiveBox, testing::kArchiveBox,
                                                        testing::kConfirmBox}));
     EXPECT_TRUE(testing::FileIs(TargetDir() / "vorher.txt", "vorher"));

@@ -106,7 +106,7 @@ TEST_F(ReadArchiveTest, ReadOnlyTargetIsSkippedAndTheRestRestored) {
       .FileWithData("C:\\frei.txt", "frei");
   set.WriteTo(SetDir());
   boxes.Then(BoxButton::Ok);
-  EXPECT_EQ(Restore(), RestoreOutcome::Incomplete);
+  EXPECT_EQ(Restore(), RestoreOutcome::Damaged);
   ASSERT_EQ(boxes.shown().size(), 1u);
   EXPECT_EQ(boxes.shown()[0].text, "Die Datei C:\\Rueck\\gesperrt.txt konnte nicht angelegt werden ...");
   EXPECT_EQ(boxes.shown()[0].icon, BoxIcon::Critical);
@@ -132,7 +132,7 @@ TEST_F(ReadArchiveTest, DamagedFragmentsAreReportedAndZeroFilled) {
       .RawFragment(10, testing::Compressed("123456789"));
   set.WriteTo(SetDir());
   boxes.Then(BoxButton::Ok).Then(BoxButton::Ok);
-  EXPECT_EQ(Restore(), RestoreOutcome::Incomplete);
+  EXPECT_EQ(Restore(), RestoreOutcome::Damaged);
   ASSERT_EQ(boxes.shown().size(), 2u);
   EXPECT_EQ(boxes.shown()[0].text, "-3");
   EXPECT_EQ(boxes.shown()[0].title, testing::kDecompressTitle);
@@ -164,7 +164,7 @@ TEST_F(ReadArchiveTest, TargetNotReadyIsRetriedOrGivenUp) {
   testing::ScriptedBoxes giveUp;
   giveUp.Then(BoxButton::Cancel).Then(BoxButton::Yes);
   Runtime runtime{failing, giveUp, host};
-  EXPECT_EQ(ReadArchive(runtime, probe, "D:\\Sich", "C:\\Rueck"), RestoreOutcome::Incomplete);
+  EXPECT_EQ(ReadArchive(runtime, probe, "D:\\Sich", "C:\\Rueck"), RestoreOutcome::GivenUp);
   EXPECT_TRUE(testing::FileIs(TargetDir() / "a.bin", data.substr(0, 2 * 131072)));
   EXPECT_FALSE(std::filesystem::exists(TargetDir() / "b.bin"));
   EXPECT_EQ(host.beeps, 2);
@@ -178,7 +178,7 @@ TEST_F(ReadArchiveTest, DiskFullEndsTheRunAndKeepsThePartlyWrittenFile) {
   testing::FaultyFileSystem faulty(drives.fs());
   faulty.Fail(Op::Write, 3, 61, "Rueck");
   boxes.Then(BoxButton::Ok);
-  EXPECT_EQ(Restore(faulty), RestoreOutcome::Incomplete);
+  EXPECT_EQ(Restore(faulty), RestoreOutcome::TargetFull);
   EXPECT_EQ(boxes.texts(), std::vector<std::string>{testing::kDiskFullBox});
   EXPECT_EQ(boxes.shown()[0].buttons, BoxButtons::Ok);
   EXPECT_TRUE(testing::FileIs(TargetDir() / "a.bin", data.substr(0, 2 * 131072)));
@@ -206,7 +206,7 @@ TEST_F(ReadArchiveTest, RestoredFilesReachTheDeviceBeforeTheBeep) {
   testing::FaultyFileSystem full(drives.fs());
   full.Fail(Op::FlushDirectory, 1, 61);
   boxes.Then(BoxButton::Ok);
-  EXPECT_EQ(Restore(full), RestoreOutcome::Incomplete);
+  EXPECT_EQ(Restore(full), RestoreOutcome::TargetFull);
   EXPECT_EQ(boxes.texts().back(), testing::kDiskFullBox);
   EXPECT_EQ(host.beeps, 2);
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstdint>
 #include <filesystem>
 
@@ -52,7 +53,7 @@ char32_t DecodeAt(std::string_view text, std::size_t pos, std::size_t& length) {
 }
 
 bool IsRepresentableComponent(std::string_view name) {
-  if (name.empty() || name == "." || name == "..") return false;
+  if (name.empty() || name == "." || name == ".." || name.size() > NAME_MAX) return false;
   return IsRepresentableName(std::string(name));
 }
 

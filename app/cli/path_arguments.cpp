@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "arguments.h"
-
 #include <cctype>
 #include <filesystem>
 #include <ostream>
+
+#include "commands.h"
+#include "support/run_time_error.h"
+#include "terminal_text.h"
 
 namespace pb::cli {
 
@@ -27,19 +29,21 @@ std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg) {
   return fs.ToDriveForm(native.string());
 }
 
-void PrintUsage(std::ostream& out) {
-  out << "Aufruf:\n"
-         "  parcelbarge-cli backup [--volume-size GRÖSSE] [--clear-target] [--description TEXT] [--workers N]\n"
-         "                         ZIEL QUELLE...\n"
-         "  parcelbarge-cli probe QUELLVERZEICHNIS\n"
-         "  parcelbarge-cli restore QUELLVERZEICHNIS ZIELVERZEICHNIS\n"
-         "  parcelbarge-cli list QUELLVERZEICHNIS\n"
-         "  parcelbarge-cli test QUELLVERZEICHNIS\n"
-         "  parcelbarge-cli --help | --version\n"
-         "GRÖSSE ist eine Zahl mit der Einheit K oder M (1423K, 1.5M); ZIEL ist ein Verzeichnis oder A:.\n"
-         "N ist die Zahl der Kompressions-Threads, 1 bis 64 (Vorgabe: einer je Prozessorkern, höchstens 16; 1 ohne Threads).\n";
+std::string ShownPath(FileSystem& fs, const std::string& drivePath) {
+  try {
+    return fs.ToNative(drivePath);
+  } catch (const RunTimeError&) {
+    return drivePath;
+  }
 }
 
-void PrintVersion(std::ostream& out) { out << "parcelbarge-cli " PB_VERSION "\n"; }
+std::optional<std::string> DirectoryArgument(CliContext& context, const std::string& arg) {
+  try {
+    return DrivePathFromArgument(context.runtime.fs, arg);
+  } catch (const RunTimeError& error) {
+    context.err << "parcelbarge-cli: " << TerminalSafe(arg) << ": " << error.description() << "\n";
+    return std::nullopt;
+  }
+}
 
 }  // namespace pb::cli

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "size_argument.h"
+
+namespace pb::cli {
+
+enum class Command { Backup, Probe, Restore, List, Test };
+
+// How the terminal answers and what it shows.
+struct TerminalOptions {
+  bool quiet = false;  // nothing but errors and questions
+  bool yes = false;    // OK to every prompt for the next medium
+};
+
+struct BackupOptions {
+  std::optional<VolumeSizeText> volumeSize;
+  bool clearTarget = false;
+  std::string description;
+  int workers = 0;  // 0: one per core
+  std::string target;
+  std::vector<std::string> sources;
+};
+
+// probe, restore, list and test.
+struct ReadOptions {
+  std::string source;
+  std::string target;                 // restore
+  std::vector<std::string> patterns;  // restore and list: only matching stored names
+  int stripComponents = 0;            // restore
+  bool keepExisting = false;          // restore
+  bool longList = false;              // list
+};
+
+struct Invocation {
+  Command command = Command::Probe;
+  TerminalOptions terminal;
+  BackupOptions backup;
+  ReadOptions read;
+};
+
+// The arguments after the program name. Help and version are printed on out,
+// a refusal (one line naming what is wrong, then a hint to --help) on err;
+// the result is then the exit status.
+std::variant<Invocation, int> ParseCommandLine(const std::vector<std::string>& args, std::ostream& out,
+                                               std::ostream& err);
+
+}  // namespace pb::cli

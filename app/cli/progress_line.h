@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+
+#include "support/message_boxes.h"
+
+namespace pb::cli {
+
+struct ProgressState {
+  int fileNumber = 0;
+  int fileCount = 0;
+  int64_t bytesDone = 0;
+  int64_t bytesTotal = 0;  // 0: not known beforehand
+  int volume = 0;          // the volume written or read now; 0 before the first
+};
+
+// One line on a terminal, rewritten as a run goes on: percent of the bytes,
+// rate, time left, file and volume. At most ten redraws a second.
+class ProgressLine {
+ public:
+  using Clock = std::function<double()>;  // seconds since any fixed point
+  ProgressLine(std::ostream& out, bool shown, Clock clock = SteadySeconds);
+
+  void Show(const ProgressState& state);
+  // Ends the line, so what follows starts on a line of its own.
+  void End();
+  // The volume shown last.
+  int volume() const { return last_.volume; }
+
+  static double SteadySeconds();
+
+ private:
+  std::ostream& out_;
+  bool shown_;
+  Clock clock_;
+  double start_;
+  double drawnAt_ = -1;
+  bool open_ = false;
+  std::size_t width_ = 0;
+  ProgressState last_;
+};
+
+// A run's boxes, each on a line of its own after the progress line. For a
+// restore, a prompt for the next volume is preceded by its number.
+class BoxesAfterProgress : public MessageBoxes {
+ public:
+  BoxesAfterProgress(MessageBoxes& boxes, ProgressLine& progress, std::ostream& out, bool namesNeededVolume)
+      : boxes_(boxes), progress_(progress), out_(out), namesNeededVolume_(namesNeededVolume) {}
+  BoxButton Show(const MessageBox& box) override;
+
+ private:
+  MessageBoxes& boxes_;
+  ProgressLine& progress_;
+  std::ostream& out_;
+  bool namesNeededVolume_;
+};
+
+}  // namespace pb::cli

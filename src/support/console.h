@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+namespace pb::console {
+
+// What the command-line tool needs of the console it runs in; each platform
+// implements it.
+
+// Opens standard input, output and error on the null device where one is
+// closed, so that no file opened later takes its place.
+void GuardStandardStreams();
+
+enum class Stream { In, Out, Err };
+bool IsTerminal(Stream stream);
+
+// From now on an interrupt (Ctrl+C, SIGINT, SIGTERM) writes message to
+// standard error and ends the process with exitStatus at once; what was
+// written to files so far stays. message must outlive the process.
+void CatchInterrupts(const char* message, int exitStatus);
+
+// While deferred, an interrupt is only noted, so the program can stop at a
+// point of its own choosing. Ending the deferral with an interrupt noted ends
+// the process as above. Returns whether they were deferred before.
+bool DeferInterrupts(bool deferred);
+bool InterruptNoted();
+
+// Writes the message and ends the process with the status given to
+// CatchInterrupts; the caller has closed its files.
+[[noreturn]] void EndInterrupted();
+
+}  // namespace pb::console
