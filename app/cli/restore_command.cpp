@@ -33,7 +33,7 @@ int RunRestoreCommand(CliContext& context, const ReadOptions& options) {
   };
   BoxesAfterProgress boxes(context.runtime.boxes, progress, context.err, true);
   Runtime runtime{context.runtime.fs, boxes, context.runtime.host};
-  const RestoreOutcome outcome = ReadArchive(runtime, set.results, set.directory, *target, restore);
+  const RestoreOutcome outcome = ReadArchive(runtime, set.results, set.directory, *target, DefaultWorkers(), restore);
   progress.End();
   switch (outcome) {
     case RestoreOutcome::Intact: return kExitComplete;

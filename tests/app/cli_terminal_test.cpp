@@ -54,8 +54,13 @@ TerminalRun RunOnTerminal(const std::vector<std::string>& args, const std::optio
       interrupted = write(master, "\x03", 1) == 1;
     }
   }
+  // The terminal closes a moment before the process is gone.
   int raw = 0;
-  if (waitpid(child, &raw, WNOHANG) == 0) {
+  pid_t ended = 0;
+  while ((ended = waitpid(child, &raw, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline) {
+    poll(nullptr, 0, 10);
+  }
+  if (ended == 0) {
     kill(child, SIGKILL);
     waitpid(child, &raw, 0);
   } else if (WIFEXITED(raw)) {

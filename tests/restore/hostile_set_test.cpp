@@ -142,7 +142,7 @@ TEST_F(HostileSetTest, PlantedLinksAreNeverFollowed) {
     std::filesystem::remove_all(SetDir());
     set.WriteTo(SetDir());
 
-    EXPECT_EQ(Restore(), c.blocked.empty() ? RestoreOutcome::Intact : RestoreOutcome::Incomplete);
+    EXPECT_EQ(Restore(), c.blocked.empty() ? RestoreOutcome::Intact : RestoreOutcome::Damaged);
 
     EXPECT_EQ(boxes.texts(), expectedBoxes);
     EXPECT_TRUE(testing::TreeIs(outside, {{"fremd.txt", "fremd"}}));

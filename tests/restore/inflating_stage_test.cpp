@@ -139,25 +139,25 @@ const Answer kOk{BoxButton::Ok};
 INSTANTIATE_TEST_SUITE_P(
     DamagedFragments, RestorePipelineTest,
     ::testing::Values(
-        OrderCase{"OnlyDamage", {}, false, {kOk, kOk, kOk}, {"-3", "-3", "-3"}, RestoreOutcome::Incomplete},
+        OrderCase{"OnlyDamage", {}, false, {kOk, kOk, kOk}, {"-3", "-3", "-3"}, RestoreOutcome::Damaged},
         OrderCase{"ArchiveReadFailsOnce",
                   {{Op::Read, 15, 57, "Sich"}},
                   false,
                   {kOk, kOk, kOk, kOk},
                   {"-3", "-3", kArchiveBox, "-3"},
-                  RestoreOutcome::Incomplete},
+                  RestoreOutcome::Damaged},
         OrderCase{"NextDiskAsked",
                   {},
                   true,
                   {kOk, kOk, {BoxButton::Ok, true}, kOk},
                   {"-3", "-3", kNextDiskBox, "-3"},
-                  RestoreOutcome::Incomplete},
+                  RestoreOutcome::Damaged},
         OrderCase{"TargetNotReadyOnce",
                   {{Op::Write, 2, 71, "Rueck"}},
                   false,
                   {kOk, kOk, kOk, kOk},
                   {"-3", kTargetNotReadyBox, "-3", "-3"},
-                  RestoreOutcome::Incomplete},
+                  RestoreOutcome::Damaged},
         // The reader may be past the failing read when the target fills up:
         // its box must not come.
         OrderCase{"DiskFullBeforeAFailingRead",
@@ -165,13 +165,13 @@ INSTANTIATE_TEST_SUITE_P(
                   false,
                   {kOk, kOk, kOk},
                   {"-3", "-3", kDiskFullBox},
-                  RestoreOutcome::Incomplete},
+                  RestoreOutcome::TargetFull},
         OrderCase{"GivenUpOnVolume2",
                   {{Op::Read, 20, 57, "Sich", true}},
                   false,
                   {kOk, kOk, {BoxButton::Cancel}, {BoxButton::Yes}},
                   {"-3", "-3", kArchiveBox, kConfirmBox},
-                  RestoreOutcome::Incomplete}),
+                  RestoreOutcome::GivenUp}),
     [](const ::testing::TestParamInfo<OrderCase>& row) { return std::string(row.param.name); });
 
 }  // namespace
