@@ -21,4 +21,11 @@ void AskForNextDiskette(MessageBoxes& boxes) {
                    BoxIcon::Information);
 }
 
+void AskForAnotherDiskette(MessageBoxes& boxes) {
+  AskRetryOrGiveUp(boxes,
+                   "Diese Diskette enthält schon einen Teil dieser Sicherung.\rBitte die nächste Diskette einlegen "
+                   "und auf OK klicken.",
+                   BoxIcon::Information);
+}
+
 }  // namespace pb

@@ -18,6 +18,9 @@ std::string FailureGroupText(FailureGroup group);
 // the user has put in the next diskette; a confirmed Cancel throws RunGivenUp.
 void AskForNextDiskette(MessageBoxes& boxes);
 
+// The same when the diskette put in holds a volume of this run.
+void AskForAnotherDiskette(MessageBoxes& boxes);
+
 // Runs step until it succeeds; each RunTimeError shows the group's box, whose
 // confirmed Cancel throws RunGivenUp.
 template <class Step>

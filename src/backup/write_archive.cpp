@@ -7,6 +7,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,7 @@ class BackupRun {
  private:
   void Start() {
     target_ = BackupTargetDirectory(inputs_);
+    diskette_ = inputs_.DisketteTarget();
     fs_.SetWriteDirectory(target_);
     limit_ = BackupVolumeSize(inputs_);
     fileCount_ = inputs_.FileCount();
@@ -66,16 +68,16 @@ class BackupRun {
       const int64_t remaining = fileLength_ - readPosition_;
       if (remaining == 0 && !empty) break;
       EnsureVolumeOpen();
-      if (!headerOnVolume_) {
+      if (headerVolume_ == 0) {
         if (!WriteRecord(fileHeader_)) continue;
-        headerOnVolume_ = true;
+        headerVolume_ = volumeNumber_;
         if (empty && !volumeHasFragment_) {
           orphans_.push_back(fileHeader_);
           orphansOnVolume_ = orphans_.size();
         }
       }
       if (empty) break;
-      const int64_t room = limit_ - fs_.Length(volume_);
+      const int64_t room = limit_ - volumeLength_;
       const int32_t length = FragmentCut(remaining, room, volumeHasFragment_);
       if (length == 0) {
         CloseVolumeAtLimit();
@@ -104,7 +106,7 @@ class BackupRun {
       }
     });
     readPosition_ = 0;
-    headerOnVolume_ = false;
+    headerVolume_ = 0;
     sourceName_ = name;
     fileHeader_ = FileHeaderBytes(FileHeader{fileLength_, name});
   }
@@ -122,22 +124,41 @@ class BackupRun {
       volume_ = Guarded(runtime_.boxes, FailureGroup::VolumeManagement,
                         [&] { return fs_.Open(volumePath_, OpenMode::Output); });
       volumeOpen_ = true;
+      volumeLength_ = 0;
       if (volumeNumber_ == 1 && !WriteRecord(archiveHeader_)) continue;
       RewriteOrphans();
     }
   }
 
+  // Empties the new disk, but never of a volume of this run: a diskette that
+  // holds one is not the next one, and a directory keeps them all.
   void ClearTarget() {
-    const std::vector<std::string> names =
-        Guarded(runtime_.boxes, FailureGroup::Clearing, [&] { return fs_.ListDirectory(target_, kMaskFiles); });
+    std::vector<std::string> names;
+    for (;;) {
+      names = Guarded(runtime_.boxes, FailureGroup::Clearing, [&] { return fs_.ListDirectory(target_, kMaskFiles); });
+      // Names beginning with "." stay; a name the file system cannot address
+      // again cannot be deleted either.
+      std::erase_if(names, [](const std::string& name) {
+        return name.front() == '.' || name.find('?') != std::string::npos;
+      });
+      const std::size_t all = names.size();
+      std::erase_if(names, [&](const std::string& name) { return IsOwnVolume(name); });
+      if (names.size() == all || !diskette_) break;
+      AskForAnotherDiskette(runtime_.boxes);
+    }
     for (const std::string& name : names) {
-      // A name the file system cannot address again cannot be deleted either.
-      if (name.front() == '.' || name.find('?') != std::string::npos) continue;
       const std::string path = target_ + name;
       Guarded(runtime_.boxes, FailureGroup::Clearing, [&] { fs_.SetAttributesNormal(path); });
       Guarded(runtime_.boxes, FailureGroup::Clearing, [&] { fs_.DeleteFile(path); });
       runtime_.host.Yield();
     }
+  }
+
+  bool IsOwnVolume(const std::string& name) {
+    if (ownVolumes_.empty()) return false;
+    const std::string identity =
+        Guarded(runtime_.boxes, FailureGroup::Clearing, [&] { return fs_.FileIdentity(target_ + name); });
+    return ownVolumes_.count(identity) != 0;
   }
 
   // Any file of the volume's name goes, whatever its attributes, so the new
@@ -164,7 +185,7 @@ class BackupRun {
     for (;;) {
       runtime_.host.Yield();
       const std::string fragment = PackedFragment(length, room);
-      if (InWriteGroup([&] { fs_.Write(volume_, fragment); }) == WriteResult::Done) {
+      if (WriteToVolume(fragment) == WriteResult::Done) {
         volumeHasFragment_ = true;
         newDisk_ = false;
         orphans_.clear();
@@ -203,27 +224,58 @@ class BackupRun {
 
   // Writes a record; false when the medium was full and a new disk is in.
   bool WriteRecord(const std::string& record) {
-    if (InWriteGroup([&] { fs_.Write(volume_, record); }) == WriteResult::Done) return true;
+    if (WriteToVolume(record) == WriteResult::Done) return true;
     ChangeDisk();
     return false;
   }
 
-  WriteResult InWriteGroup(const std::function<void()>& step) { return GuardedTargetWrite(runtime_, "PUT", step); }
+  WriteResult WriteToVolume(const std::string& item) {
+    const WriteResult result = OnVolume([&] { fs_.Write(volume_, item); });
+    if (result == WriteResult::Done) volumeLength_ += static_cast<int64_t>(item.size());
+    return result;
+  }
+
+  // A step of the write group on the open volume. A drive that was not ready
+  // may have lost the medium and the handle with it, so each retry first
+  // opens the volume again at what was confirmed written; a medium that does
+  // not hold that much of it is not the right one yet.
+  WriteResult OnVolume(const std::function<void()>& step) {
+    return GuardedTargetWrite(runtime_, "PUT", [&] {
+      if (reopenVolume_) {
+        try {
+          volume_ = fs_.Reopen(volumePath_, volumeLength_);
+        } catch (const RunTimeError& error) {
+          if (error.code() == kMediumFull) throw;
+          throw RunTimeError(kDriveNotReady);
+        }
+        reopenVolume_ = false;
+      }
+      try {
+        step();
+      } catch (const RunTimeError& error) {
+        if (error.code() == kDriveNotReady) {
+          CloseQuietly(volume_);
+          reopenVolume_ = true;
+        }
+        throw;
+      }
+    });
+  }
 
   void CloseVolumeAtLimit() {
-    if (!inputs_.DisketteTarget()) {
+    if (!diskette_) {
       // The device takes the volume while the next one is written; the
       // flush waits for it before the next box about the medium.
       fs_.StartWriteBack(volume_);
-      CloseVolume();
+      KeepVolume();
       closedUnflushed_ = true;
       return;
     }
-    if (InWriteGroup([&] { fs_.Flush(volume_); }) == WriteResult::MediumFull) {
+    if (OnVolume([&] { fs_.Flush(volume_); }) == WriteResult::MediumFull) {
       ChangeDisk();
       return;
     }
-    CloseVolume();
+    KeepVolume();
   }
 
   // Puts the open volume (when withOpen) on the device, and those closed at
@@ -239,13 +291,15 @@ class BackupRun {
   // it, then ask for the next diskette.
   void ChangeDisk() {
     // A second "full" here changes nothing: the user is asked anyway.
-    InWriteGroup([&] { FlushVolumes(volumeHasFragment_); });
+    OnVolume([&] { FlushVolumes(volumeHasFragment_); });
     if (volumeHasFragment_) {
-      CloseVolume();
+      KeepVolume();
     } else {
       CloseVolume();
       Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { fs_.DeleteFile(volumePath_); });
-      headerOnVolume_ = false;
+      // Only a header on this very volume is lost; one on an earlier volume
+      // stays where it is and must not come twice.
+      if (headerVolume_ == volumeNumber_) headerVolume_ = 0;
       orphansOnVolume_ = 0;
     }
     AskForNextDiskette(runtime_.boxes);
@@ -257,11 +311,19 @@ class BackupRun {
     volumeOpen_ = false;
   }
 
+  // Closes a volume that stays part of the set and remembers it, so that no
+  // clearing of a later disk ever deletes it.
+  void KeepVolume() {
+    CloseVolume();
+    ownVolumes_.insert(
+        Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { return fs_.FileIdentity(volumePath_); }));
+  }
+
   // The data is on the device before the user is told the copy is done.
   void FinishLastVolume() {
     while (volumeOpen_ || orphansOnVolume_ < orphans_.size()) {
       EnsureVolumeOpen();
-      if (InWriteGroup([&] { FlushVolumes(true); }) == WriteResult::MediumFull) {
+      if (OnVolume([&] { FlushVolumes(true); }) == WriteResult::MediumFull) {
         ChangeDisk();
         continue;
       }
@@ -272,7 +334,7 @@ class BackupRun {
 
   void End() {
     // On the way out after giving up, what was written stays as it is.
-    if (volumeOpen_) CloseQuietly(volume_);
+    if (volumeOpen_ && !reopenVolume_) CloseQuietly(volume_);
     if (sourceOpen_) CloseQuietly(source_);
     if (closedUnflushed_) {
       try {
@@ -311,7 +373,12 @@ class BackupRun {
   bool volumeOpen_ = false;
   bool volumeHasFragment_ = false;
   bool closedUnflushed_ = false;  // volumes closed at the limit, not yet flushed
+  int64_t volumeLength_ = 0;  // bytes confirmed written to the open volume
+  bool reopenVolume_ = false;
   bool newDisk_ = true;
+  bool diskette_ = false;
+  // Identities of the closed volumes that belong to the set.
+  std::set<std::string> ownVolumes_;
   // Headers of empty files on the current volume while it holds no fragment.
   std::vector<std::string> orphans_;
   std::size_t orphansOnVolume_ = 0;
@@ -323,7 +390,7 @@ class BackupRun {
   int32_t fileLength_ = 0;
   int64_t readPosition_ = 0;
   std::string fileHeader_;
-  bool headerOnVolume_ = false;
+  int16_t headerVolume_ = 0;  // the volume that holds fileHeader_; 0 while none does
   int64_t bytesStored_ = 0;
 };
 

@@ -70,6 +70,12 @@ class FileSystem {
   // Never throws.
   virtual void SetWriteDirectory(const std::string& directory) = 0;
 
+  // An opaque text naming the file at path as it is now (a link itself is
+  // not followed): the same while the file stays unchanged, different for any
+  // other file, also for one that takes its place on another medium; "" when
+  // path names no regular file.
+  virtual std::string FileIdentity(const std::string& path) = 0;
+
   virtual int GetAttributes(const std::string& path) = 0;
   // Clears read-only (adds owner write permission on Linux).
   virtual void SetAttributesNormal(const std::string& path) = 0;
@@ -85,6 +91,12 @@ class FileSystem {
   // position. Flush puts what was written on the device; FlushDirectory does
   // so for everything written on the file system that holds directory.
   virtual FileNumber Open(const std::string& path, OpenMode mode) = 0;
+  // Opens the existing file at path for writing again after its medium was
+  // away: cut back to length and positioned there. Fails (53) when it is
+  // missing and (62) when it is shorter than length; never creates it. A file
+  // opened for writing on a medium that was taken out fails with 71 from then
+  // on, even when the medium is back.
+  virtual FileNumber Reopen(const std::string& path, int64_t length) = 0;
   virtual std::string Read(FileNumber file, int64_t count) = 0;
   virtual void Write(FileNumber file, std::string_view bytes) = 0;
   virtual int64_t Length(FileNumber file) = 0;
@@ -118,11 +130,13 @@ class FileSystemWrapper : public FileSystem {
     return target_.ListDirectory(directory, mask);
   }
   void SetWriteDirectory(const std::string& directory) override { target_.SetWriteDirectory(directory); }
+  std::string FileIdentity(const std::string& path) override { return target_.FileIdentity(path); }
   int GetAttributes(const std::string& path) override { return target_.GetAttributes(path); }
   void SetAttributesNormal(const std::string& path) override { target_.SetAttributesNormal(path); }
   void DeleteFile(const std::string& path) override { target_.DeleteFile(path); }
   void CreateDirectory(const std::string& path) override { target_.CreateDirectory(path); }
   FileNumber Open(const std::string& path, OpenMode mode) override { return target_.Open(path, mode); }
+  FileNumber Reopen(const std::string& path, int64_t length) override { return target_.Reopen(path, length); }
   std::string Read(FileNumber file, int64_t count) override { return target_.Read(file, count); }
   void Write(FileNumber file, std::string_view bytes) override { target_.Write(file, bytes); }
   int64_t Length(FileNumber file) override { return target_.Length(file); }

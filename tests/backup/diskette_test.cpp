@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <map>
+#include <tuple>
 
 #include "backup_fixture.h"
 #include "diskette.h"
@@ -111,6 +115,193 @@ TEST(DisketteRun, FillsEachDisketteAndAsksForTheNextAndTheVolumesHoldEveryFile) 
     EXPECT_EQ(set.files[i].data, ReadFile(drives.Native(sources[i].first)));
   }
 }
+
+// The diskette pulled in the middle of a volume: OK with it back in the drive
+// continues the volume where it was confirmed written; another diskette put
+// in first is not taken for it.
+TEST(DisketteRun, PulledAndPutBackContinuesOnOk) {
+  const char* const kNotReady =
+      "Auf den Zieldatenträger kann nicht geschrieben werden.\rBitte prüfen und auf OK klicken.";
+  for (const int othersFirst : {0, 1}) {
+    SCOPED_TRACE(std::to_string(othersFirst) + " other diskettes first");
+    TestDrives drives(true);
+    Diskette diskette(drives.Root('A'));
+    if (!diskette.mounted()) GTEST_SKIP() << "no tmpfs diskette can be mounted here: " << diskette.reason();
+    const std::filesystem::path volume = drives.Root('A') / "DataBlock#1.Parcelbarge";
+    TestInputs inputs;
+    inputs.diskette = true;
+    inputs.files = {"C:\\Daten\\a.bin"};
+    WriteFile(drives.Native(inputs.files[0]), RandomBytes(600000, 50));
+    std::string written;
+    ScriptedHost host;
+    host.onYield = [&](int yield) {
+      if (yield != 3) return;
+      written = ReadFile(volume);
+      diskette.Remove();
+    };
+    ScriptedBoxes boxes;
+    for (int i = 0; i < othersFirst; ++i) boxes.Then(BoxButton::Ok, [&] { diskette.Insert(); });
+    boxes.Then(BoxButton::Ok, [&] {
+      diskette.Remove();
+      diskette.Insert();
+      WriteFile(volume, written);
+    });
+    boxes.Then(BoxButton::Ok);
+    Runtime runtime{drives.fs(), boxes, host};
+
+    ASSERT_EQ(WriteArchive(runtime, inputs), BackupOutcome::Complete);
+
+    std::vector<std::string> expected(static_cast<std::size_t>(othersFirst) + 1, kNotReady);
+    expected.push_back("Die Kopie ist fertig!");
+    EXPECT_EQ(boxes.texts(), expected);
+    const DecodedSet set = DecodeSet(ReadVolumes(drives.Root('A')));
+    ASSERT_EQ(set.files.size(), 1u);
+    EXPECT_EQ(set.files[0].data, ReadFile(drives.Native(inputs.files[0])));
+  }
+}
+
+// What the user puts into drive A: when the run asks for something.
+enum class Offer { Fresh, Same, Full, Unrelated, None };
+
+// A user who answers every box with OK after offering the next medium of a
+// list, in turn, and who keeps the volumes of every diskette taken out.
+class SweepUser {
+ public:
+  SweepUser(Diskette& diskette, std::filesystem::path root, std::vector<Offer> offers)
+      : diskette_(diskette), root_(std::move(root)), offers_(std::move(offers)) {}
+
+  void OfferNext() {
+    const Offer offer = offers_[next_++ % offers_.size()];
+    if (offer == Offer::Same) {
+      sameAgain = sameAgain || diskette_.mounted();
+      return;
+    }
+    TakeOut();
+    if (offer == Offer::None) return;
+    diskette_.Insert();
+    if (offer == Offer::Full) FillUp();
+    if (offer == Offer::Unrelated) {
+      WriteFile(root_ / "brief.txt", "alt");
+      WriteFile(root_ / ".versteckt", "alt");
+      WriteFile(root_ / "Ordner" / "bleibt.txt", "alt");
+      WriteFile(root_ / "nur-lesen.txt", RandomBytes(200000, 7));
+      chmod((root_ / "nur-lesen.txt").c_str(), 0444);
+    }
+  }
+
+  // Keeps the volumes of the diskette in the drive, if there is one.
+  void TakeOut() {
+    if (!diskette_.mounted()) return;
+    std::map<int, std::string> volumes;
+    for (const auto& entry : std::filesystem::directory_iterator(root_)) {
+      const std::string name = entry.path().filename();
+      if (name.rfind("DataBlock#", 0) == 0) volumes[std::stoi(name.substr(10))] = ReadFile(entry.path());
+    }
+    media.push_back(std::move(volumes));
+    diskette_.Remove();
+  }
+
+  std::vector<std::map<int, std::string>> media;
+  bool sameAgain = false;  // a diskette was left in the drive at a box
+
+ private:
+  void FillUp() {
+    const int fd = open((root_ / "voll.bin").c_str(), O_WRONLY | O_CREAT, 0644);
+    const std::string block(65536, 'v');
+    while (write(fd, block.data(), block.size()) > 0) {
+    }
+    while (write(fd, block.data(), 1) > 0) {
+    }
+    close(fd);
+  }
+
+  Diskette& diskette_;
+  std::filesystem::path root_;
+  std::vector<Offer> offers_;
+  std::size_t next_ = 0;
+};
+
+struct SweepCase {
+  const char* name;
+  std::vector<Offer> offers;
+};
+
+void PrintTo(const SweepCase& c, std::ostream* os) { *os << c.name; }
+
+class DisketteChangeSweep : public ::testing::TestWithParam<std::tuple<SweepCase, bool>> {};
+
+// Whatever is offered at each prompt, a run that says "Die Kopie ist fertig!"
+// leaves volumes, gathered from all diskettes, that hold every source file.
+TEST_P(DisketteChangeSweep, SuccessIsOnlyClaimedForASetThatHoldsTheSources) {
+  const auto& [sweep, clear] = GetParam();
+  TestDrives drives(true);
+  Diskette diskette(drives.Root('A'));
+  if (!diskette.mounted()) GTEST_SKIP() << "no tmpfs diskette can be mounted here: " << diskette.reason();
+  SweepUser user(diskette, drives.Root('A'), sweep.offers);
+
+  TestInputs inputs;
+  inputs.diskette = true;
+  inputs.clearTarget = clear;
+  const std::vector<std::pair<std::string, std::size_t>> sources = {
+      {"C:\\Daten\\gross.bin", 1300000}, {"C:\\Daten\\leer.txt", 0},  {"C:\\Daten\\mittel.bin", 900000},
+      {"C:\\Daten\\klein.txt", 4000},    {"C:\\Daten\\leer2.txt", 0}, {"C:\\Daten\\rest.bin", 300000}};
+  unsigned seed = 40;
+  for (const auto& [path, size] : sources) {
+    WriteFile(drives.Native(path), RandomBytes(size, ++seed));
+    inputs.files.push_back(path);
+  }
+  ScriptedBoxes boxes;
+  for (int i = 0; i < 60; ++i) {
+    boxes.Then(BoxButton::Ok, [&] {
+      if (boxes.shown().back().text != "Die Kopie ist fertig!") user.OfferNext();
+    });
+  }
+  ScriptedHost host;
+  Runtime runtime{drives.fs(), boxes, host};
+
+  const BackupOutcome outcome = WriteArchive(runtime, inputs);
+  user.TakeOut();
+
+  ASSERT_EQ(outcome, BackupOutcome::Complete);
+  // A diskette of this run is never cleared: the user is told and asked again.
+  const std::vector<std::string> texts = boxes.texts();
+  const bool told = std::count(texts.begin(), texts.end(),
+                               "Diese Diskette enthält schon einen Teil dieser Sicherung.\rBitte die nächste "
+                               "Diskette einlegen und auf OK klicken.") > 0;
+  EXPECT_EQ(told, clear && user.sameAgain);
+  std::map<int, std::string> gathered;
+  for (const auto& medium : user.media) {
+    for (const auto& [number, bytes] : medium) {
+      EXPECT_TRUE(gathered.emplace(number, bytes).second) << "volume " << number << " on two diskettes";
+    }
+  }
+  std::vector<std::string> volumes;
+  for (const auto& [number, bytes] : gathered) {
+    ASSERT_EQ(number, static_cast<int>(volumes.size()) + 1) << "a volume is missing";
+    volumes.push_back(bytes);
+  }
+  const DecodedSet set = DecodeSet(volumes);
+  ASSERT_EQ(set.files.size(), sources.size());
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    EXPECT_EQ(set.files[i].name, sources[i].first);
+    EXPECT_EQ(set.files[i].data, ReadFile(drives.Native(sources[i].first))) << sources[i].first;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Offers, DisketteChangeSweep,
+    ::testing::Combine(
+        ::testing::Values(SweepCase{"Fresh", {Offer::Fresh}}, SweepCase{"SameThenFresh", {Offer::Same, Offer::Fresh}},
+                          SweepCase{"FullThenFresh", {Offer::Full, Offer::Fresh}},
+                          SweepCase{"Unrelated", {Offer::Unrelated}},
+                          SweepCase{"NoneThenFresh", {Offer::None, Offer::Fresh}},
+                          SweepCase{"EveryKindInTurn",
+                                    {Offer::Fresh, Offer::Same, Offer::Full, Offer::Unrelated, Offer::None}},
+                          SweepCase{"SameFullNoneUnrelated", {Offer::Same, Offer::Full, Offer::None, Offer::Unrelated}}),
+        ::testing::Bool()),
+    [](const ::testing::TestParamInfo<std::tuple<SweepCase, bool>>& param) {
+      return std::string(std::get<0>(param.param).name) + (std::get<1>(param.param) ? "Clearing" : "");
+    });
 
 }  // namespace
 }  // namespace pb::testing

@@ -186,15 +186,60 @@ TEST_F(WriteArchiveTest, VolumeFullBeforeItsFirstFragmentIsRecreatedWithItsHeade
   EXPECT_EQ(faulty.calls(Op::Write), 5 + 5);
 }
 
-TEST_F(WriteArchiveTest, DriveNotReadyRepeatsTheWriteOnOk) {
-  AddSource("a.txt", "abc");
-  faulty.Fail(Op::Write, 2, 71, "DataBlock");
-  boxes.Then(BoxButton::Ok).Then(BoxButton::Ok);
+// A drive that is not ready: OK repeats the step, on a volume opened again at
+// what was confirmed written when the handle died with the medium, and asks
+// again while the medium in the drive does not hold that much of it.
+struct NotReadyCase {
+  const char* name;
+  std::vector<Fault> faults;
+  std::size_t boxes;
+};
+
+void PrintTo(const NotReadyCase& c, std::ostream* os) { *os << c.name; }
+
+class DriveNotReady : public BackupTest, public ::testing::WithParamInterface<NotReadyCase> {};
+
+TEST_P(DriveNotReady, OkContinuesOnceTheMediumIsBack) {
+  AddSource("a.bin", RandomBytes(300000, 11));
+  for (const Fault& fault : GetParam().faults) faulty.Fail(fault);
+  for (std::size_t i = 0; i <= GetParam().boxes; ++i) boxes.Then(BoxButton::Ok);
 
   ASSERT_EQ(Run(), BackupOutcome::Complete);
 
-  EXPECT_EQ(boxes.shown()[0].text, "Auf den Zieldatenträger kann nicht geschrieben werden.\rBitte prüfen und auf OK klicken.");
+  std::vector<std::string> expected(GetParam().boxes,
+                                    "Auf den Zieldatenträger kann nicht geschrieben werden.\rBitte prüfen und auf OK klicken.");
+  expected.push_back("Die Kopie ist fertig!");
+  EXPECT_EQ(boxes.texts(), expected);
   EXPECT_EQ(boxes.shown()[0].icon, BoxIcon::Critical);
+  ExpectSetHoldsSources();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DriveNotReady,
+    ::testing::Values(
+        NotReadyCase{"HandleKept", {Fault{Op::Write, 2, 71, "DataBlock"}}, 1},
+        NotReadyCase{"HandleLostInAWrite", {Fault{Op::Write, 3, 71, "DataBlock", false, true}}, 1},
+        NotReadyCase{"HandleLostInAFlush", {Fault{Op::Flush, 1, 71, "DataBlock", false, true}}, 1},
+        NotReadyCase{"OtherMediumFirst",
+                     {Fault{Op::Write, 4, 71, "DataBlock", false, true}, Fault{Op::Reopen, 1, 53, "DataBlock"}}, 2},
+        NotReadyCase{"MediumStillOut",
+                     {Fault{Op::Write, 4, 71, "DataBlock", false, true}, Fault{Op::Reopen, 1, 71, "DataBlock"}}, 2}),
+    [](const ::testing::TestParamInfo<NotReadyCase>& param) { return std::string(param.param.name); });
+
+// On a directory target the clearing of each new disk leaves the volumes this
+// run wrote there, also after the medium was full and nothing was changed.
+TEST_F(WriteArchiveTest, ClearingAfterAFullMediumKeepsTheRunsOwnVolumes) {
+  AddSource("a.bin", RandomBytes(300000, 12));
+  WriteFile(drives.Native("D:\\Sich\\alt.txt"), "x");
+  inputs.clearTarget = true;
+  // The second fragment finds the medium full down to the shortest one.
+  faulty.Fail(Op::Write, 4, 61, "DataBlock", true);
+  boxes.Then(BoxButton::Ok, [&] { faulty.Heal(); }).Then(BoxButton::Ok);
+
+  ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+  EXPECT_EQ(boxes.texts().back(), "Die Kopie ist fertig!");
+  ASSERT_EQ(Volumes().size(), 2u);
   ExpectSetHoldsSources();
 }
 

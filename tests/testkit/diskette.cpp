@@ -62,11 +62,21 @@ void Diskette::Mount() {
   mounted_ = true;
 }
 
+void Diskette::Remove() {
+  if (!mounted_) return;
+  if (umount2(root_.c_str(), MNT_DETACH) != 0) throw std::runtime_error(std::string("umount: ") + std::strerror(errno));
+  mounted_ = false;
+}
+
+void Diskette::Insert() {
+  Mount();
+  if (!mounted_) throw std::runtime_error(reason_);
+}
+
 void Diskette::Change() {
   if (umount2(root_.c_str(), 0) != 0) throw std::runtime_error(std::string("umount: ") + std::strerror(errno));
   mounted_ = false;
-  Mount();
-  if (!mounted_) throw std::runtime_error(reason_);
+  Insert();
 }
 
 }  // namespace pb::testing

@@ -21,6 +21,11 @@ class Diskette {
 
   // Takes the diskette out and puts in a fresh empty one.
   void Change();
+  // Takes the diskette out, even while files on it are open: their handles
+  // lose it. The drive stays empty until Insert.
+  void Remove();
+  // Puts in a fresh empty diskette.
+  void Insert();
 
  private:
   void Mount();

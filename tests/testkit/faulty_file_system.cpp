@@ -23,6 +23,23 @@ void FaultyFileSystem::Check(Op op, const std::string& path) {
   }
 }
 
+void FaultyFileSystem::Check(Op op, FileNumber file) {
+  if (deadHandles_.count(file) != 0) {
+    ++calls_[static_cast<std::size_t>(op)];
+    throw RunTimeError(kDriveNotReady);
+  }
+  try {
+    Check(op, PathOf(file));
+  } catch (const RunTimeError&) {
+    for (const auto& planned : faults_) {
+      if (planned.fault.killsHandle && planned.fault.op == op && planned.seen >= planned.fault.nth) {
+        deadHandles_.insert(file);
+      }
+    }
+    throw;
+  }
+}
+
 const std::string& FaultyFileSystem::PathOf(FileNumber file) const {
   static const std::string unknown;
   const auto found = openPaths_.find(file);
@@ -66,28 +83,35 @@ FileNumber FaultyFileSystem::Open(const std::string& path, OpenMode mode) {
   return file;
 }
 
+FileNumber FaultyFileSystem::Reopen(const std::string& path, int64_t length) {
+  Check(Op::Reopen, path);
+  const FileNumber file = FileSystemWrapper::Reopen(path, length);
+  openPaths_[file] = path;
+  return file;
+}
+
 std::string FaultyFileSystem::Read(FileNumber file, int64_t count) {
-  Check(Op::Read, PathOf(file));
+  Check(Op::Read, file);
   return FileSystemWrapper::Read(file, count);
 }
 
 void FaultyFileSystem::Write(FileNumber file, std::string_view bytes) {
-  Check(Op::Write, PathOf(file));
+  Check(Op::Write, file);
   FileSystemWrapper::Write(file, bytes);
 }
 
 int64_t FaultyFileSystem::Length(FileNumber file) {
-  Check(Op::Length, PathOf(file));
+  Check(Op::Length, file);
   return FileSystemWrapper::Length(file);
 }
 
 int64_t FaultyFileSystem::Position(FileNumber file) {
-  Check(Op::Position, PathOf(file));
+  Check(Op::Position, file);
   return FileSystemWrapper::Position(file);
 }
 
 void FaultyFileSystem::Seek(FileNumber file, int64_t position1) {
-  Check(Op::Seek, PathOf(file));
+  Check(Op::Seek, file);
   FileSystemWrapper::Seek(file, position1);
 }
 
@@ -97,11 +121,16 @@ void FaultyFileSystem::FlushDirectory(const std::string& directory) {
 }
 
 void FaultyFileSystem::Flush(FileNumber file) {
-  Check(Op::Flush, PathOf(file));
+  Check(Op::Flush, file);
   FileSystemWrapper::Flush(file);
 }
 
 void FaultyFileSystem::Close(FileNumber file) {
+  if (deadHandles_.erase(file) != 0) {
+    FileSystemWrapper::Close(file);
+    openPaths_.erase(file);
+    return;
+  }
   Check(Op::Close, PathOf(file));
   FileSystemWrapper::Close(file);
   openPaths_.erase(file);
@@ -110,6 +139,7 @@ void FaultyFileSystem::Close(FileNumber file) {
 void FaultyFileSystem::CloseAll() noexcept {
   FileSystemWrapper::CloseAll();
   openPaths_.clear();
+  deadHandles_.clear();
 }
 
 }  // namespace pb::testing

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,18 +14,21 @@ namespace pb::testing {
 
 // The calls of FileSystem that can be made to fail.
 enum class Op { FindEntry, ListDirectory, GetAttributes, SetAttributesNormal, DeleteFile, CreateDirectory,
-                Open, Read, Write, Length, Position, Seek, Flush, FlushDirectory, Close, kCount };
+                Open, Reopen, Read, Write, Length, Position, Seek, Flush, FlushDirectory, Close, kCount };
 
 // One planned failure: the nth call of op (1-based; counting only calls whose
 // path contains pathContains, when given) fails with code, and with
 // fromThenOn every matching call after it too. Calls on a file number match by
-// the path the file was opened with. A failing call does nothing else.
+// the path the file was opened with. A failing call does nothing else; with
+// killsHandle its file number fails every later call with 71, as a handle
+// does whose medium was taken out (Close still releases it).
 struct Fault {
   Op op = Op::Write;
   int nth = 1;
   int32_t code = 61;
   std::string pathContains;
   bool fromThenOn = false;
+  bool killsHandle = false;
 };
 
 // Forwards to a real file system and breaks the calls it is told to break:
@@ -52,6 +56,7 @@ class FaultyFileSystem : public FileSystemWrapper {
   void DeleteFile(const std::string& path) override;
   void CreateDirectory(const std::string& path) override;
   FileNumber Open(const std::string& path, OpenMode mode) override;
+  FileNumber Reopen(const std::string& path, int64_t length) override;
   std::string Read(FileNumber file, int64_t count) override;
   void Write(FileNumber file, std::string_view bytes) override;
   int64_t Length(FileNumber file) override;
@@ -69,12 +74,15 @@ class FaultyFileSystem : public FileSystemWrapper {
   };
   // Counts the call and throws when a planned fault hits it.
   void Check(Op op, const std::string& path);
+  // The same for a call on an open file.
+  void Check(Op op, FileNumber file);
   const std::string& PathOf(FileNumber file) const;
 
   std::vector<Planned> faults_;
   std::array<int, static_cast<std::size_t>(Op::kCount)> calls_{};
   int failures_ = 0;
   std::map<FileNumber, std::string> openPaths_;
+  std::set<FileNumber> deadHandles_;
 };
 
 }  // namespace pb::testing

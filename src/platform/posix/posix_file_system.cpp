@@ -228,6 +228,20 @@ PosixFileSystem::Parent PosixFileSystem::ParentOnReadyDrive(const std::string& d
   return {std::move(dir), std::string(rest)};
 }
 
+std::string PosixFileSystem::FileIdentity(const std::string& path) {
+  const std::string native = NativeOnReadyDrive(path);
+  struct stat info {};
+  if (lstat(native.c_str(), &info) != 0) {
+    if (IsMissing(errno)) return "";
+    RaiseErrno(errno);
+  }
+  if (!S_ISREG(info.st_mode)) return "";
+  // A fresh medium in the same drive may hand out the same device and inode
+  // numbers again; the time of the last change tells its files apart.
+  return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino) + ":" + std::to_string(info.st_size) + ":" +
+         std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec);
+}
+
 void PosixFileSystem::SetAttributesNormal(const std::string& path) {
   const Parent parent = ParentOnReadyDrive(path);
   struct stat info {};
@@ -263,10 +277,27 @@ void PosixFileSystem::CreateDirectory(const std::string& path) {
 }
 
 FileNumber PosixFileSystem::Open(const std::string& path, OpenMode mode) {
-  const int fd = mode == OpenMode::BinaryRead ? OpenForReading(path) : OpenForWriting(path, mode);
+  if (mode == OpenMode::BinaryRead) return Register(path, OpenForReading(path), mode, 0);
+  Descriptor fd(OpenForWriting(path, O_CREAT));
+  // Emptied only once it is known not to be read-only.
+  if (mode == OpenMode::Output && ftruncate(fd.get(), 0) != 0) RaiseErrno(errno);
+  return Register(path, fd.release(), mode, 0);
+}
+
+FileNumber PosixFileSystem::Reopen(const std::string& path, int64_t length) {
+  Descriptor fd(OpenForWriting(path, 0));
+  struct stat info {};
+  if (fstat(fd.get(), &info) != 0) RaiseErrno(errno);
+  if (info.st_size < length) throw RunTimeError(kInputPastEnd);
+  if (ftruncate(fd.get(), length) != 0) RaiseErrno(errno);
+  return Register(path, fd.release(), OpenMode::BinaryWrite, length);
+}
+
+FileNumber PosixFileSystem::Register(const std::string& path, int fd, OpenMode mode, int64_t position) {
+  const Drive* drive = table_.Find(path[0]);
   FileNumber number = 1;
   while (files_.count(number) != 0) ++number;
-  files_[number] = OpenFile{fd, mode, 0};
+  files_[number] = OpenFile{fd, mode, position, mode != OpenMode::BinaryRead && drive->mustBeMounted ? drive->root : ""};
   return number;
 }
 
@@ -282,11 +313,11 @@ int PosixFileSystem::OpenForReading(const std::string& path) {
   return fd.release();
 }
 
-// Opened before it is checked and emptied only then, so a read-only file is
-// never cut, not even by a privileged user.
-int PosixFileSystem::OpenForWriting(const std::string& path, OpenMode mode) {
+// Only a regular file that is not read-only is opened, and it is checked
+// after opening, so no privileged user ever changes a read-only file.
+int PosixFileSystem::OpenForWriting(const std::string& path, int flags) {
   const Parent parent = ParentOnReadyDrive(path);
-  const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+  flags |= O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
   Descriptor fd(openat(parent.dir.get(), parent.name.c_str(), flags, 0666));
   struct stat info {};
   if (fd.get() < 0) {
@@ -299,7 +330,6 @@ int PosixFileSystem::OpenForWriting(const std::string& path, OpenMode mode) {
   if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || IsReadOnly(info)) {
     throw RunTimeError(kPathFileAccess);
   }
-  if (mode == OpenMode::Output && ftruncate(fd.get(), 0) != 0) RaiseErrno(errno);
   return fd.release();
 }
 
@@ -307,6 +337,18 @@ PosixFileSystem::OpenFile& PosixFileSystem::Get(FileNumber file) {
   const auto found = files_.find(file);
   if (found == files_.end()) throw RunTimeError(kBadFileNameOrNumber);
   return found->second;
+}
+
+PosixFileSystem::OpenFile& PosixFileSystem::GetOnMedium(FileNumber file) {
+  OpenFile& open = Get(file);
+  if (open.mountRoot.empty()) return open;
+  struct stat root {};
+  struct stat info {};
+  if (!IsMountPoint(open.mountRoot) || stat(open.mountRoot.c_str(), &root) != 0 || fstat(open.fd, &info) != 0 ||
+      root.st_dev != info.st_dev) {
+    throw RunTimeError(kDriveNotReady);
+  }
+  return open;
 }
 
 std::string PosixFileSystem::Read(FileNumber file, int64_t count) {
@@ -332,7 +374,7 @@ std::string PosixFileSystem::Read(FileNumber file, int64_t count) {
 }
 
 void PosixFileSystem::Write(FileNumber file, std::string_view bytes) {
-  OpenFile& open = Get(file);
+  OpenFile& open = GetOnMedium(file);
   if (open.mode == OpenMode::BinaryRead) throw RunTimeError(kBadFileMode);
   struct stat before {};
   if (fstat(open.fd, &before) != 0) RaiseErrno(errno);
@@ -370,7 +412,7 @@ void PosixFileSystem::Seek(FileNumber file, int64_t position1) {
 }
 
 void PosixFileSystem::Flush(FileNumber file) {
-  if (fsync(Get(file).fd) != 0 && errno != EINVAL) RaiseErrno(errno);
+  if (fsync(GetOnMedium(file).fd) != 0 && errno != EINVAL) RaiseErrno(errno);
 }
 
 void PosixFileSystem::FlushDirectory(const std::string& directory) {

@@ -26,12 +26,14 @@ class PosixFileSystem : public FileSystem {
   std::string FindEntry(const std::string& path, int mask) override;
   std::vector<std::string> ListDirectory(const std::string& directory, int mask) override;
   void SetWriteDirectory(const std::string& directory) override;
+  std::string FileIdentity(const std::string& path) override;
   int GetAttributes(const std::string& path) override;
   void SetAttributesNormal(const std::string& path) override;
   void DeleteFile(const std::string& path) override;
   void CreateDirectory(const std::string& path) override;
 
   FileNumber Open(const std::string& path, OpenMode mode) override;
+  FileNumber Reopen(const std::string& path, int64_t length) override;
   std::string Read(FileNumber file, int64_t count) override;
   void Write(FileNumber file, std::string_view bytes) override;
   int64_t Length(FileNumber file) override;
@@ -56,6 +58,9 @@ class PosixFileSystem : public FileSystem {
     int fd = -1;
     OpenMode mode = OpenMode::BinaryRead;
     int64_t position = 0;
+    // Written files on a drive that must be mounted: its root, which must
+    // still be the mount of the medium the file lies on.
+    std::string mountRoot;
   };
 
   // Translates a drive-form path and makes sure its drive is ready (71).
@@ -65,8 +70,11 @@ class PosixFileSystem : public FileSystem {
   struct Parent;
   Parent ParentOnReadyDrive(const std::string& drivePath);
   int OpenForReading(const std::string& path);
-  int OpenForWriting(const std::string& path, OpenMode mode);
+  int OpenForWriting(const std::string& path, int flags);
+  FileNumber Register(const std::string& path, int fd, OpenMode mode, int64_t position);
   OpenFile& Get(FileNumber file);
+  // Get for writing; 71 when the file's medium has been taken out meanwhile.
+  OpenFile& GetOnMedium(FileNumber file);
 
   DriveTable table_;
   std::string writeDirectory_;  // native; empty until one is set

@@ -90,6 +90,36 @@ TEST_F(PosixFileSystemTest, OutputEmptiesAnExistingFile) {
   EXPECT_EQ(ReadFile(drives.Native("D:\\alt.txt")), "neuer");
 }
 
+TEST_F(PosixFileSystemTest, ReopenCutsBackToTheConfirmedLengthAndNeverCreates) {
+  WriteFile(drives.Native("D:\\v.bin"), "0123456789");
+  const FileNumber file = fs.Reopen("D:\\v.bin", 4);
+  EXPECT_EQ(fs.Position(file), 4);
+  fs.Write(file, "AB");
+  fs.Close(file);
+  EXPECT_EQ(ReadFile(drives.Native("D:\\v.bin")), "0123AB");
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Reopen("D:\\v.bin", 7); }), kInputPastEnd);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Reopen("D:\\fehlt.bin", 0); }), kFileNotFound);
+  EXPECT_FALSE(std::filesystem::exists(drives.Native("D:\\fehlt.bin")));
+  EXPECT_EQ(ReadFile(drives.Native("D:\\v.bin")), "0123AB");
+}
+
+TEST_F(PosixFileSystemTest, FileIdentityChangesWithTheFileAndIgnoresLinks) {
+  WriteFile(drives.Native("D:\\a.bin"), "aaa");
+  WriteFile(drives.Native("D:\\b.bin"), "aaa");
+  std::filesystem::create_symlink("a.bin", drives.Native("D:\\link"));
+  const std::string a = fs.FileIdentity("D:\\a.bin");
+  EXPECT_FALSE(a.empty());
+  EXPECT_EQ(fs.FileIdentity("D:\\a.bin"), a);
+  EXPECT_NE(fs.FileIdentity("D:\\b.bin"), a);
+  EXPECT_EQ(fs.FileIdentity("D:\\link"), "");
+  EXPECT_EQ(fs.FileIdentity("D:\\fehlt"), "");
+  EXPECT_EQ(fs.FileIdentity("D:\\"), "");
+  const FileNumber file = fs.Open("D:\\a.bin", OpenMode::BinaryWrite);
+  fs.Write(file, "bbbb");
+  fs.Close(file);
+  EXPECT_NE(fs.FileIdentity("D:\\a.bin"), a);
+}
+
 TEST_F(PosixFileSystemTest, FileNumbersAreTheLowestFreeOnes) {
   WriteFile(drives.Native("C:\\a"), "a");
   const FileNumber first = fs.Open("C:\\a", OpenMode::BinaryRead);
