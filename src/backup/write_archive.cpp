@@ -158,7 +158,7 @@ class BackupRun {
     if (ownVolumes_.empty()) return false;
     const std::string identity =
         Guarded(runtime_.boxes, FailureGroup::Clearing, [&] { return fs_.FileIdentity(target_ + name); });
-    return ownVolumes_.count(identity) != 0;
+    return !identity.empty() && ownVolumes_.count(identity) != 0;
   }
 
   // Any file of the volume's name goes, whatever its attributes, so the new
