@@ -125,7 +125,7 @@ int RunBackupCommand(CliContext& context, const BackupOptions& options) {
     if (outcome != BackupOutcome::Complete) {
       status = context.giveUpStatus();
     } else {
-      status = report.leftOut.empty() ? kExitComplete : kExitProblems;
+      status = report.leftOut.empty() && dropped.toldInBox == 0 ? kExitComplete : kExitProblems;
     }
   }
   console::DeferInterrupts(deferred);

@@ -35,7 +35,7 @@ const OptionSpec kOptions[] = {
     {Opt::StripComponents, "strip-components", '\0', "N",
      "lässt die ersten N Verzeichnisse jedes gespeicherten Namens weg"},
     {Opt::KeepExisting, "keep-existing", 'k', nullptr, "überschreibt keine vorhandene Datei und nennt sie"},
-    {Opt::Long, "long", 'l', nullptr, "zeigt auch den Datenträger, auf dem jede Datei beginnt"},
+    {Opt::Long, "long", 'l', nullptr, "zeigt auch die gespeicherte Größe und den Datenträger, auf dem jede Datei beginnt"},
     {Opt::Quiet, "quiet", 'q', nullptr, "zeigt nur Fehler und Fragen"},
     {Opt::Yes, "yes", 'y', nullptr,
      "bestätigt jede Bitte um den nächsten Datenträger mit OK; fehlt er dann noch, endet der Lauf"},

@@ -18,7 +18,8 @@ struct LeftOut {
 // What a selection left out, so a caller without a window can say so.
 struct SelectionReport {
   std::vector<LeftOut> leftOut;
-  int dotNames = 0;  // entries skipped for a name beginning with "."
+  int dotNames = 0;   // entries skipped for a name beginning with "."
+  int toldInBox = 0;  // names refused with a message box of their own
 };
 
 // Appends the full path of every file below directory to foundFiles, after

@@ -14,6 +14,7 @@ SelectionReport AddDroppedNames(Runtime& runtime, const std::vector<std::string>
     if (name.find('?') != std::string::npos) {
       runtime.boxes.Show(MessageBox{.text = "Der Verzeichnisname '" + name +
                                             "'\renthält ungültige Zeichen und wird daher nicht berücksichtigt."});
+      ++report.toldInBox;
       continue;
     }
     int attributes = 0;

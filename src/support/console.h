@@ -24,8 +24,9 @@ void CatchInterrupts(const char* message, int exitStatus);
 bool DeferInterrupts(bool deferred);
 bool InterruptNoted();
 
-// Writes the message and ends the process with the status given to
-// CatchInterrupts; the caller has closed its files.
+// Puts what was written on the devices, writes the message and ends the
+// process with the status given to CatchInterrupts; the caller has closed its
+// files.
 [[noreturn]] void EndInterrupted();
 
 }  // namespace pb::console

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "scripted_boxes.h"
 #include "scripted_host.h"
 #include "backup/directory_walk.h"
 #include "backup/selection_drop.h"
+#include "faulty_file_system.h"
 #include "support/run_time_error.h"
 #include "test_drives.h"
 
@@ -69,15 +69,18 @@ TEST_F(SelectionTest, WalkSkipsNamesTheSetCannotStore) {
   EXPECT_EQ(LeftOutNames(), std::vector<std::string>{"C:\\D\\?.txt"});
 }
 
-TEST_F(SelectionTest, WalkReportsDirectoriesItCannotList) {
+TEST_F(SelectionTest, WalkReportsWhatItCannotListOrQuery) {
   Make("C:\\D\\zu\\innen");
+  Make("C:\\D\\weg");
   Make("C:\\D\\offen");
-  std::filesystem::permissions(drives.Native("C:\\D\\zu"), std::filesystem::perms::none);
-  const std::vector<std::string> found = Walk("C:\\D");
-  std::filesystem::permissions(drives.Native("C:\\D\\zu"), std::filesystem::perms::owner_all);
-  if (geteuid() == 0) GTEST_SKIP() << "root lists every directory";
+  FaultyFileSystem faulty(drives.fs());
+  faulty.Fail(Op::ListDirectory, 1, 70, "zu").Fail(Op::GetAttributes, 1, 53, "weg");
+  std::vector<std::string> found;
+  CollectDirectoryFiles(faulty, host, "C:\\D", true, found, &report);
   EXPECT_EQ(found, std::vector<std::string>{"C:\\D\\offen"});
-  EXPECT_EQ(LeftOutNames(), std::vector<std::string>{"C:\\D\\zu"});
+  ASSERT_EQ(LeftOutNames(), (std::vector<std::string>{"C:\\D\\weg", "C:\\D\\zu"}));
+  EXPECT_EQ(report.leftOut[0].reason, ErrorDescription(kFileNotFound));
+  EXPECT_EQ(report.leftOut[1].reason, ErrorDescription(kPermissionDenied));
 }
 
 TEST_F(SelectionTest, DropReportsNamesWithQuestionMarkAndKeepsTheRest) {
@@ -93,6 +96,7 @@ TEST_F(SelectionTest, DropReportsNamesWithQuestionMarkAndKeepsTheRest) {
   ASSERT_EQ(dropped.leftOut.size(), 1u);
   EXPECT_EQ(dropped.leftOut[0].name, "C:\\weg.txt");
   EXPECT_EQ(dropped.leftOut[0].reason, ErrorDescription(kFileNotFound));
+  EXPECT_EQ(dropped.toldInBox, 1);
   ASSERT_EQ(boxes.shown().size(), 1u);
   const MessageBox& box = boxes.shown()[0];
   EXPECT_EQ(box.text, "Der Verzeichnisname 'C:\\wer?.txt'\renthält ungültige Zeichen und wird daher nicht berücksichtigt.");

@@ -76,6 +76,8 @@ void EndInterrupted() {
   std::cout.flush();
   std::cerr.flush();
   std::fflush(nullptr);
+  // A medium is about to be taken out.
+  sync();
   WriteAndExit();
 }
 
