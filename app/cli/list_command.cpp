@@ -24,7 +24,9 @@ class FileList : public ArchiveSink {
     chosen_ = Chosen(header.FileName, options_.patterns);
     firstVolume_ = volume_;
     packed_ = 0;
-    if (chosen_ && !options_.longList) Print(header_.FileLength);
+    if (chosen_ && !options_.longList) {
+      context_.out << std::setw(12) << header.FileLength << "  " << TerminalSafe(header.FileName) << "\n";
+    }
     return Flow::Continue;
   }
   Flow Fragment(const FragmentHeader& header, std::string&) override {
@@ -43,8 +45,6 @@ class FileList : public ArchiveSink {
   }
 
  private:
-  void Print(int32_t length) { context_.out << std::setw(12) << length << "  " << TerminalSafe(header_.FileName) << "\n"; }
-
   CliContext& context_;
   const ReadOptions& options_;
   FileHeader header_;
@@ -55,16 +55,6 @@ class FileList : public ArchiveSink {
 };
 
 }  // namespace
-
-int StatusOfReading(CliContext& context, StreamEnd end, bool problems) {
-  switch (end) {
-    case StreamEnd::AllFiles: return problems ? kExitProblems : kExitComplete;
-    case StreamEnd::Damaged: return kExitProblems;
-    case StreamEnd::Finished:
-    case StreamEnd::VolumeMissing: break;
-  }
-  return context.giveUpStatus();
-}
 
 int RunListCommand(CliContext& context, const ReadOptions& options) {
   std::variant<SourceSet, int> found = SetToRead(context, options);

@@ -28,6 +28,16 @@ std::variant<SourceSet, int> SetToRead(CliContext& context, const ReadOptions& o
   return set;
 }
 
+int StatusOfReading(CliContext& context, StreamEnd end, bool problems) {
+  switch (end) {
+    case StreamEnd::AllFiles: return problems ? kExitProblems : kExitComplete;
+    case StreamEnd::Damaged: return kExitProblems;
+    case StreamEnd::Finished:
+    case StreamEnd::VolumeMissing: break;
+  }
+  return context.giveUpStatus();
+}
+
 void PrintSetSummary(std::ostream& out, const ProbeDisplay& display) {
   out << display.restoreInfo << "\n";
   if (!display.description.empty()) out << TerminalSafe(display.description) << "\n";
