@@ -107,22 +107,22 @@ void Form1::TabStrip1_Click() {
 
 void Form1::Command1_Click(int index) {
   switch (index) {
-    case 0:
+    case kHelpCommand:
       OpenHelpDocument(shell_, AppDirectory(runtime_.fs) + "Hilfe.htm");
       break;
-    case 1:
+    case kCancelCommand:
       CancelRun();
       break;
-    case 2:
+    case kInfoCommand:
       ShowInfo();
       break;
-    case 3:
+    case kStartBackupCommand:
       StartBackup();
       break;
-    case 4:
+    case kClearListCommand:
       fileList_->clear();
       break;
-    case 5:
+    case kStartRestoreCommand:
       StartRestore();
       break;
     default:
@@ -290,7 +290,7 @@ bool Form1::ClearTarget() const { return chk_[2]->isChecked(); }
 void Form1::SetProgress(int percent) { pbar_->setValue(percent); }
 
 std::string Form1::SourceDirectory() const { return dirList_[1]->Path(); }
-void Form1::SetRestoreEnabled(bool enabled) { command1_[5]->setEnabled(enabled); }
+void Form1::SetRestoreEnabled(bool enabled) { command1_[kStartRestoreCommand]->setEnabled(enabled); }
 void Form1::SetRestoreInfo(const std::string& text) { restoreInfoLabel_->setText(ToDisplayText(text)); }
 void Form1::SetDescription(const std::string& text) { archivBeschreibungTextBox_[1]->SetStoredText(text); }
 

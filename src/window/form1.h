@@ -31,6 +31,17 @@ class DriveListBox;
 class FileListBox;
 class InfoForm;
 
+// The buttons of the control array Command1, by index.
+enum Command1Index : int {
+  kHelpCommand = 0,
+  kCancelCommand = 1,
+  kInfoCommand = 2,
+  kStartBackupCommand = 3,
+  kClearListCommand = 4,
+  kStartRestoreCommand = 5,
+  kCommand1Count = 6,
+};
+
 // The program's one working window. Every setting of a run lives in its
 // controls; the runs read them through BackupInputs and ProbeView. Controls
 // are named after their arrays, with the index ("Command1_3", "Flayer_2").
@@ -47,7 +58,7 @@ class Form1 : public QMainWindow, public BackupInputs, public ProbeView {
   const ProbeResults& Probe() const { return probeResults_; }
 
   // Event handlers of the control arrays, by index. Those that can end the
-  // program (Command1 1, 3, 5) are reached from the buttons' clicks.
+  // program (cancel and the two starts) are reached from the buttons' clicks.
   void TabStrip1_Click();
   void Command1_Click(int index);
   void Opt_Click(int index);
@@ -119,7 +130,7 @@ class Form1 : public QMainWindow, public BackupInputs, public ProbeView {
   QLabel* image2_ = nullptr;
   QLabel* logoImg_ = nullptr;
   QProgressBar* pbar_ = nullptr;
-  std::array<QPushButton*, 6> command1_{};
+  std::array<QPushButton*, kCommand1Count> command1_{};
   std::array<QFrame*, 4> flayer_{};  // 1 to 3
   std::array<QLabel*, 12> tip_{};
   std::array<QLabel*, 10> image1_{};

@@ -87,10 +87,12 @@ void Form1::CreateRightColumn(QWidget* client) {
   pbar_->setValue(0);
   pbar_->setTextVisible(false);
 
-  command1_[2] = Place(new QPushButton(QStringLiteral("&Info"), client), Name("Command1", 2), kLeft, 2220, kWidth, 555);
-  command1_[0] = Place(new QPushButton(QStringLiteral("&Hilfe"), client), Name("Command1", 0), kLeft, 2880, kWidth, 555);
-  command1_[1] =
-      Place(new QPushButton(QStringLiteral("&Abbrechen"), client), Name("Command1", 1), kLeft, 3540, kWidth, 555);
+  command1_[kInfoCommand] =
+      Place(new QPushButton(QStringLiteral("&Info"), client), Name("Command1", kInfoCommand), kLeft, 2220, kWidth, 555);
+  command1_[kHelpCommand] = Place(new QPushButton(QStringLiteral("&Hilfe"), client), Name("Command1", kHelpCommand),
+                                  kLeft, 2880, kWidth, 555);
+  command1_[kCancelCommand] = Place(new QPushButton(QStringLiteral("&Abbrechen"), client),
+                                    Name("Command1", kCancelCommand), kLeft, 3540, kWidth, 555);
 
   logoImg_ = Place(new QLabel(client), QStringLiteral("LogoImg"), kLeft, 4260, kWidth, 1695);
   logoImg_->setPixmap(QPixmap(QStringLiteral(":/art/logo.jpg")));
@@ -134,11 +136,12 @@ void Form1::CreateWritePage(QFrame* page) {
   fileList_ = Place(new FileListBox(page), QStringLiteral("FileList"), 480, 600, 6855, 1230);
 
   // The cross mark is a ballot X; DejaVu Sans carries it on every desktop we build for.
-  command1_[4] = Place(new QPushButton(QString(QChar(0x2718)), page), Name("Command1", 4), 6900, 1860, 435, 315);
+  command1_[kClearListCommand] =
+      Place(new QPushButton(QString(QChar(0x2718)), page), Name("Command1", kClearListCommand), 6900, 1860, 435, 315);
   QFont cross(QStringLiteral("DejaVu Sans"));
   cross.setPointSize(12);
-  command1_[4]->setFont(cross);
-  command1_[4]->setAccessibleName(QStringLiteral("Liste leeren"));
+  command1_[kClearListCommand]->setFont(cross);
+  command1_[kClearListCommand]->setAccessibleName(QStringLiteral("Liste leeren"));
 
   AddTip(page, 1, QStringLiteral("Wohin soll die Sicherung erfolgen?"), 2340, kTipWidth);
   AddDirectoryPair(page, 0, 2340, 2760);
@@ -152,7 +155,7 @@ void Form1::CreateWritePage(QFrame* page) {
                                         Name("ArchivBeschreibungTextBox", 0), kControlLeft, 3840, kControlWidth, 495);
 
   AddTip(page, 3, QStringLiteral("Klicken Sie hier, um die Sicherung jetzt zu starten ..."), 4620, kTipWidth);
-  command1_[3] = StartButton(page, 3, QStringLiteral("&Sicherung starten"));
+  command1_[kStartBackupCommand] = StartButton(page, kStartBackupCommand, QStringLiteral("&Sicherung starten"));
 }
 
 void Form1::CreateReadPage(QFrame* page) {
@@ -175,9 +178,10 @@ void Form1::CreateReadPage(QFrame* page) {
   AddDirectoryPair(page, 2, 3120, 3540);
 
   AddTip(page, 10, QStringLiteral("Klicken Sie hier, um die Wieder- herstellung jetzt zu starten ..."), 4620, kTipWidth);
-  command1_[5] = StartButton(page, 5, QStringLiteral("&Wiederherstellung starten"));
+  command1_[kStartRestoreCommand] =
+      StartButton(page, kStartRestoreCommand, QStringLiteral("&Wiederherstellung starten"));
   // Nothing to restore until a probe has found a set.
-  command1_[5]->setEnabled(false);
+  command1_[kStartRestoreCommand]->setEnabled(false);
 }
 
 void Form1::CreateOptionsPage(QFrame* page) {
@@ -204,7 +208,9 @@ void Form1::ConnectHandlers() {
   connect(tabStrip1_, &QTabWidget::tabBarClicked, this, [this](int index) {
     if (index == tabStrip1_->currentIndex()) TabStrip1_Click();
   });
-  for (int i = 0; i < 6; ++i) connect(command1_[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+  for (int i = 0; i < kCommand1Count; ++i) {
+    connect(command1_[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+  }
   for (int i = 0; i < 2; ++i) connect(opt_[i], &QRadioButton::clicked, this, [this, i] { Opt_Click(i); });
   for (int i : {0, 2}) connect(chk_[i], &QCheckBox::clicked, this, [this, i] { Chk_Click(i); });
   for (int i = 0; i < 3; ++i) {

@@ -90,7 +90,7 @@ TEST_F(CommandsTest, HelpOpensTheDocumentBesideTheProgram) {
 TEST_F(CommandsTest, CancelBeforeARunQuitsWithoutAQuestion) {
   Form1& window = Window();
   try {
-    window.Command1_Click(1);
+    window.Command1_Click(kCancelCommand);
     FAIL() << "the program did not end";
   } catch (const ProgramEnded& ended) {
     EXPECT_EQ(ended.exitStatus, kExitComplete);

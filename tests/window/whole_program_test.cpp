@@ -66,7 +66,7 @@ TEST_F(WholeProgramTest, BackupThenRestoreFromTheWindow) {
   int progressSeen = 0;
   host_.onYield = [&](int) { progressSeen = std::max(progressSeen, Find<QProgressBar>("pbar")->value()); };
   boxes_.Then(BoxButton::Ok);  // "Die Kopie ist fertig!"
-  EXPECT_EQ(ExitStatusOf([&] { window.Command1_Click(3); }), kExitComplete);
+  EXPECT_EQ(ExitStatusOf([&] { window.Command1_Click(kStartBackupCommand); }), kExitComplete);
   EXPECT_TRUE(window.RunActive());
   EXPECT_FALSE(Find<QFrame>("Flayer_1")->isEnabled());
   EXPECT_EQ(boxes_.texts(), std::vector<std::string>{"Die Kopie ist fertig!"});
@@ -87,7 +87,7 @@ TEST_F(WholeProgramTest, RestoreRecreatesEveryFileBelowTheDestination) {
     Form1& writer = Window();
     PrepareBackup();
     boxes_.Then(BoxButton::Ok);
-    ASSERT_EQ(ExitStatusOf([&] { writer.Command1_Click(3); }), kExitComplete);
+    ASSERT_EQ(ExitStatusOf([&] { writer.Command1_Click(kStartBackupCommand); }), kExitComplete);
   }
   // A second start of the program, as after the backup's end.
   std::filesystem::create_directories(Root('D') / "Ziel");
@@ -104,7 +104,7 @@ TEST_F(WholeProgramTest, RestoreRecreatesEveryFileBelowTheDestination) {
   ASSERT_TRUE(reader.findChild<QPushButton*>("Command1_5")->isEnabled());
 
   const int beeps = host_.beeps;
-  EXPECT_EQ(ExitStatusOf([&] { reader.Command1_Click(5); }), kExitComplete);
+  EXPECT_EQ(ExitStatusOf([&] { reader.Command1_Click(kStartRestoreCommand); }), kExitComplete);
   EXPECT_FALSE(reader.findChild<QFrame*>("Flayer_2")->isEnabled());
   EXPECT_EQ(host_.beeps, beeps + 1);
   for (const char* file : {"Daten/Brief.txt", "Daten/Bilder/Hafen.raw", "Daten/Bilder/Leer.raw", "Daten/Tabelle.bin"}) {
@@ -135,10 +135,10 @@ TEST_F(WholeProgramTest, CancelDuringABackupAsksAndOnlyYesEndsIt) {
       EXPECT_TRUE(window.isVisible());
     } else if (yield == 3) {
       boxes_.Then(BoxButton::Yes);
-      window.Command1_Click(1);
+      window.Command1_Click(kCancelCommand);
     }
   };
-  EXPECT_EQ(ExitStatusOf([&] { window.Command1_Click(3); }), kExitGivenUp);
+  EXPECT_EQ(ExitStatusOf([&] { window.Command1_Click(kStartBackupCommand); }), kExitGivenUp);
   EXPECT_EQ(host_.yields - before, 3);
   EXPECT_EQ(boxes_.texts(), std::vector<std::string>(3, "Wollen Sie den Vorgang wirklich abbrechen?"));
   EXPECT_EQ(boxes_.shown()[0].defaultButton, BoxButton::No);
@@ -151,7 +151,7 @@ TEST_F(WholeProgramTest, AnEmptyListIsNotRefused) {
   PrepareBackup();
   Find<QPushButton>("Command1_4")->click();
   boxes_.Then(BoxButton::Ok);
-  EXPECT_EQ(ExitStatusOf([&] { window.Command1_Click(3); }), kExitComplete);
+  EXPECT_EQ(ExitStatusOf([&] { window.Command1_Click(kStartBackupCommand); }), kExitComplete);
   EXPECT_EQ(boxes_.texts(), std::vector<std::string>{"Die Kopie ist fertig!"});
 }
 
