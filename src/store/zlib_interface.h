@@ -6,8 +6,10 @@
 
 namespace pb {
 
-// The only code that talks to zlib. Both operations work in place on one
-// fragment and return zlib's status unchanged (0 Z_OK, -3 Z_DATA_ERROR,
+// The compression wrapper. Besides it only FragmentDeflater (the same streams
+// from one reused deflate state) and FastInflate (a faster inflater) talk to a
+// compression library, all three in this folder. Both operations work in place
+// on one fragment and return zlib's status unchanged (0 Z_OK, -3 Z_DATA_ERROR,
 // -4 Z_MEM_ERROR, -5 Z_BUF_ERROR); on a non-zero status Buffer is left as it
 // was. They keep no state, so they may run on several threads at once.
 
