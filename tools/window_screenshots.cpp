@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   setenv("QT_FONT_DPI", "96", 1);
   QApplication app(argc, argv);
-  const std::filesystem::path out = argv[1];
+  // Absolute: the working directory moves into the made-up drive below.
+  const std::filesystem::path out = std::filesystem::absolute(argv[1]);
 
   pb::testing::TempDir dir;
   std::vector<pb::Drive> drives;
