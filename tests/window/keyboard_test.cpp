@@ -10,6 +10,7 @@
 #include <QTest>
 #include <functional>
 
+#include "backup/backup_inputs.h"
 #include "store/records.h"
 
 #include "window_fixture.h"
@@ -107,6 +108,39 @@ TEST_F(KeyboardTest, TabLeavesBothDescriptionBoxes) {
   typed->clear();
   typed->paste();
   EXPECT_EQ(Window().Description(), "Fotos 2026");
+}
+
+// A backup's choices by keys alone: files pasted into the list, the other
+// target chosen and opened, a description typed; Tab then reaches the start.
+TEST_F(KeyboardTest, TheWritePageIsWorkedByKeys) {
+  WriteFile(Root('C') / "Daten/Brief.txt", "Sehr geehrte Damen und Herren,");
+  std::filesystem::create_directories(Root('D') / "Sich");
+  Form1& window = ActiveWindow();
+  const auto key = [](Qt::Key pressed, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(QApplication::focusWidget(), pressed, modifiers);
+  };
+  Find<QTabWidget>("TabStrip1")->tabBar()->setFocus();
+  key(Qt::Key_Tab);
+  ASSERT_EQ(FocusName(), "FileList");
+  QGuiApplication::clipboard()->setText(QString::fromStdString((Root('C') / "Daten").string()));
+  key(Qt::Key_V, Qt::ControlModifier);
+  key(Qt::Key_Tab);
+  key(Qt::Key_Tab);
+  key(Qt::Key_Down);  // to "Anderes Ziel festlegen ..."
+  EXPECT_TRUE(Find<QRadioButton>("Opt_1")->isChecked());
+  key(Qt::Key_Tab);
+  ASSERT_EQ(FocusName(), "DriveList_0");
+  key(Qt::Key_Down);  // c: to d:
+  key(Qt::Key_Tab);
+  key(Qt::Key_Down);
+  key(Qt::Key_Return);
+  key(Qt::Key_Tab);
+  QTest::keyClicks(QApplication::focusWidget(), "Urlaub");
+  key(Qt::Key_Tab);
+  EXPECT_EQ(FocusName(), "Command1_3");
+  EXPECT_EQ(window.FileCount(), 1);
+  EXPECT_EQ(BackupTargetDirectory(window), "D:\\Sich\\");
+  EXPECT_EQ(window.Description(), "Urlaub");
 }
 
 // A restore's choices by keys alone: the source drive and directory, found set.
