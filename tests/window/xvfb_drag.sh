@@ -9,4 +9,5 @@ for tool in xvfb-run xdotool; do
     exit 77
   fi
 done
-PB_DRAG_SOURCE=$2 QT_QPA_PLATFORM=xcb exec xvfb-run -a -s "-screen 0 1024x768x24" "$1"
+# Its own range of display numbers, apart from the other test under Xvfb.
+PB_DRAG_SOURCE=$2 QT_QPA_PLATFORM=xcb exec xvfb-run -a -n 170 -s "-screen 0 1024x768x24" "$1"
