@@ -48,6 +48,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   // Absolute: the working directory moves into the made-up drive below.
   const std::filesystem::path out = std::filesystem::absolute(argv[1]);
+  std::error_code ignored;  // a directory that cannot be made shows as a file that cannot be written
+  std::filesystem::create_directories(out, ignored);
 
   pb::testing::TempDir dir;
   std::vector<pb::Drive> drives;

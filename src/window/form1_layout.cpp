@@ -95,7 +95,7 @@ void Form1::CreateRightColumn(QWidget* client) {
                                     Name("Command1", kCancelCommand), kLeft, 3540, kWidth, 555);
 
   logoImg_ = Place(new QLabel(client), QStringLiteral("LogoImg"), kLeft, 4260, kWidth, 1695);
-  logoImg_->setPixmap(QPixmap(QStringLiteral(":/art/logo.jpg")));
+  logoImg_->setPixmap(QPixmap(QStringLiteral(":/art/logo.png")));
   logoImg_->setScaledContents(true);
   logoImg_->setCursor(Qt::PointingHandCursor);
   logoImg_->setToolTip(QStringLiteral("Ein Klick hier führt Sie zur aktuellen Internet-Ausgabe des Herausgebers"));

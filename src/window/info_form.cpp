@@ -46,7 +46,7 @@ InfoForm::InfoForm(Shell& shell) : QDialog(nullptr), shell_(shell) {
   auto* picture = new QLabel(this);
   picture->setObjectName(QStringLiteral("Picture1"));
   picture->setGeometry(TwipsRect(120, 120, 1635, 6135));
-  picture->setPixmap(QPixmap(QStringLiteral(":/art/about_picture.jpg")));
+  picture->setPixmap(QPixmap(QStringLiteral(":/art/about_picture.png")));
   picture->setScaledContents(true);
 
   label_ = new QLabel(QStringLiteral("Label1"), this);
