@@ -44,7 +44,7 @@ done
 tools="/usr/bin/time tar sync"
 [[ $peers == 0 ]] || tools="$tools gzip pigz zip unzip"
 for tool in $tools; do
-  command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }
+  command -v "$tool" >/dev/null || { echo "missing $tool: tools/install-deps --bench installs it" >&2; exit 2; }
 done
 grep -q 'CMAKE_BUILD_TYPE:STRING=Release' "$build/CMakeCache.txt" 2>/dev/null ||
   echo "warning: $build is not a Release build; its figures are not comparable" >&2
