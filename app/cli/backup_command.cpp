@@ -34,6 +34,7 @@ class CliBackupInputs : public BackupInputs {
   std::string FileAt(int index) const override { return files_.at(static_cast<std::size_t>(index)); }
   std::string Description() const override { return options_.description; }
   bool ClearTarget() const override { return options_.clearTarget; }
+  bool VerifyVolumes() const override { return options_.verify; }
   void SetProgress(int) override {}
   void ShowProgress(const BackupProgress& progress) override {
     progress_.Show({progress.fileNumber, progress.fileCount, progress.bytesStored, bytesTotal_, progress.volume});

@@ -14,7 +14,7 @@ namespace pb::cli {
 
 namespace {
 
-enum class Opt { VolumeSize, ClearTarget, Description, Workers, StripComponents, KeepExisting, Long, Quiet, Yes, Help };
+enum class Opt { VolumeSize, ClearTarget, Verify, Description, Workers, StripComponents, KeepExisting, Long, Quiet, Yes, Help };
 
 struct OptionSpec {
   Opt id;
@@ -29,6 +29,8 @@ const OptionSpec kOptions[] = {
      "schließt jeden Teilblock, sobald er GRÖSSE erreicht: eine Zahl mit K, KiB, M oder MiB (1423K, 1,5M)"},
     {Opt::ClearTarget, "clear-target", 'c', nullptr,
      "löscht vorher die Dateien im Ziel und auf jeder weiteren Diskette"},
+    {Opt::Verify, "verify", '\0', nullptr,
+     "liest jeden Teilblock nach dem Schreiben vom Datenträger zurück und prüft ihn"},
     {Opt::Description, "description", 'd', "TEXT", "speichert TEXT (bis 500 Zeichen) als Beschreibung"},
     {Opt::Workers, "workers", 'j', "N",
      "komprimiert in N Threads, 1 bis 64 (Vorgabe: einer je Prozessorkern, höchstens 16)"},
@@ -53,7 +55,7 @@ struct CommandSpec {
 
 const std::vector<CommandSpec> kCommands = {
     {Command::Backup, "backup", "ZIEL QUELLE...", 2, SIZE_MAX,
-     {Opt::VolumeSize, Opt::ClearTarget, Opt::Description, Opt::Workers, Opt::Quiet, Opt::Yes, Opt::Help}},
+     {Opt::VolumeSize, Opt::ClearTarget, Opt::Verify, Opt::Description, Opt::Workers, Opt::Quiet, Opt::Yes, Opt::Help}},
     {Command::Probe, "probe", "QUELLVERZEICHNIS", 1, 1, {Opt::Help}},
     {Command::Restore, "restore", "QUELLVERZEICHNIS ZIELVERZEICHNIS [MUSTER...]", 2, SIZE_MAX,
      {Opt::StripComponents, Opt::KeepExisting, Opt::Quiet, Opt::Yes, Opt::Help}},
@@ -237,6 +239,7 @@ std::variant<Invocation, int> ParseCommandLine(const std::vector<std::string>& a
         break;
       }
       case Opt::ClearTarget: backup.clearTarget = true; break;
+      case Opt::Verify: backup.verify = true; break;
       case Opt::Description: backup.description = value; break;
       case Opt::KeepExisting: read.keepExisting = true; break;
       case Opt::Long: read.longList = true; break;

@@ -22,6 +22,7 @@ struct TerminalOptions {
 struct BackupOptions {
   std::optional<VolumeSizeText> volumeSize;
   bool clearTarget = false;
+  bool verify = false;  // read each volume back after writing it
   std::string description;
   int workers = 0;  // 0: one per core
   std::string target;

@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "restore/archive_stream.h"
+#include "restore/probe_archive.h"
 #include "restore_selection.h"
 #include "terminal_text.h"
 
@@ -42,6 +43,10 @@ class FileList : public ArchiveSink {
   }
   void GaveUp(const std::string& reason) override {
     context_.err << "parcelbarge-cli: abgebrochen: " << reason << "\n";
+  }
+  bool StopAtIncompleteEnd(int16_t lastVolume) override {
+    context_.err << "parcelbarge-cli: " << IncompleteSetText(lastVolume) << "\n";
+    return true;
   }
 
  private:

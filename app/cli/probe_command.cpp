@@ -48,7 +48,11 @@ int RunProbeCommand(CliContext& context, const ReadOptions& options) {
   if (!directory) return kExitUsage;
   const SourceSet set = Probe(context, *directory);
   PrintSetSummary(context.out, set.display);
-  return set.display.restoreEnabled ? kExitComplete : kExitUnavailable;
+  if (!set.display.restoreEnabled) return kExitUnavailable;
+  if (const std::optional<int16_t> lastVolume = IncompleteEnd(context.runtime.fs, *directory)) {
+    context.out << IncompleteSetText(*lastVolume) << "\n";
+  }
+  return kExitComplete;
 }
 
 }  // namespace pb::cli

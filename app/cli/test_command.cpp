@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "restore/archive_stream.h"
 #include "restore/create_target_file.h"
+#include "restore/probe_archive.h"
 #include "store/volume_name.h"
 #include "support/paths.h"
 #include "support/run_time_error.h"
@@ -60,6 +61,16 @@ class SetCheck : public ArchiveSink {
     if (!inFile_) fileName_ = "(Datei " + std::to_string(filesRead_ + 1) + ")";
     problems_ += "; " + reason + ", abgebrochen";
     Report();
+  }
+
+  void VolumeDamaged(int16_t number) override {
+    Fail("Band " + std::to_string(number) + ": Länge oder Prüfsumme weichen von seiner Kennung ab");
+  }
+
+  bool StopAtIncompleteEnd(int16_t lastVolume) override {
+    GaveUp("der Satz endet mit Band " + std::to_string(lastVolume));
+    context_.out << IncompleteSetText(lastVolume) << "\n";
+    return true;
   }
 
   // A restore reads what a set promises and no more: what follows was not

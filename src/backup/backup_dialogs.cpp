@@ -28,4 +28,12 @@ void AskForAnotherDiskette(MessageBoxes& boxes) {
                    BoxIcon::Information);
 }
 
+void AskToWriteVolumeAgain(MessageBoxes& boxes, int number) {
+  AskRetryOrGiveUp(boxes,
+                   "Band " + std::to_string(number) +
+                       " lässt sich nicht so zurücklesen, wie er geschrieben wurde.\rBitte eine andere Diskette "
+                       "einlegen und auf OK klicken, um ihn neu zu schreiben.",
+                   BoxIcon::Critical);
+}
+
 }  // namespace pb

@@ -21,6 +21,11 @@ void AskForNextDiskette(MessageBoxes& boxes);
 // The same when the diskette put in holds a volume of this run.
 void AskForAnotherDiskette(MessageBoxes& boxes);
 
+// Volume number read back differently from how it was written (critical, OK
+// and Cancel). Returns once the user has put in another disk for it; a
+// confirmed Cancel throws RunGivenUp.
+void AskToWriteVolumeAgain(MessageBoxes& boxes, int number);
+
 // Runs step until it succeeds; each RunTimeError shows the group's box, whose
 // confirmed Cancel throws RunGivenUp.
 template <class Step>

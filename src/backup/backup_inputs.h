@@ -29,6 +29,9 @@ class BackupInputs {
   virtual std::string FileAt(int index) const = 0;  // FileList entry, 0-based, drive form
   virtual std::string Description() const = 0;      // ArchivBeschreibungTextBox(0), untrimmed
   virtual bool ClearTarget() const = 0;             // Chk(2), read at each new disk
+  // Read each volume back from the device after writing it; the window does
+  // not offer this.
+  virtual bool VerifyVolumes() const { return false; }
   virtual void SetProgress(int percent) = 0;        // pbar, 0 to 100
   // Called when a file is begun and after every fragment written.
   virtual void ShowProgress(const BackupProgress&) {}

@@ -7,14 +7,17 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "backup/backup_dialogs.h"
 #include "backup/fragment_cut.h"
+#include "backup/medium_record.h"
 #include "backup/parallel_compressor.h"
 #include "backup/volume_size.h"
+#include "store/identity_file.h"
 #include "store/records.h"
 #include "store/worker_pool.h"
 #include "store/volume_name.h"
@@ -24,6 +27,11 @@ namespace pb {
 
 namespace {
 
+// Thrown when a volume read back differs from what was written and the user
+// has put in another disk for it: the run goes back to where that volume
+// began.
+struct RewriteVolume {};
+
 class BackupRun {
  public:
   BackupRun(Runtime& runtime, BackupInputs& inputs, int workers)
@@ -32,8 +40,16 @@ class BackupRun {
   BackupOutcome Run() {
     try {
       Start();
-      for (int i = 1; i <= fileCount_; ++i) SaveFile(i);
-      FinishLastVolume();
+      int first = 1;
+      for (;;) {
+        try {
+          for (int i = first; i <= fileCount_; ++i) SaveFile(i);
+          FinishLastVolume();
+          break;
+        } catch (const RewriteVolume&) {
+          first = BackToVolumeStart();
+        }
+      }
       completed_ = true;
     } catch (const RunGivenUp&) {
     } catch (const RunTimeError& error) {
@@ -54,6 +70,8 @@ class BackupRun {
     header.FileCount = fileCount_;
     header.Description = BackupDescription(inputs_);
     archiveHeader_ = ArchiveHeaderBytes(header);
+    record_ = std::make_unique<MediumRecord>(fs_, target_, diskette_);
+    verify_ = inputs_.VerifyVolumes();
     compressor_ = std::make_unique<ParallelCompressor>(
         workers_, LookAhead{fs_, [this](int index) { return inputs_.FileAt(index); }, fileCount_, limit_});
   }
@@ -109,6 +127,14 @@ class BackupRun {
     headerVolume_ = 0;
     sourceName_ = name;
     fileHeader_ = FileHeaderBytes(FileHeader{fileLength_, name});
+    if (resume_) {
+      // The file as it was when the volume to be written again began.
+      fileLength_ = resume_->fileLength;
+      fileHeader_ = resume_->fileHeader;
+      readPosition_ = resume_->readPosition;
+      headerVolume_ = resume_->headerVolume;
+      resume_.reset();
+    }
   }
 
   void EnsureVolumeOpen() {
@@ -120,11 +146,16 @@ class BackupRun {
         volumeHasFragment_ = false;
       }
       volumePath_ = target_ + VolumeFileName(volumeNumber_);
+      volumeStart_ = VolumeStart{volumeNumber_,  currentFile_, fileLength_,      fileHeader_, readPosition_,
+                                 headerVolume_, orphans_,     orphansOnVolume_, bytesStored_};
       RemoveOldVolume();
+      // The record's room is taken before the volume fills the medium.
+      Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { record_->Opening(volumeNumber_); });
       volume_ = Guarded(runtime_.boxes, FailureGroup::VolumeManagement,
                         [&] { return fs_.Open(volumePath_, OpenMode::Output); });
       volumeOpen_ = true;
       volumeLength_ = 0;
+      volumeChecksum_.emplace();
       if (volumeNumber_ == 1 && !WriteRecord(archiveHeader_)) continue;
       RewriteOrphans();
     }
@@ -137,9 +168,10 @@ class BackupRun {
     for (;;) {
       names = Guarded(runtime_.boxes, FailureGroup::Clearing, [&] { return fs_.ListDirectory(target_, kMaskFiles); });
       // Names beginning with "." stay; a name the file system cannot address
-      // again cannot be deleted either.
+      // again cannot be deleted either. The identity record is the run's
+      // own to keep or replace when the volume is opened.
       std::erase_if(names, [](const std::string& name) {
-        return name.front() == '.' || name.find('?') != std::string::npos;
+        return name.front() == '.' || name.find('?') != std::string::npos || name == kIdentityFileName;
       });
       const std::size_t all = names.size();
       std::erase_if(names, [&](const std::string& name) { return IsOwnVolume(name); });
@@ -231,7 +263,10 @@ class BackupRun {
 
   WriteResult WriteToVolume(const std::string& item) {
     const WriteResult result = OnVolume([&] { fs_.Write(volume_, item); });
-    if (result == WriteResult::Done) volumeLength_ += static_cast<int64_t>(item.size());
+    if (result == WriteResult::Done) {
+      volumeLength_ += static_cast<int64_t>(item.size());
+      volumeChecksum_->Update(item);
+    }
     return result;
   }
 
@@ -263,12 +298,13 @@ class BackupRun {
   }
 
   void CloseVolumeAtLimit() {
-    if (!diskette_) {
+    if (!diskette_ && !verify_) {
       // The device takes the volume while the next one is written; the
       // flush waits for it before the next box about the medium.
       fs_.StartWriteBack(volume_);
       KeepVolume();
       closedUnflushed_ = true;
+      VolumeDone(VolumeState::More, false);
       return;
     }
     if (OnVolume([&] { fs_.Flush(volume_); }) == WriteResult::MediumFull) {
@@ -276,6 +312,7 @@ class BackupRun {
       return;
     }
     KeepVolume();
+    VolumeDone(VolumeState::More, true);
   }
 
   // Puts the open volume (when withOpen) on the device, and those closed at
@@ -294,21 +331,78 @@ class BackupRun {
     OnVolume([&] { FlushVolumes(volumeHasFragment_); });
     if (volumeHasFragment_) {
       KeepVolume();
+      VolumeDone(VolumeState::More, true);
     } else {
       CloseVolume();
       Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { fs_.DeleteFile(volumePath_); });
+      record_->Removed(volumeNumber_);
       // Only a header on this very volume is lost; one on an earlier volume
       // stays where it is and must not come twice.
       if (headerVolume_ == volumeNumber_) headerVolume_ = 0;
       orphansOnVolume_ = 0;
     }
     AskForNextDiskette(runtime_.boxes);
+    NewDisk();
+  }
+
+  void NewDisk() {
     newDisk_ = true;
+    record_->NewMedium();
   }
 
   void CloseVolume() {
+    // What is read back next comes from the device, not from memory.
+    if (verify_) {
+      try {
+        fs_.DropCache(volume_);
+      } catch (const RunTimeError&) {
+      }
+    }
     Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { fs_.Close(volume_); });
     volumeOpen_ = false;
+  }
+
+  // The volume is closed: its entry in the record is completed (put on the
+  // device when the volume is), and with verify_ the volume is read back
+  // before the run goes on.
+  void VolumeDone(VolumeState state, bool flushed) {
+    const std::string checksum = volumeChecksum_->Hex();
+    record_->Closed(volumeNumber_, volumeLength_, checksum, state, flushed);
+    if (!verify_ || ReadsBackAs(checksum)) return;
+    AskToWriteVolumeAgain(runtime_.boxes, volumeNumber_);
+    NewDisk();
+    throw RewriteVolume{};
+  }
+
+  bool ReadsBackAs(const std::string& checksum) {
+    try {
+      const FileNumber file = fs_.Open(volumePath_, OpenMode::BinaryRead);
+      FileChecksum back;
+      try {
+        back = ChecksumOfFile(fs_, file);
+      } catch (const RunTimeError&) {
+        CloseQuietly(file);
+        return false;
+      }
+      fs_.Close(file);
+      return back.length == volumeLength_ && back.checksum == checksum;
+    } catch (const RunTimeError&) {
+      return false;
+    }
+  }
+
+  // Back to the state in which the volume that failed its check was begun;
+  // returns the number of the file to go on with.
+  int BackToVolumeStart() {
+    if (sourceOpen_) CloseQuietly(source_);
+    sourceOpen_ = false;
+    volumeNumber_ = volumeStart_.number;
+    volumeHasFragment_ = false;
+    orphans_ = volumeStart_.orphans;
+    orphansOnVolume_ = volumeStart_.orphansOnVolume;
+    bytesStored_ = volumeStart_.bytesStored;
+    resume_ = volumeStart_;
+    return volumeStart_.file;
   }
 
   // Closes a volume that stays part of the set and remembers it, so that no
@@ -328,6 +422,7 @@ class BackupRun {
         continue;
       }
       CloseVolume();
+      VolumeDone(VolumeState::Last, true);
       return;
     }
   }
@@ -335,6 +430,7 @@ class BackupRun {
   void End() {
     // On the way out after giving up, what was written stays as it is.
     if (volumeOpen_ && !reopenVolume_) CloseQuietly(volume_);
+    if (volumeOpen_) record_->Closed(volumeNumber_, volumeLength_, volumeChecksum_->Hex(), VolumeState::GivenUp, true);
     if (sourceOpen_) CloseQuietly(source_);
     if (closedUnflushed_) {
       try {
@@ -355,11 +451,26 @@ class BackupRun {
     }
   }
 
+  // What the run knew when a volume was begun.
+  struct VolumeStart {
+    int16_t number = 0;
+    int file = 0;
+    int32_t fileLength = 0;
+    std::string fileHeader;
+    int64_t readPosition = 0;
+    int16_t headerVolume = 0;
+    std::vector<std::string> orphans;
+    std::size_t orphansOnVolume = 0;
+    int64_t bytesStored = 0;
+  };
+
   Runtime& runtime_;
   FileSystem& fs_;
   BackupInputs& inputs_;
   int workers_;
   std::unique_ptr<ParallelCompressor> compressor_;
+  std::unique_ptr<MediumRecord> record_;
+  bool verify_ = false;
 
   std::string target_;
   int64_t limit_ = 0;
@@ -374,6 +485,7 @@ class BackupRun {
   bool volumeHasFragment_ = false;
   bool closedUnflushed_ = false;  // volumes closed at the limit, not yet flushed
   int64_t volumeLength_ = 0;  // bytes confirmed written to the open volume
+  std::optional<VolumeChecksum> volumeChecksum_;  // of those bytes
   bool reopenVolume_ = false;
   bool newDisk_ = true;
   bool diskette_ = false;
@@ -382,6 +494,8 @@ class BackupRun {
   // Headers of empty files on the current volume while it holds no fragment.
   std::vector<std::string> orphans_;
   std::size_t orphansOnVolume_ = 0;
+  VolumeStart volumeStart_;
+  std::optional<VolumeStart> resume_;
 
   int currentFile_ = 0;
   FileNumber source_ = 0;

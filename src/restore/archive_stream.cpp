@@ -4,7 +4,6 @@
 #include <functional>
 #include <new>
 
-#include "restore/archive_volumes.h"
 #include "store/bytes.h"
 #include "store/zlib_interface.h"
 #include "support/dialogs.h"
@@ -64,7 +63,7 @@ class StreamReader {
 
   StreamEnd ReadFiles(int32_t count) {
     for (int64_t FileIndex = 1; FileIndex <= count; ++FileIndex) {
-      EnsureVolume();
+      if (!EnsureVolume()) return StreamEnd::Damaged;
       FileHeader header;
       int16_t nameLength = 0;
       ArchiveRead([&] {
@@ -77,7 +76,8 @@ class StreamReader {
       });
       ArchiveRead([&] { header.FileName = TextFromBytes(volumes_.Read(nameLength)); });
       if (sink_.BeginFile(header) == Flow::Finish) return StreamEnd::Finished;
-      if (ReadFragments(header.FileLength) == StreamEnd::Finished) return StreamEnd::Finished;
+      const StreamEnd fragments = ReadFragments(header.FileLength);
+      if (fragments != StreamEnd::AllFiles) return fragments;
       if (sink_.EndFile() == Flow::Finish) return StreamEnd::Finished;
     }
     // Without a file no volume was opened: nothing to say about its end.
@@ -86,17 +86,19 @@ class StreamReader {
   }
 
  private:
-  void EnsureVolume() {
-    volumes_.EnsureVolume();
-    if (volumes_.Number() == volumeTold_) return;
+  // false when the set ends before what is wanted, as the sink was told.
+  bool EnsureVolume() {
+    if (!volumes_.EnsureVolume()) return false;
+    if (volumes_.Number() == volumeTold_) return true;
     volumeTold_ = volumes_.Number();
     sink_.VolumeOpened(volumeTold_);
+    return true;
   }
 
   StreamEnd ReadFragments(int32_t FileLength) {
     int32_t BytesWritten = 0;
     while (BytesWritten != FileLength) {
-      EnsureVolume();
+      if (!EnsureVolume()) return StreamEnd::Damaged;
       FragmentHeader header;
       std::string Buffer;
       ArchiveRead([&] {
@@ -128,7 +130,7 @@ class StreamReader {
 StreamEnd ReadArchiveStream(Runtime& runtime, const ProbeResults& probe, const std::string& SourceDir,
                             ArchiveSink& sink) {
   try {
-    ArchiveVolumes volumes(runtime, WithTrailingBackslash(SourceDir), probe.ArchiveDataStart);
+    ArchiveVolumes volumes(runtime, WithTrailingBackslash(SourceDir), probe.ArchiveDataStart, sink);
     StreamReader reader(runtime, volumes, sink);
     const StreamEnd end = reader.ReadAll(probe.ArchiveFileCount);
     volumes.CloseVolume();

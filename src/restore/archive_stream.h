@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "restore/archive_volumes.h"
 #include "restore/probe_view.h"
 #include "store/records.h"
 #include "support/runtime.h"
@@ -14,9 +15,9 @@ enum class Flow { Continue, Finish };
 
 // What a reader of a set does with its items. Each call may stop the reading
 // by returning Flow::Finish, or by throwing RunGivenUp when the user gave up.
-class ArchiveSink {
+// It also hears what the volumes' identity records tell.
+class ArchiveSink : public VolumeEvents {
  public:
-  virtual ~ArchiveSink() = default;
   virtual Flow BeginFile(const FileHeader& header) = 0;
   // One fragment with its stored stream, still compressed. Its NormalLen is in
   // 1 … kFragmentSize and within what the file still lacks.
@@ -37,7 +38,8 @@ class ArchiveSink {
 enum class StreamEnd {
   AllFiles,
   Finished,       // the sink stopped, or the user gave up after a failed read
-  Damaged,        // the user gave up on stored lengths that cannot be right
+  Damaged,        // the user gave up on stored lengths that cannot be right, or
+                  // the sink stopped at the end of an incomplete set
   VolumeMissing,  // the user abandoned the prompt for the next volume
 };
 

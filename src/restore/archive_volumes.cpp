@@ -3,14 +3,26 @@
 
 #include <limits>
 
+#include "store/identity_file.h"
 #include "store/volume_name.h"
 #include "support/guarded_step.h"
 #include "support/run_time_error.h"
 
 namespace pb {
 
-ArchiveVolumes::ArchiveVolumes(Runtime& runtime, std::string SourceDir, int32_t ArchiveDataStart)
-    : runtime_(runtime), SourceDir_(std::move(SourceDir)), ArchiveDataStart_(ArchiveDataStart) {}
+namespace {
+
+constexpr const char* kForeignDisk = "Dieser Datenträger gehört nicht zu diesem Sicherungssatz.";
+
+void Tell(MessageBoxes& boxes, const std::string& text, BoxIcon icon) {
+  boxes.Show(MessageBox{.text = text, .icon = icon});
+}
+
+}  // namespace
+
+ArchiveVolumes::ArchiveVolumes(Runtime& runtime, std::string SourceDir, int32_t ArchiveDataStart,
+                               VolumeEvents& events)
+    : runtime_(runtime), SourceDir_(std::move(SourceDir)), ArchiveDataStart_(ArchiveDataStart), events_(events) {}
 
 ArchiveVolumes::~ArchiveVolumes() {
   if (!VolumeOpen_) return;
@@ -21,29 +33,35 @@ ArchiveVolumes::~ArchiveVolumes() {
   }
 }
 
-void ArchiveVolumes::EnsureVolume() {
+bool ArchiveVolumes::EnsureVolume() {
   try {
     // A volume without unread bytes carries nothing: go on to the next.
     while (!VolumeOpen_ || Remaining() <= 0) {
       CloseVolume();
-      OpenNextVolume();
+      if (!OpenNextVolume()) return false;
     }
+    return true;
   } catch (const RunGivenUp&) {
     throw VolumeAbandoned{};
   }
 }
 
-void ArchiveVolumes::OpenNextVolume() {
+bool ArchiveVolumes::OpenNextVolume() {
   if (VolumeNumber_ == std::numeric_limits<int16_t>::max()) Raise(kOverflow);
   ++VolumeNumber_;
   const std::string path = SourceDir_ + VolumeFileName(VolumeNumber_);
-  const auto askForNextDisk = [&] {
+  if (Found(path) && TryOpen(path, false)) return true;
+  if (EndsIncomplete() && events_.StopAtIncompleteEnd(static_cast<int16_t>(VolumeNumber_ - 1))) return false;
+  do {
     AskRetryOrGiveUp(runtime_.boxes,
                      "Bitte den nächsten Datenträger dieses Sicherungssatzes\reinlegen und auf OK klicken.",
                      BoxIcon::Information);
-  };
-  if (!Found(path)) askForNextDisk();
-  GuardedStep([&] { Open(path); }, [&](const RunTimeError&) { askForNextDisk(); });
+  } while (!TryOpen(path, true));
+  return true;
+}
+
+bool ArchiveVolumes::EndsIncomplete() const {
+  return VolumeNumber_ > 1 && openedState_ && *openedState_ != VolumeState::More;
 }
 
 bool ArchiveVolumes::Found(const std::string& path) {
@@ -60,27 +78,110 @@ bool ArchiveVolumes::NextVolumeFound() {
          Found(SourceDir_ + VolumeFileName(static_cast<int16_t>(VolumeNumber_ + 1)));
 }
 
-void ArchiveVolumes::Open(const std::string& path) {
+bool ArchiveVolumes::TryOpen(const std::string& path, bool afterPrompt) {
   FileSystem& fs = runtime_.fs;
-  const FileNumber file = fs.Open(path, OpenMode::BinaryRead);
+  FileNumber file = 0;
   try {
-    length_ = fs.Length(file);
-    position_ = 0;
-    if (VolumeNumber_ == 1) {
-      fs.Seek(file, ArchiveDataStart_);
-      position_ = ArchiveDataStart_ - 1;
+    file = fs.Open(path, OpenMode::BinaryRead);
+  } catch (const RunTimeError&) {
+    if (afterPrompt) TellWhatIsInTheDrive();
+    return false;
+  }
+  try {
+    if (!Accepted(file)) {
+      fs.Close(file);
+      return false;
     }
+    length_ = fs.Length(file);
+    const int32_t start = VolumeNumber_ == 1 ? ArchiveDataStart_ : 1;
+    fs.Seek(file, start);
+    position_ = start - 1;
   } catch (const RunTimeError&) {
     try {
       fs.Close(file);
     } catch (const RunTimeError&) {
       // Only read from: nothing is lost.
     }
-    throw;
+    return false;
   }
   VolumeFile_ = file;
   VolumeOpen_ = true;
   reposition_ = false;
+  return true;
+}
+
+bool ArchiveVolumes::Accepted(FileNumber file) {
+  const std::optional<SetIdentity> record = ReadIdentityRecord(runtime_.fs, SourceDir_);
+  const VolumeEntry* entry = record ? record->Find(VolumeNumber_) : nullptr;
+  // Volume 1 decides whether the set is checked at all.
+  if (VolumeNumber_ == 1) setId_ = entry ? std::optional(record->setId) : std::nullopt;
+  if (setId_ && record && record->setId != *setId_) {
+    Tell(runtime_.boxes, kForeignDisk, BoxIcon::Information);
+    return false;
+  }
+  openedState_.reset();
+  checksum_.reset();
+  if (!setId_ || !entry) return true;
+  openedState_ = entry->state;
+  if (entry->state == VolumeState::Open) return true;  // nothing known to compare with
+  if (runtime_.fs.Length(file) != entry->length) {
+    TellDamaged();
+    return true;
+  }
+  // The checksum follows the stream's own reads; volume 1's head, which the
+  // stream passes over, is read here.
+  checksum_.emplace();
+  expectedChecksum_ = entry->checksum;
+  hashed_ = 0;
+  if (VolumeNumber_ == 1) {
+    try {
+      runtime_.fs.Seek(file, 1);
+      Hash(0, runtime_.fs.Read(file, ArchiveDataStart_ - 1));
+    } catch (const RunTimeError&) {
+      checksum_.reset();  // the stream's own reads will meet the failure and say so
+    }
+  }
+  return true;
+}
+
+void ArchiveVolumes::Hash(int64_t position, std::string_view bytes) {
+  if (!checksum_) return;
+  const int64_t end = position + static_cast<int64_t>(bytes.size());
+  if (position > hashed_) {
+    checksum_.reset();  // a gap: the volume cannot be checked whole
+  } else if (end > hashed_) {
+    checksum_->Update(bytes.substr(static_cast<std::size_t>(hashed_ - position)));
+    hashed_ = end;
+  }
+}
+
+void ArchiveVolumes::TellDamaged() {
+  Tell(runtime_.boxes,
+       "Band " + std::to_string(VolumeNumber_) +
+           " dieses Sicherungssatzes ist beschädigt: Länge oder Prüfsumme weichen von seiner Kennung ab.\r"
+           "Unbeschädigte Teile werden trotzdem gelesen.",
+       BoxIcon::Critical);
+  events_.VolumeDamaged(VolumeNumber_);
+}
+
+// After a prompt the volume is still missing: say what the disk in the drive
+// holds instead, where its record tells.
+void ArchiveVolumes::TellWhatIsInTheDrive() {
+  if (!setId_) return;
+  const std::optional<SetIdentity> record = ReadIdentityRecord(runtime_.fs, SourceDir_);
+  if (!record || record->volumes.empty() || record->Find(VolumeNumber_)) return;
+  if (record->setId != *setId_) {
+    Tell(runtime_.boxes, kForeignDisk, BoxIcon::Information);
+    return;
+  }
+  const int16_t first = record->volumes.front().number;
+  const int16_t last = record->volumes.back().number;
+  const std::string found = first == last ? "liegt Band " + std::to_string(first)
+                                          : "liegen die Bände " + std::to_string(first) + " bis " + std::to_string(last);
+  Tell(runtime_.boxes,
+       "Auf diesem Datenträger " + found + " dieses Sicherungssatzes, gebraucht wird Band " +
+           std::to_string(VolumeNumber_) + ".",
+       BoxIcon::Information);
 }
 
 std::string ArchiveVolumes::Read(int64_t count) {
@@ -90,6 +191,7 @@ std::string ArchiveVolumes::Read(int64_t count) {
   }
   try {
     std::string bytes = runtime_.fs.Read(VolumeFile_, count);
+    Hash(position_, bytes);
     position_ += count;
     return bytes;
   } catch (const RunTimeError&) {
@@ -106,6 +208,9 @@ void ArchiveVolumes::Rewind(int64_t position) {
 void ArchiveVolumes::CloseVolume() {
   if (!VolumeOpen_) return;
   VolumeOpen_ = false;
+  // Only a volume read to its end can be compared with its checksum.
+  if (checksum_ && hashed_ == length_ && checksum_->Hex() != expectedChecksum_) TellDamaged();
+  checksum_.reset();
   runtime_.fs.Close(VolumeFile_);
 }
 

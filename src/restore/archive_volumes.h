@@ -2,8 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
+#include "store/set_identity.h"
 #include "support/runtime.h"
 
 namespace pb {
@@ -11,21 +14,42 @@ namespace pb {
 // Thrown when the user abandons the prompt for the next volume.
 struct VolumeAbandoned {};
 
+// What a reader of a set learns from the identity records beside its volumes.
+class VolumeEvents {
+ public:
+  virtual ~VolumeEvents() = default;
+  // The volume differs from its record; the user has been told, and it is
+  // read all the same: the fragments' own checks confine the damage.
+  virtual void VolumeDamaged(int16_t /*number*/) {}
+  // The set ends with lastVolume before its last file, because the backup
+  // that wrote it did not finish. true stops the reading there; false asks
+  // for the next disk as for any missing volume.
+  virtual bool StopAtIncompleteEnd(int16_t /*lastVolume*/) { return false; }
+};
+
 // The volumes of a set read back as one stream: at most one volume open, the
 // next one opened only when the current one is used up.
+//
+// When volume 1 has an identity record, every later volume is checked against
+// the record on its medium before anything is read from it: a volume of
+// another set is refused like a missing one, and one of another length is
+// named as damaged. Its checksum is taken from the stream's own reads and
+// compared once the volume has been read to its end. Volumes without a
+// record are read unchecked, as sets written without records are.
 class ArchiveVolumes {
  public:
   // SourceDir ends in "\"; ArchiveDataStart is the 1-based position of the
   // first FileHeader in volume 1.
-  ArchiveVolumes(Runtime& runtime, std::string SourceDir, int32_t ArchiveDataStart);
+  ArchiveVolumes(Runtime& runtime, std::string SourceDir, int32_t ArchiveDataStart, VolumeEvents& events);
   ~ArchiveVolumes();
   ArchiveVolumes(const ArchiveVolumes&) = delete;
   ArchiveVolumes& operator=(const ArchiveVolumes&) = delete;
 
   // Makes sure a volume with unread bytes is open: closes a used-up one and
   // opens the next, asking for the next disk while it cannot be opened.
-  // Throws VolumeAbandoned when the user abandons that prompt.
-  void EnsureVolume();
+  // Throws VolumeAbandoned when the user abandons that prompt. false when
+  // events stopped the reading at the end of an incomplete set.
+  bool EnsureVolume();
   // The number of the volume opened last; 0 before the first.
   int16_t Number() const { return VolumeNumber_; }
   // Whether the directory holds a volume after the one opened last.
@@ -42,14 +66,24 @@ class ArchiveVolumes {
   void CloseVolume();
 
  private:
-  void OpenNextVolume();
+  bool OpenNextVolume();
   bool Found(const std::string& path);
-  // Opens the volume at path and stands at its first unread byte.
-  void Open(const std::string& path);
+  // Opens the volume at path and stands at its first unread byte; false when
+  // it cannot be opened or is not the volume wanted.
+  bool TryOpen(const std::string& path, bool afterPrompt);
+  // Whether the open file may be read as volume VolumeNumber_; tells the
+  // user why not, or that it is damaged.
+  bool Accepted(FileNumber file);
+  void TellWhatIsInTheDrive();
+  void TellDamaged();
+  bool EndsIncomplete() const;
+  // Adds what was read at position (0-based) to the open volume's checksum.
+  void Hash(int64_t position, std::string_view bytes);
 
   Runtime& runtime_;
   std::string SourceDir_;
   int32_t ArchiveDataStart_;
+  VolumeEvents& events_;
   bool VolumeOpen_ = false;
   FileNumber VolumeFile_ = 0;
   int16_t VolumeNumber_ = 0;
@@ -57,6 +91,11 @@ class ArchiveVolumes {
   int64_t position_ = 0;
   // The file's own position may differ from position_ after a failure.
   bool reposition_ = false;
+  std::optional<std::string> setId_;         // from volume 1's record
+  std::optional<VolumeState> openedState_;   // the open volume's entry, if it has one
+  std::optional<VolumeChecksum> checksum_;   // while the open volume can be checked
+  std::string expectedChecksum_;
+  int64_t hashed_ = 0;                        // bytes of the volume in checksum_
 };
 
 }  // namespace pb

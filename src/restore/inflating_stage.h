@@ -24,6 +24,7 @@ class InflatedSink {
   virtual Flow EndFile() = 0;
   virtual void GaveUp(const std::string& /*reason*/) {}
   virtual void VolumeOpened(int16_t /*number*/) {}
+  virtual void VolumeDamaged(int16_t /*number*/) {}
 };
 
 // Inflates the fragments of a set on worker threads while the reader goes on
@@ -46,6 +47,8 @@ class InflatingStage : public ArchiveSink {
   Flow EndOfSet() override;
   void GaveUp(const std::string& reason) override;
   void VolumeOpened(int16_t number) override;
+  // Told at once: it is no item of the stream.
+  void VolumeDamaged(int16_t number) override { next_.VolumeDamaged(number); }
 
   // Hands on every item held; false once next has stopped the reading.
   bool Drain();

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "store/bytes.h"
+#include "store/identity_file.h"
 #include "store/records.h"
 #include "store/volume_name.h"
 #include "support/paths.h"
@@ -70,6 +71,23 @@ void ProbeArchive(ProbeView& view, FileSystem& fs, ProbeResults& results) {
   }
   view.SetRestoreInfo(status);
   view.SetDescription(description);
+}
+
+std::optional<int16_t> IncompleteEnd(FileSystem& fs, const std::string& directory) {
+  const std::optional<SetIdentity> record = ReadIdentityRecord(fs, WithTrailingBackslash(directory));
+  if (!record) return std::nullopt;
+  for (const VolumeEntry& entry : record->volumes) {
+    const int16_t expected = static_cast<int16_t>(&entry - record->volumes.data() + 1);
+    if (entry.number != expected) return std::nullopt;
+    if (entry.state == VolumeState::Last) return std::nullopt;
+    if (entry.state != VolumeState::More) return entry.number;
+  }
+  return std::nullopt;
+}
+
+std::string IncompleteSetText(int16_t lastVolume) {
+  return "Der Sicherungssatz ist unvollständig: die Sicherung wurde nach Band " + std::to_string(lastVolume) +
+         " nicht zu Ende geführt.";
 }
 
 }  // namespace pb

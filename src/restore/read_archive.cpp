@@ -89,6 +89,9 @@ class TargetFiles : public InflatedSink {
     return Flow::Continue;
   }
 
+  // The files from it may hold other bytes than were saved.
+  void VolumeDamaged(int16_t) override { damaged_ = true; }
+
   // Everything restored is on the device before the beep says the run is
   // done. One flush of the target's file system costs far less than one per
   // file.

@@ -14,7 +14,7 @@ namespace pb {
 
 enum class RestoreOutcome {
   Intact,      // every file chosen restored as stored
-  Damaged,     // a file not created, a damaged fragment, or lengths out of step
+  Damaged,     // a file not created, a damaged fragment or volume, or lengths out of step
   GivenUp,     // the user gave up in one of the run's boxes
   TargetFull,  // the target's medium became full
 };

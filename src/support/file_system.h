@@ -108,6 +108,10 @@ class FileSystem {
   // without waiting for it; a later Flush or FlushDirectory still decides.
   // Never fails; the default does nothing.
   virtual void StartWriteBack(FileNumber /*file*/) noexcept {}
+  // Drops what the system keeps in memory of a flushed file, so that the file
+  // opened again is read from the device itself: a check after writing then
+  // sees what the medium holds. Where the system cannot drop it, does nothing.
+  virtual void DropCache(FileNumber file) = 0;
   virtual void Close(FileNumber file) = 0;
   // Closes every open file, keeping what was written. Never throws.
   virtual void CloseAll() noexcept = 0;
@@ -145,6 +149,7 @@ class FileSystemWrapper : public FileSystem {
   void Flush(FileNumber file) override { target_.Flush(file); }
   void FlushDirectory(const std::string& directory) override { target_.FlushDirectory(directory); }
   void StartWriteBack(FileNumber file) noexcept override { target_.StartWriteBack(file); }
+  void DropCache(FileNumber file) override { target_.DropCache(file); }
   void Close(FileNumber file) override { target_.Close(file); }
   void CloseAll() noexcept override { target_.CloseAll(); }
   std::vector<DriveInfo> Drives() override { return target_.Drives(); }

@@ -95,6 +95,20 @@ TEST_F(BackupCommandTest, GivingUpInABoxEndsWithTheBoxesStatus) {
   EXPECT_TRUE(boxes.scriptDone());
 }
 
+TEST_F(BackupCommandTest, VerifyReadsEachVolumeBackPastTheCache) {
+  Make("C:\\a.bin", RandomBytes(5000, 2));
+  boxes.Then(BoxButton::Ok).Then(BoxButton::Ok);
+  cli::BackupOptions options;
+  options.volumeSize = cli::VolumeSizeText{"2", 0};
+  options.sources = {"C:\\a.bin"};
+  ASSERT_EQ(Backup(options), kExitComplete);
+  EXPECT_EQ(faulty.calls(Op::DropCache), 0);
+  options.verify = true;
+  ASSERT_EQ(Backup(options), kExitComplete);
+  EXPECT_EQ(faulty.calls(Op::DropCache), static_cast<int>(Volumes().size()));
+  EXPECT_EQ(faulty.calls(Op::Open, "DataBlock#3"), 1 + 2);  // written; written and read back
+}
+
 TEST_F(BackupCommandTest, ProgressLineOnlyOnATerminalAndEndedBeforeEachBox) {
   Make("C:\\a.txt", "abc");
   Make("C:\\b.txt", "def");

@@ -103,15 +103,17 @@ TEST(CliTerminal, InformsWithoutWaitingAndStopsCleanlyOnCtrlC) {
     EXPECT_NE(run.screen.find(c.shown), std::string::npos) << run.screen;
   }
   // The interrupted set ends between two items on its last volume: it reads
-  // without a fault up to where the next volume would be asked for.
+  // without a fault up to there, and its identity record tells that the
+  // backup did not finish.
   const std::string check = "'" PB_CLI_PATH "' test '" + (dir / "ziel2").string() + "' </dev/null >'" +
                             (dir / "test").string() + "' 2>/dev/null";
   const int raw = std::system(check.c_str());
-  EXPECT_EQ(WEXITSTATUS(raw), 5);
+  EXPECT_EQ(WEXITSTATUS(raw), 1);
   const std::string report = ReadFile(dir / "test");
-  EXPECT_NE(report.find("gross.bin: der nächste Datenträger fehlt, abgebrochen\n"
-                        "0 von 1 Dateien vollständig gelesen, 1 fehlerhaft; Prüfung abgebrochen\n"),
-            std::string::npos)
+  EXPECT_NE(report.find("gross.bin: der Satz endet mit Band "), std::string::npos) << report;
+  EXPECT_NE(report.find("Der Sicherungssatz ist unvollständig: die Sicherung wurde nach Band "), std::string::npos)
+      << report;
+  EXPECT_NE(report.find("0 von 1 Dateien vollständig gelesen, 1 fehlerhaft; Prüfung abgebrochen\n"), std::string::npos)
       << report;
 }
 

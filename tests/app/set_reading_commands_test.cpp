@@ -7,8 +7,10 @@
 #include <sstream>
 
 #include "commands.h"
+#include "scripted_boxes.h"
 #include "scripted_host.h"
 #include "set_builder.h"
+#include "set_media.h"
 #include "set_mutation.h"
 #include "terminal_boxes.h"
 #include "test_drives.h"
@@ -161,6 +163,77 @@ TEST_F(SetReadingCommandsTest, TestAgreesWithTheRestore) {
 
 // The restore's mutation loop: list and test of damaged sets end, and write
 // nothing anywhere.
+// A backup given up after volume 2 of a set that promised three files.
+struct IncompleteCase {
+  const char* name;
+  int (*command)(cli::CliContext&, const cli::ReadOptions&);
+  int status;
+  std::string out;
+  std::string err;
+};
+
+void PrintTo(const IncompleteCase& row, std::ostream* out) { *out << row.name; }
+
+class IncompleteSetTest : public SetReadingCommandsTest, public ::testing::WithParamInterface<IncompleteCase> {};
+
+const std::string kIncomplete =
+    "Der Sicherungssatz ist unvollständig: die Sicherung wurde nach Band 2 nicht zu Ende geführt.\n";
+
+TEST_P(IncompleteSetTest, SaysSoWithoutAskingForAVolumeThatCannotCome) {
+  SetBuilder set;
+  set.Header(3).FileWithData("C:\\a", "a").Cut().FileWithData("C:\\b", "b");
+  Write(set);
+  testing::WriteFile(drives.Native("D:\\Sich\\Parcelbarge-Kennung.txt"),
+                     testing::IdentityRecordOf(set.volumes(), std::string(32, 'c'), 1, 2, VolumeState::GivenUp));
+  EXPECT_EQ(Run(GetParam().command), GetParam().status);
+  EXPECT_EQ(out.str(), GetParam().out);
+  EXPECT_EQ(err.str(), GetParam().err);
+  EXPECT_EQ(terminal.str(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, IncompleteSetTest,
+    ::testing::Values(
+        IncompleteCase{"Probe", cli::RunProbeCommand, kExitComplete, "(3 Dateien, V1.1)\n" + kIncomplete, ""},
+        IncompleteCase{"List", cli::RunListCommand, cli::kExitProblems,
+                       "(3 Dateien, V1.1)\n           1  C:\\a\n           1  C:\\b\n",
+                       "parcelbarge-cli: " + kIncomplete},
+        IncompleteCase{"Test", cli::RunTestCommand, cli::kExitProblems,
+                       "(3 Dateien, V1.1)\nOK      C:\\a\nOK      C:\\b\n"
+                       "FEHLER  (Datei 3): der Satz endet mit Band 2, abgebrochen\n" + kIncomplete +
+                           "2 von 3 Dateien vollständig gelesen, 1 fehlerhaft; Prüfung abgebrochen\n",
+                       ""}),
+    [](const ::testing::TestParamInfo<IncompleteCase>& row) { return row.param.name; });
+
+// test reads a set as the restore does: a diskette of another set is refused
+// before anything is read from it.
+TEST_F(SetReadingCommandsTest, TestRefusesADisketteOfAnotherSet) {
+  const auto volumes = [](const std::string& data) {
+    SetBuilder set;
+    set.Header(2).FileWithData("C:\\a", data).Cut().FileWithData("C:\\b", data);
+    return set.volumes();
+  };
+  const std::vector<std::string> a = volumes(testing::RandomBytes(5000, 1));
+  const std::vector<std::string> b = volumes(testing::RandomBytes(5000, 2));
+  const std::filesystem::path drive = drives.Native("D:\\Sich");
+  testing::PutInDrive(drive, testing::DisketteOf(a, std::string(32, 'a'), 1));
+  testing::ScriptedBoxes boxes;
+  boxes.Then(BoxButton::Ok, [&] { testing::PutInDrive(drive, testing::DisketteOf(b, std::string(32, 'b'), 2)); })
+      .Then(BoxButton::Ok)
+      .Then(BoxButton::Ok, [&] { testing::PutInDrive(drive, testing::DisketteOf(a, std::string(32, 'a'), 2)); });
+  Runtime runtime{drives.fs(), boxes, host};
+  cli::CliContext context{runtime, out, err};
+  cli::ReadOptions options;
+  options.source = "D:\\Sich";
+
+  EXPECT_EQ(cli::RunTestCommand(context, options), kExitComplete);
+
+  const std::string next = "Bitte den nächsten Datenträger dieses Sicherungssatzes\reinlegen und auf OK klicken.";
+  EXPECT_EQ(boxes.texts(),
+            (std::vector<std::string>{next, "Dieser Datenträger gehört nicht zu diesem Sicherungssatz.", next}));
+  EXPECT_EQ(out.str(), "(2 Dateien, V1.1)\nOK      C:\\a\nOK      C:\\b\n2 von 2 Dateien vollständig gelesen, 0 fehlerhaft\n");
+}
+
 TEST_F(SetReadingCommandsTest, MutatedSetsAreReadSafely) {
   const std::vector<std::string> valid = testing::ValidVolumes();
   std::mt19937 random(7122026);

@@ -28,6 +28,7 @@ struct TestInputs : BackupInputs {
   std::vector<std::string> files;
   std::string description;
   bool clearTarget = false;
+  bool verify = false;
   std::vector<int> progress;
   mutable int clearTargetReads = 0;
 
@@ -43,6 +44,7 @@ struct TestInputs : BackupInputs {
     ++clearTargetReads;
     return clearTarget;
   }
+  bool VerifyVolumes() const override { return verify; }
   void SetProgress(int percent) override { progress.push_back(percent); }
 
   // An own volume size of exactly bytes, written as Kbyte the way a user could.

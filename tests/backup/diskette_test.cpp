@@ -9,6 +9,7 @@
 
 #include "backup_fixture.h"
 #include "diskette.h"
+#include "set_media.h"
 
 namespace pb::testing {
 namespace {
@@ -32,6 +33,9 @@ class DisketteUser {
   // Keeps the volumes of the diskette in the drive and checks it was emptied.
   void TakeOut() {
     ++diskettes;
+    records.push_back(std::filesystem::exists(root_ / "Parcelbarge-Kennung.txt")
+                          ? ReadFile(root_ / "Parcelbarge-Kennung.txt")
+                          : "");
     for (const auto& entry : std::filesystem::directory_iterator(root_)) {
       const std::string name = entry.path().filename();
       if (name.rfind("DataBlock#", 0) != 0) continue;
@@ -46,6 +50,7 @@ class DisketteUser {
   }
 
   std::map<int, std::string> volumes;
+  std::vector<std::string> records;  // the identity record of each diskette
   std::vector<std::size_t> sizes;
   int diskettes = 0;
 
@@ -106,6 +111,14 @@ TEST(DisketteRun, FillsEachDisketteAndAsksForTheNextAndTheVolumesHoldEveryFile) 
   for (const auto& [number, bytes] : user.volumes) {
     ASSERT_EQ(number, static_cast<int>(volumes.size()) + 1);
     volumes.push_back(bytes);
+  }
+  // Every diskette holds its volume and the record describing it, and only it.
+  const std::optional<SetIdentity> first = ParseIdentityRecord(user.records.front());
+  ASSERT_TRUE(first);
+  for (std::size_t n = 1; n <= volumes.size(); ++n) {
+    EXPECT_LE(user.records[n - 1].size(), 512u);
+    EXPECT_EQ(user.records[n - 1], DisketteOf(volumes, first->setId, static_cast<int>(n)).at("Parcelbarge-Kennung.txt"))
+        << "diskette " << n;
   }
   const DecodedSet set = DecodeSet(volumes);
   ASSERT_EQ(set.files.size(), sources.size());

@@ -154,6 +154,8 @@ TEST(ParallelDisketteRun, GivesTheSameDiskettesAsOneWorker) {
     int disk = 1;
     auto takeOut = [&] {
       for (const auto& entry : std::filesystem::directory_iterator(drives.Root('A'))) {
+        // Each run has an identity of its own; the volumes must be the same.
+        if (entry.path().filename() == "Parcelbarge-Kennung.txt") continue;
         taken[std::to_string(disk) + "/" + entry.path().filename().string()] = ReadFile(entry.path());
       }
       ++disk;

@@ -41,7 +41,7 @@ TEST_P(VolumeFlushTest, ClosedVolumesReachTheDeviceBeforeTheNextBox) {
 
   EXPECT_EQ(boxes.texts(), c.boxes);
   EXPECT_EQ(flushesAtBoxes, c.directoryFlushesAtBoxes);
-  EXPECT_EQ(faulty.calls(Op::Flush), c.volumeFlushes);
+  EXPECT_EQ(faulty.calls(Op::Flush, "DataBlock"), c.volumeFlushes);
   ExpectSetHoldsSources();
   EXPECT_GE(Volumes().size(), 5u);
 }

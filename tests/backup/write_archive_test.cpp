@@ -183,7 +183,7 @@ TEST_F(WriteArchiveTest, VolumeFullBeforeItsFirstFragmentIsRecreatedWithItsHeade
   ASSERT_EQ(volumes.size(), 1u);
   // The empty files' headers came back with the ArchiveHeader.
   ExpectSetHoldsSources();
-  EXPECT_EQ(faulty.calls(Op::Write), 5 + 5);
+  EXPECT_EQ(faulty.calls(Op::Write, "DataBlock"), 5 + 5);
 }
 
 // A drive that is not ready: OK repeats the step, on a volume opened again at
@@ -265,7 +265,7 @@ TEST_F(WriteArchiveTest, FailedFlushBeforeTheFinalMessageGoesThroughTheWriteGrou
 
   ASSERT_EQ(Run(), BackupOutcome::Complete);
 
-  EXPECT_EQ(faulty.calls(Op::Flush), 2);
+  EXPECT_EQ(faulty.calls(Op::Flush, "DataBlock"), 2);
   EXPECT_EQ(boxes.texts().back(), "Die Kopie ist fertig!");
 }
 
@@ -324,7 +324,7 @@ TEST_F(WriteArchiveTest, ClearingTheTargetRemovesReadOnlyFilesButNotDotNamesOrDi
   std::vector<std::string> left;
   for (const auto& entry : std::filesystem::directory_iterator(target)) left.push_back(entry.path().filename());
   std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::string>{".versteckt", "DataBlock#1.Parcelbarge", "Unter"}));
+  EXPECT_EQ(left, (std::vector<std::string>{".versteckt", "DataBlock#1.Parcelbarge", "Parcelbarge-Kennung.txt", "Unter"}));
   EXPECT_TRUE(std::filesystem::exists(target / "Unter" / "bleibt.txt"));
   EXPECT_EQ(host.yields, 2 + 1);  // one per deleted file, one per fragment
 }

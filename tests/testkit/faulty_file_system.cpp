@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "faulty_file_system.h"
 
+#include <algorithm>
+
 #include "support/run_time_error.h"
 
 namespace pb::testing {
@@ -10,26 +12,35 @@ FaultyFileSystem& FaultyFileSystem::Fail(Fault fault) {
   return *this;
 }
 
-void FaultyFileSystem::Check(Op op, const std::string& path) {
+bool FaultyFileSystem::Check(Op op, const std::string& path) {
   ++calls_[static_cast<std::size_t>(op)];
+  log_.emplace_back(op, path);
   for (auto& planned : faults_) {
     const Fault& fault = planned.fault;
     if (fault.op != op || path.find(fault.pathContains) == std::string::npos) continue;
     ++planned.seen;
     if (planned.seen == fault.nth || (fault.fromThenOn && planned.seen > fault.nth)) {
       ++failures_;
+      if (fault.code == kCorruptRead) return true;
       throw RunTimeError(fault.code);
     }
   }
+  return false;
 }
 
-void FaultyFileSystem::Check(Op op, FileNumber file) {
+int FaultyFileSystem::calls(Op op, const std::string& pathContains) const {
+  return static_cast<int>(std::count_if(log_.begin(), log_.end(), [&](const auto& call) {
+    return call.first == op && call.second.find(pathContains) != std::string::npos;
+  }));
+}
+
+bool FaultyFileSystem::Check(Op op, FileNumber file) {
   if (deadHandles_.count(file) != 0) {
     ++calls_[static_cast<std::size_t>(op)];
     throw RunTimeError(kDriveNotReady);
   }
   try {
-    Check(op, PathOf(file));
+    return Check(op, PathOf(file));
   } catch (const RunTimeError&) {
     for (const auto& planned : faults_) {
       if (planned.fault.killsHandle && planned.fault.op == op && planned.seen >= planned.fault.nth) {
@@ -91,8 +102,10 @@ FileNumber FaultyFileSystem::Reopen(const std::string& path, int64_t length) {
 }
 
 std::string FaultyFileSystem::Read(FileNumber file, int64_t count) {
-  Check(Op::Read, file);
-  return FileSystemWrapper::Read(file, count);
+  const bool corrupt = Check(Op::Read, file);
+  std::string bytes = FileSystemWrapper::Read(file, count);
+  if (corrupt && !bytes.empty()) bytes[0] = static_cast<char>(~bytes[0]);
+  return bytes;
 }
 
 void FaultyFileSystem::Write(FileNumber file, std::string_view bytes) {
@@ -118,6 +131,11 @@ void FaultyFileSystem::Seek(FileNumber file, int64_t position1) {
 void FaultyFileSystem::FlushDirectory(const std::string& directory) {
   Check(Op::FlushDirectory, directory);
   FileSystemWrapper::FlushDirectory(directory);
+}
+
+void FaultyFileSystem::DropCache(FileNumber file) {
+  Check(Op::DropCache, file);
+  FileSystemWrapper::DropCache(file);
 }
 
 void FaultyFileSystem::Flush(FileNumber file) {

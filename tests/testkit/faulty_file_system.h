@@ -14,14 +14,16 @@ namespace pb::testing {
 
 // The calls of FileSystem that can be made to fail.
 enum class Op { FindEntry, ListDirectory, GetAttributes, SetAttributesNormal, DeleteFile, CreateDirectory,
-                Open, Reopen, Read, Write, Length, Position, Seek, Flush, FlushDirectory, Close, kCount };
+                Open, Reopen, Read, Write, Length, Position, Seek, Flush, FlushDirectory, DropCache, Close,
+                kCount };
 
 // One planned failure: the nth call of op (1-based; counting only calls whose
 // path contains pathContains, when given) fails with code, and with
 // fromThenOn every matching call after it too. Calls on a file number match by
 // the path the file was opened with. A failing call does nothing else; with
 // killsHandle its file number fails every later call with 71, as a handle
-// does whose medium was taken out (Close still releases it).
+// does whose medium was taken out (Close still releases it). Code 0 on a Read
+// is a medium that lies: the call succeeds with its first byte flipped.
 struct Fault {
   Op op = Op::Write;
   int nth = 1;
@@ -30,6 +32,7 @@ struct Fault {
   bool fromThenOn = false;
   bool killsHandle = false;
 };
+inline constexpr int32_t kCorruptRead = 0;
 
 // Forwards to a real file system and breaks the calls it is told to break:
 // 61 on the third fragment write, 71 on opening volume 2, ...
@@ -46,6 +49,8 @@ class FaultyFileSystem : public FileSystemWrapper {
 
   // Calls of op made so far, the failed ones included.
   int calls(Op op) const { return calls_[static_cast<std::size_t>(op)]; }
+  // Those of them on a path containing pathContains.
+  int calls(Op op, const std::string& pathContains) const;
   // Calls that failed because of a planned fault.
   int failures() const { return failures_; }
 
@@ -64,6 +69,7 @@ class FaultyFileSystem : public FileSystemWrapper {
   void Seek(FileNumber file, int64_t position1) override;
   void Flush(FileNumber file) override;
   void FlushDirectory(const std::string& directory) override;
+  void DropCache(FileNumber file) override;
   void Close(FileNumber file) override;
   void CloseAll() noexcept override;
 
@@ -72,14 +78,16 @@ class FaultyFileSystem : public FileSystemWrapper {
     Fault fault;
     int seen = 0;
   };
-  // Counts the call and throws when a planned fault hits it.
-  void Check(Op op, const std::string& path);
+  // Counts the call and throws when a planned fault hits it; true when the
+  // fault is a corrupt read instead.
+  bool Check(Op op, const std::string& path);
   // The same for a call on an open file.
-  void Check(Op op, FileNumber file);
+  bool Check(Op op, FileNumber file);
   const std::string& PathOf(FileNumber file) const;
 
   std::vector<Planned> faults_;
   std::array<int, static_cast<std::size_t>(Op::kCount)> calls_{};
+  std::vector<std::pair<Op, std::string>> log_;
   int failures_ = 0;
   std::map<FileNumber, std::string> openPaths_;
   std::set<FileNumber> deadHandles_;

@@ -42,6 +42,7 @@ class PosixFileSystem : public FileSystem {
   void Flush(FileNumber file) override;
   void FlushDirectory(const std::string& directory) override;
   void StartWriteBack(FileNumber file) noexcept override;
+  void DropCache(FileNumber file) override;
   void Close(FileNumber file) override;
   void CloseAll() noexcept override;
 

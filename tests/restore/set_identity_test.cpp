@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The identity records beside the volumes, as the restore meets them on
+// diskettes put in one after the other.
+#include <algorithm>
+#include <functional>
+
+#include "restore_fixture.h"
+#include "set_media.h"
+
+namespace pb {
+namespace {
+
+using testing::DisketteOf;
+using testing::Medium;
+using testing::SetBuilder;
+
+const std::string kSetA(32, 'a');
+const std::string kSetB(32, 'b');
+constexpr const char* kForeign = "Dieser Datenträger gehört nicht zu diesem Sicherungssatz.";
+constexpr const char* kDamaged2 =
+    "Band 2 dieses Sicherungssatzes ist beschädigt: Länge oder Prüfsumme weichen von seiner Kennung ab.\r"
+    "Unbeschädigte Teile werden trotzdem gelesen.";
+
+// Two sets of the same layout: one file over three volumes, one small file.
+struct TwoSets {
+  std::string dataA = testing::RandomBytes(300000, 1);
+  std::string dataB = testing::RandomBytes(300000, 2);
+  std::vector<std::string> a = Build(dataA, "klein");
+  std::vector<std::string> b = Build(dataB, "KLEIN");
+
+  static std::vector<std::string> Build(const std::string& data, const std::string& small) {
+    SetBuilder set;
+    set.Header(2)
+        .File(static_cast<int32_t>(data.size()), "C:\\gross.bin")
+        .Fragment(data.substr(0, 131072))
+        .Cut()
+        .Fragment(data.substr(131072, 131072))
+        .Cut()
+        .Fragment(data.substr(262144))
+        .FileWithData("C:\\klein.txt", small);
+    return set.volumes();
+  }
+};
+
+// Changes the entry text of a diskette's record.
+Medium EditRecord(Medium medium, const std::string& from, const std::string& to) {
+  std::string& record = medium[std::string(kIdentityFileName)];
+  record.replace(record.find(from), from.size(), to);
+  return medium;
+}
+
+Medium WithoutRecord(Medium medium) {
+  medium.erase(std::string(kIdentityFileName));
+  return medium;
+}
+
+struct Case {
+  const char* name;
+  // The diskette in the drive at the start, and the one put in at each prompt.
+  std::function<std::vector<Medium>(const TwoSets&)> diskettes;
+  std::vector<std::string> boxes;
+  bool restoresSetA;  // else today's reading without records: whatever lies in the drive
+};
+
+void PrintTo(const Case& row, std::ostream* out) { *out << row.name; }
+
+class SetIdentityRestoreTest : public testing::RestoreTest, public ::testing::WithParamInterface<Case> {};
+
+TEST_P(SetIdentityRestoreTest, ChecksEachDisketteBeforeReadingIt) {
+  const TwoSets sets;
+  const std::vector<Medium> diskettes = GetParam().diskettes(sets);
+  std::size_t next = 0;
+  testing::PutInDrive(SetDir(), diskettes[next++]);
+  for (const std::string& text : GetParam().boxes) {
+    if (text != testing::kNextDiskBox) {
+      boxes.Then(BoxButton::Ok);
+      continue;
+    }
+    boxes.Then(BoxButton::Ok, [&] { testing::PutInDrive(SetDir(), diskettes.at(next++)); });
+  }
+
+  // A damaged volume's files may hold other bytes, even where the fragments' checks pass.
+  const bool damaged = std::count(GetParam().boxes.begin(), GetParam().boxes.end(), kDamaged2) > 0;
+  EXPECT_EQ(Restore(), damaged ? RestoreOutcome::Damaged : RestoreOutcome::Intact);
+
+  EXPECT_EQ(boxes.texts(), GetParam().boxes);
+  EXPECT_EQ(next, diskettes.size());
+  const std::string middle = (GetParam().restoresSetA ? sets.dataA : sets.dataB).substr(131072, 131072);
+  EXPECT_TRUE(testing::FileIs(TargetDir() / "gross.bin",
+                              sets.dataA.substr(0, 131072) + middle + sets.dataA.substr(262144)));
+  EXPECT_TRUE(testing::FileIs(TargetDir() / "klein.txt", "klein"));
+}
+
+const char* const kNext = testing::kNextDiskBox;
+
+INSTANTIATE_TEST_SUITE_P(
+    Diskettes, SetIdentityRestoreTest,
+    ::testing::Values(
+        Case{"RightOrder",
+             [](const TwoSets& s) {
+               return std::vector{DisketteOf(s.a, kSetA, 1), DisketteOf(s.a, kSetA, 2), DisketteOf(s.a, kSetA, 3)};
+             },
+             {kNext, kNext}, true},
+        Case{"AnotherSetsVolume2",
+             [](const TwoSets& s) {
+               return std::vector{DisketteOf(s.a, kSetA, 1), DisketteOf(s.b, kSetB, 2), DisketteOf(s.a, kSetA, 2),
+                                  DisketteOf(s.a, kSetA, 3)};
+             },
+             {kNext, kForeign, kNext, kNext}, true},
+        Case{"Volume3BeforeVolume2",
+             [](const TwoSets& s) {
+               return std::vector{DisketteOf(s.a, kSetA, 1), DisketteOf(s.a, kSetA, 3), DisketteOf(s.a, kSetA, 2),
+                                  DisketteOf(s.a, kSetA, 3)};
+             },
+             {kNext, "Auf diesem Datenträger liegt Band 3 dieses Sicherungssatzes, gebraucht wird Band 2.", kNext,
+              kNext},
+             true},
+        Case{"RecordWithAnotherLength",
+             [](const TwoSets& s) {
+               const std::string length = std::to_string(s.a[1].size());
+               return std::vector{DisketteOf(s.a, kSetA, 1),
+                                  EditRecord(DisketteOf(s.a, kSetA, 2), " 0000" + length + " ",
+                                             " 0000" + std::to_string(s.a[1].size() + 1) + " "),
+                                  DisketteOf(s.a, kSetA, 3)};
+             },
+             {kNext, kDamaged2, kNext}, true},
+        Case{"RecordWithAnotherChecksum",
+             [](const TwoSets& s) {
+               VolumeChecksum checksum;
+               checksum.Update(s.a[1]);
+               const std::string good = checksum.Hex();
+               std::string bad = good;
+               bad[0] = bad[0] == '0' ? '1' : '0';
+               return std::vector{DisketteOf(s.a, kSetA, 1), EditRecord(DisketteOf(s.a, kSetA, 2), good, bad),
+                                  DisketteOf(s.a, kSetA, 3)};
+             },
+             {kNext, kDamaged2, kNext}, true},
+        // Sets written without records are read as they always were.
+        Case{"NoRecords",
+             [](const TwoSets& s) {
+               return std::vector{WithoutRecord(DisketteOf(s.a, kSetA, 1)), DisketteOf(s.b, kSetB, 2),
+                                  WithoutRecord(DisketteOf(s.a, kSetA, 3))};
+             },
+             {kNext, kNext}, false}),
+    [](const ::testing::TestParamInfo<Case>& row) { return row.param.name; });
+
+}  // namespace
+}  // namespace pb
