@@ -15,14 +15,7 @@ class NextVolumeTest : public testing::RestoreTest {
  protected:
   // Three volumes: the first file's fragments spread over all of them.
   void WriteThreeVolumes() {
-    set.Header(2)
-        .File(static_cast<int32_t>(data.size()), "C:\\gross.bin")
-        .Fragment(data.substr(0, 131072))
-        .Cut()
-        .Fragment(data.substr(131072, 131072))
-        .Cut()
-        .Fragment(data.substr(262144))
-        .FileWithData("C:\\klein.txt", "klein");
+    set.volumes() = testing::ThreeVolumeSet(data);
     set.WriteTo(SetDir());
   }
   std::filesystem::path Volume(int n) { return SetDir() / ("DataBlock#" + std::to_string(n) + ".Parcelbarge"); }

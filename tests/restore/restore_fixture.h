@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "restore/probe_display.h"
 #include "restore/probe_archive.h"
@@ -62,6 +63,21 @@ inline ::testing::AssertionResult FileIs(const std::filesystem::path& file, cons
   while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
   return ::testing::AssertionFailure() << file << " holds " << actual.size() << " bytes, expected "
                                        << expected.size() << "; first difference at offset " << at;
+}
+
+// The volumes of a set of two files, the first one's 300000 bytes in
+// fragments over three volumes, then small.
+inline std::vector<std::string> ThreeVolumeSet(const std::string& data, const std::string& small = "klein") {
+  SetBuilder set;
+  set.Header(2)
+      .File(static_cast<int32_t>(data.size()), "C:\\gross.bin")
+      .Fragment(data.substr(0, 131072))
+      .Cut()
+      .Fragment(data.substr(131072, 131072))
+      .Cut()
+      .Fragment(data.substr(262144))
+      .FileWithData("C:\\klein.txt", small);
+  return set.volumes();
 }
 
 // A set in D:\Sich restored to C:\Rueck over real temporary directories.

@@ -12,7 +12,6 @@ namespace {
 
 using testing::DisketteOf;
 using testing::Medium;
-using testing::SetBuilder;
 
 const std::string kSetA(32, 'a');
 const std::string kSetB(32, 'b');
@@ -25,21 +24,8 @@ constexpr const char* kDamaged2 =
 struct TwoSets {
   std::string dataA = testing::RandomBytes(300000, 1);
   std::string dataB = testing::RandomBytes(300000, 2);
-  std::vector<std::string> a = Build(dataA, "klein");
-  std::vector<std::string> b = Build(dataB, "KLEIN");
-
-  static std::vector<std::string> Build(const std::string& data, const std::string& small) {
-    SetBuilder set;
-    set.Header(2)
-        .File(static_cast<int32_t>(data.size()), "C:\\gross.bin")
-        .Fragment(data.substr(0, 131072))
-        .Cut()
-        .Fragment(data.substr(131072, 131072))
-        .Cut()
-        .Fragment(data.substr(262144))
-        .FileWithData("C:\\klein.txt", small);
-    return set.volumes();
-  }
+  std::vector<std::string> a = testing::ThreeVolumeSet(dataA, "klein");
+  std::vector<std::string> b = testing::ThreeVolumeSet(dataB, "KLEIN");
 };
 
 // Changes the entry text of a diskette's record.
