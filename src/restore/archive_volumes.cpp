@@ -209,9 +209,10 @@ void ArchiveVolumes::CloseVolume() {
   if (!VolumeOpen_) return;
   VolumeOpen_ = false;
   // Only a volume read to its end can be compared with its checksum.
-  if (checksum_ && hashed_ == length_ && checksum_->Hex() != expectedChecksum_) TellDamaged();
+  const bool damaged = checksum_ && hashed_ == length_ && checksum_->Hex() != expectedChecksum_;
   checksum_.reset();
   runtime_.fs.Close(VolumeFile_);
+  if (damaged) TellDamaged();
 }
 
 }  // namespace pb

@@ -19,6 +19,7 @@ constexpr const char* kForeign = "Dieser Datenträger gehört nicht zu diesem Si
 constexpr const char* kDamaged2 =
     "Band 2 dieses Sicherungssatzes ist beschädigt: Länge oder Prüfsumme weichen von seiner Kennung ab.\r"
     "Unbeschädigte Teile werden trotzdem gelesen.";
+const std::string kDamaged3 = std::string(kDamaged2).replace(5, 1, "3");
 
 // Two sets of the same layout: one file over three volumes, one small file.
 struct TwoSets {
@@ -66,7 +67,9 @@ TEST_P(SetIdentityRestoreTest, ChecksEachDisketteBeforeReadingIt) {
   }
 
   // A damaged volume's files may hold other bytes, even where the fragments' checks pass.
-  const bool damaged = std::count(GetParam().boxes.begin(), GetParam().boxes.end(), kDamaged2) > 0;
+  const bool damaged = std::count(GetParam().boxes.begin(), GetParam().boxes.end(), kDamaged2) +
+                           std::count(GetParam().boxes.begin(), GetParam().boxes.end(), kDamaged3) >
+                       0;
   EXPECT_EQ(Restore(), damaged ? RestoreOutcome::Damaged : RestoreOutcome::Intact);
 
   EXPECT_EQ(boxes.texts(), GetParam().boxes);
@@ -121,6 +124,15 @@ INSTANTIATE_TEST_SUITE_P(
                                   DisketteOf(s.a, kSetA, 3)};
              },
              {kNext, kDamaged2, kNext}, true},
+        // The last volume is compared once the set has been read.
+        Case{"LastVolumeWithAnotherChecksum",
+             [](const TwoSets& s) {
+               VolumeChecksum checksum;
+               checksum.Update(s.a[2]);
+               return std::vector{DisketteOf(s.a, kSetA, 1), DisketteOf(s.a, kSetA, 2),
+                                  EditRecord(DisketteOf(s.a, kSetA, 3), checksum.Hex(), std::string(32, '0'))};
+             },
+             {kNext, kNext, kDamaged3}, true},
         // Sets written without records are read as they always were.
         Case{"NoRecords",
              [](const TwoSets& s) {
