@@ -24,9 +24,9 @@ int RunRestoreCommand(CliContext& context, const ReadOptions& options) {
     };
   }
   restore.keepExisting = options.keepExisting;
-  restore.kept = [&](const std::string& TargetPath) {
+  restore.kept = [&](const std::string& targetPath) {
     progress.End();
-    if (!context.quiet) context.err << "Beibehalten: " << TerminalSafe(ShownPath(context.runtime.fs, TargetPath)) << '\n';
+    if (!context.quiet) context.err << "Beibehalten: " << TerminalSafe(ShownPath(context.runtime.fs, targetPath)) << '\n';
   };
   restore.progress = [&](const RestoreProgress& state) {
     progress.Show({state.fileNumber, state.fileCount, state.bytesRead, 0, state.volume});

@@ -56,10 +56,10 @@ void FileListBox::ShowContextMenu(const QPoint& globalPosition) {
   // A popup is a window of its own and would not take the list's font.
   menu.setFont(font());
   menu.addAction(QString::fromUtf8("Dateien hinzufügen …"), this, [this] {
-    if (AddFiles) AddFiles();
+    if (addFiles) addFiles();
   });
   menu.addAction(QString::fromUtf8("Verzeichnis hinzufügen …"), this, [this] {
-    if (AddDirectory) AddDirectory();
+    if (addDirectory) addDirectory();
   });
   menu.addSeparator();
   QAction* remove = menu.addAction(QStringLiteral("Ausgewählte entfernen"), this, [this] { RemoveSelected(); });
@@ -72,7 +72,7 @@ void FileListBox::keyPressEvent(QKeyEvent* event) {
     RemoveSelected();
   } else if (event->matches(QKeySequence::Paste)) {
     const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
-    if (Paste && clipboard) Paste(*clipboard);
+    if (paste && clipboard) paste(*clipboard);
   } else if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
     // Keyboards without a menu key open context menus this way.
     QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(), QPoint());

@@ -17,9 +17,9 @@ class FileListBox : public QListWidget {
   explicit FileListBox(QWidget* parent);
 
   std::function<void(const QMimeData&)> OLEDragDrop;
-  std::function<void(const QMimeData&)> Paste;
-  std::function<void()> AddFiles;
-  std::function<void()> AddDirectory;
+  std::function<void(const QMimeData&)> paste;
+  std::function<void()> addFiles;
+  std::function<void()> addDirectory;
 
   void RemoveSelected();
 

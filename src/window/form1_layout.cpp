@@ -218,9 +218,9 @@ void Form1::ConnectHandlers() {
     dirList_[i]->Change = [this, i] { DirList_Change(i); };
   }
   fileList_->OLEDragDrop = [this](const QMimeData& dropped) { FileList_OLEDragDrop(dropped); };
-  fileList_->Paste = [this](const QMimeData& pasted) { FileList_Paste(pasted); };
-  fileList_->AddFiles = [this] { FileList_AddFiles(); };
-  fileList_->AddDirectory = [this] { FileList_AddDirectory(); };
+  fileList_->paste = [this](const QMimeData& pasted) { FileList_Paste(pasted); };
+  fileList_->addFiles = [this] { FileList_AddFiles(); };
+  fileList_->addDirectory = [this] { FileList_AddDirectory(); };
 }
 
 // Tab runs from the tab strip through the visible page in reading order, then
