@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <utility>
 
@@ -88,6 +89,23 @@ bool ListedBefore(const std::string& a, const std::string& b) {
   return foldedA != foldedB ? foldedA < foldedB : a < b;
 }
 
+// The directories a native path runs through, itself included, as device and
+// inode: a directory among them met again below it (through a link or a bind
+// mount) would be listed without end.
+std::set<std::pair<dev_t, ino_t>> DirectoriesOnPath(const std::string& native) {
+  std::set<std::pair<dev_t, ino_t>> directories;
+  const auto add = [&](const std::string& directory) {
+    struct stat info {};
+    if (stat(directory.c_str(), &info) == 0) directories.insert({info.st_dev, info.st_ino});
+  };
+  add("/");
+  for (std::size_t slash = native.find('/', 1); slash != std::string::npos; slash = native.find('/', slash + 1)) {
+    add(native.substr(0, slash));
+  }
+  add(native);
+  return directories;
+}
+
 // True when a file system is mounted at root itself, not just a directory of
 // the one above it.
 bool IsMountPoint(const std::string& root) {
@@ -154,6 +172,7 @@ std::vector<std::string> PosixFileSystem::ListDirectory(const std::string& direc
     if (IsMissing(errno)) throw RunTimeError(kPathNotFound);
     RaiseErrno(errno);
   }
+  const std::set<std::pair<dev_t, ino_t>> above = DirectoriesOnPath(native);
   std::vector<std::string> names;
   errno = 0;
   while (const dirent* entry = readdir(dir)) {
@@ -167,7 +186,8 @@ std::vector<std::string> PosixFileSystem::ListDirectory(const std::string& direc
       RaiseErrno(err);
     }
     const std::optional<int> attributes = AttributesOf(info, name);
-    if (attributes && MatchesMask(*attributes, mask)) names.push_back(DriveFormName(name));
+    const bool loops = S_ISDIR(info.st_mode) && above.count({info.st_dev, info.st_ino}) != 0;
+    if (attributes && !loops && MatchesMask(*attributes, mask)) names.push_back(DriveFormName(name));
     errno = 0;
   }
   const int err = errno;

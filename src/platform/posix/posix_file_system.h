@@ -24,6 +24,8 @@ class PosixFileSystem : public FileSystem {
   // A drive root (with or without its "\") is a directory whose name is the
   // root in drive form ("D:\").
   std::string FindEntry(const std::string& path, int mask) override;
+  // A directory that leads back to the listed one or one above it is not
+  // listed, so that a walk through links ends.
   std::vector<std::string> ListDirectory(const std::string& directory, int mask) override;
   void SetWriteDirectory(const std::string& directory) override;
   std::string FileIdentity(const std::string& path) override;

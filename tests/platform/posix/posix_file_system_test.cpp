@@ -191,6 +191,10 @@ class DirectoryQueryTest : public PosixFileSystemTest {
     std::filesystem::create_directories(drives.Native("C:\\Ziel\\.git"));
     std::filesystem::create_symlink("b.txt", drives.Native("C:\\Ziel\\link"));
     std::filesystem::create_symlink("nirgends", drives.Native("C:\\Ziel\\tot"));
+    std::filesystem::create_directory_symlink("Unter", drives.Native("C:\\Ziel\\daneben"));
+    std::filesystem::create_directory_symlink(".", drives.Native("C:\\Ziel\\selbst"));
+    std::filesystem::create_directory_symlink("..", drives.Native("C:\\Ziel\\Unter\\hoch"));
+    std::filesystem::create_directory_symlink("/", drives.Native("C:\\Ziel\\Unter\\wurzel"));
     ASSERT_EQ(mkfifo(drives.Native("C:\\Ziel\\pipe").c_str(), 0600), 0);
   }
 };
@@ -199,8 +203,10 @@ TEST_F(DirectoryQueryTest, MasksSelectTheKindsOfEntries) {
   using Names = std::vector<std::string>;
   EXPECT_EQ(fs.ListDirectory("C:\\Ziel", kMaskOrdinary), (Names{"A.txt", "b.txt", "fest", "link"}));
   EXPECT_EQ(fs.ListDirectory("C:\\Ziel\\", kMaskFiles), (Names{".versteckt", "A.txt", "b.txt", "fest", "link"}));
+  // Of the links to directories only the one that leads back up is left out.
   EXPECT_EQ(fs.ListDirectory("C:\\Ziel", kMaskWalk),
-            (Names{".git", ".versteckt", "A.txt", "b.txt", "fest", "link", "Unter"}));
+            (Names{".git", ".versteckt", "A.txt", "b.txt", "daneben", "fest", "link", "Unter"}));
+  EXPECT_EQ(fs.ListDirectory("C:\\Ziel\\daneben", kMaskWalk), Names{});
   EXPECT_EQ(fs.ListDirectory("C:\\Ziel", kMaskAll), fs.ListDirectory("C:\\Ziel", kMaskWalk));
   EXPECT_EQ(fs.ListDirectory("C:\\", kMaskWalk), (Names{"Ziel"}));
 }
