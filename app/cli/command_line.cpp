@@ -102,7 +102,7 @@ void PrintOptions(std::ostream& out, const CommandSpec& command) {
 void PrintExitStatuses(std::ostream& out) {
   out << "Exit-Status:\n"
          "  0    vollständig\n"
-         "  1    fertig, aber mit Problemen (Dateien ausgelassen, beschädigte Daten)\n"
+         "  1    fertig, aber mit Problemen (Dateien ausgelassen, beschädigte Daten, Muster ohne Treffer)\n"
          "  2    falscher Aufruf oder abgelehnte Eingabe\n"
          "  3    schwerer Fehler\n"
          "  4    vom Benutzer abgebrochen\n"

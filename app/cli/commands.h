@@ -9,6 +9,7 @@
 
 #include "command_line.h"
 #include "exit_status.h"
+#include "restore_selection.h"
 #include "restore/archive_stream.h"
 #include "restore/probe_display.h"
 #include "support/runtime.h"
@@ -56,6 +57,9 @@ std::variant<SourceSet, int> SetToRead(CliContext& context, const ReadOptions& o
 // The exit status of list and test after reading a set to end; problems:
 // the reader found something wrong on the way.
 int StatusOfReading(CliContext& context, StreamEnd end, bool problems);
+// After a whole set was read: names each pattern that chose no file, which
+// makes a complete run one with problems.
+int StatusAfterPatterns(CliContext& context, const PatternSelection& selection, int status);
 // The read page's summary line and the description, if there is one.
 void PrintSetSummary(std::ostream& out, const ProbeDisplay& display);
 

@@ -16,13 +16,14 @@ namespace {
 // also its stored (compressed) bytes and the volume it begins on.
 class FileList : public ArchiveSink {
  public:
-  FileList(CliContext& context, const ReadOptions& options) : context_(context), options_(options) {}
+  FileList(CliContext& context, const ReadOptions& options)
+      : context_(context), options_(options), selection_(options.patterns) {}
 
   void VolumeOpened(int16_t number) override { volume_ = number; }
 
   Flow BeginFile(const FileHeader& header) override {
     header_ = header;
-    chosen_ = Chosen(header.FileName, options_.patterns);
+    chosen_ = selection_.Chosen(header.FileName);
     firstVolume_ = volume_;
     packed_ = 0;
     if (chosen_ && !options_.longList) {
@@ -49,9 +50,12 @@ class FileList : public ArchiveSink {
     return true;
   }
 
+  const PatternSelection& selection() const { return selection_; }
+
  private:
   CliContext& context_;
   const ReadOptions& options_;
+  PatternSelection selection_;
   FileHeader header_;
   bool chosen_ = false;
   int16_t volume_ = 0;
@@ -68,7 +72,9 @@ int RunListCommand(CliContext& context, const ReadOptions& options) {
   PrintSetSummary(context.out, set.display);
   if (options.longList) context.out << "       Länge     Gepackt  Teil  Name\n";
   FileList list(context, options);
-  return StatusOfReading(context, ReadArchiveStream(context.runtime, set.results, set.directory, list), false);
+  const StreamEnd end = ReadArchiveStream(context.runtime, set.results, set.directory, list);
+  const int status = StatusOfReading(context, end, false);
+  return end == StreamEnd::AllFiles ? StatusAfterPatterns(context, list.selection(), status) : status;
 }
 
 }  // namespace pb::cli

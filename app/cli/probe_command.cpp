@@ -38,6 +38,14 @@ int StatusOfReading(CliContext& context, StreamEnd end, bool problems) {
   return context.giveUpStatus();
 }
 
+int StatusAfterPatterns(CliContext& context, const PatternSelection& selection, int status) {
+  const std::vector<std::string> unmatched = selection.Unmatched();
+  for (const std::string& pattern : unmatched) {
+    context.err << "parcelbarge-cli: nicht im Sicherungssatz: " << TerminalSafe(pattern) << "\n";
+  }
+  return unmatched.empty() || status != kExitComplete ? status : kExitProblems;
+}
+
 void PrintSetSummary(std::ostream& out, const ProbeDisplay& display) {
   out << display.restoreInfo << "\n";
   if (!display.description.empty()) out << TerminalSafe(display.description) << "\n";

@@ -18,9 +18,10 @@ int RunRestoreCommand(CliContext& context, const ReadOptions& options) {
 
   ProgressLine progress(context.err, context.progressOnTerminal);
   RestoreOptions restore;
+  PatternSelection selection(options.patterns);
   if (!options.patterns.empty() || options.stripComponents > 0) {
     restore.place = [&](const std::string& FileName) {
-      return PlaceBelowTarget(FileName, options.patterns, options.stripComponents);
+      return selection.PlaceBelowTarget(FileName, options.stripComponents);
     };
   }
   restore.keepExisting = options.keepExisting;
@@ -36,7 +37,7 @@ int RunRestoreCommand(CliContext& context, const ReadOptions& options) {
   const RestoreOutcome outcome = ReadArchive(runtime, set.results, set.directory, *target, DefaultWorkers(), restore);
   progress.End();
   switch (outcome) {
-    case RestoreOutcome::Intact: return kExitComplete;
+    case RestoreOutcome::Intact: return StatusAfterPatterns(context, selection, kExitComplete);
     case RestoreOutcome::Damaged: return kExitProblems;
     case RestoreOutcome::GivenUp: return context.giveUpStatus();
     case RestoreOutcome::TargetFull: break;

@@ -53,18 +53,25 @@ std::string Normalised(std::string pattern) {
 
 }  // namespace
 
-bool Chosen(const std::string& FileName, const std::vector<std::string>& patterns) {
-  if (patterns.empty()) return true;
-  const std::string belowDrive = TargetPathFor("", FileName);
-  return std::any_of(patterns.begin(), patterns.end(), [&](const std::string& raw) {
-    const std::string pattern = Normalised(raw);
-    return MatchesOrIsBelow(pattern, FileName) || MatchesOrIsBelow(pattern, belowDrive);
-  });
+PatternSelection::PatternSelection(const std::vector<std::string>& patterns) {
+  for (const std::string& given : patterns) patterns_.push_back({given, Normalised(given), false});
 }
 
-std::optional<std::string> PlaceBelowTarget(const std::string& FileName, const std::vector<std::string>& patterns,
-                                            int stripComponents) {
-  if (!Chosen(FileName, patterns)) return std::nullopt;
+bool PatternSelection::Chosen(const std::string& FileName) {
+  if (patterns_.empty()) return true;
+  const std::string belowDrive = TargetPathFor("", FileName);
+  bool chosen = false;
+  // Every pattern is tried, so each one that matches counts as used.
+  for (Pattern& pattern : patterns_) {
+    if (MatchesOrIsBelow(pattern.normalised, FileName) || MatchesOrIsBelow(pattern.normalised, belowDrive)) {
+      pattern.matched = chosen = true;
+    }
+  }
+  return chosen;
+}
+
+std::optional<std::string> PatternSelection::PlaceBelowTarget(const std::string& FileName, int stripComponents) {
+  if (!Chosen(FileName)) return std::nullopt;
   std::string place = TargetPathFor("", FileName);
   for (int i = 0; i < stripComponents; ++i) {
     const std::size_t separator = place.find('\\');
@@ -72,6 +79,14 @@ std::optional<std::string> PlaceBelowTarget(const std::string& FileName, const s
     place.erase(0, separator + 1);
   }
   return place;
+}
+
+std::vector<std::string> PatternSelection::Unmatched() const {
+  std::vector<std::string> unmatched;
+  for (const Pattern& pattern : patterns_) {
+    if (!pattern.matched) unmatched.push_back(pattern.given);
+  }
+  return unmatched;
 }
 
 }  // namespace pb::cli

@@ -7,16 +7,32 @@
 
 namespace pb::cli {
 
-// Whether a stored name is chosen by patterns (all names when there are none).
+// The stored names chosen by patterns (all names when there are none), and
+// which patterns chose none, so a mistyped one is not taken for success.
 // A pattern matches the name with or without its drive ("C:\"), or a
 // directory above it, so a directory chooses everything below it. "*" stands
 // for any text, "?" for one character; "/" and "\" both separate.
-bool Chosen(const std::string& FileName, const std::vector<std::string>& patterns);
+class PatternSelection {
+ public:
+  explicit PatternSelection(const std::vector<std::string>& patterns);
 
-// The path below the restore's target for a chosen stored name, without the
-// drive and its first stripComponents directories; nullopt when the name is
-// not chosen or nothing is left of it.
-std::optional<std::string> PlaceBelowTarget(const std::string& FileName, const std::vector<std::string>& patterns,
-                                            int stripComponents);
+  bool Chosen(const std::string& FileName);
+
+  // The path below the restore's target for a chosen stored name, without the
+  // drive and its first stripComponents directories; nullopt when the name is
+  // not chosen or nothing is left of it.
+  std::optional<std::string> PlaceBelowTarget(const std::string& FileName, int stripComponents);
+
+  // The patterns, as given, that chose no name so far.
+  std::vector<std::string> Unmatched() const;
+
+ private:
+  struct Pattern {
+    std::string given;
+    std::string normalised;
+    bool matched = false;
+  };
+  std::vector<Pattern> patterns_;
+};
 
 }  // namespace pb::cli

@@ -114,16 +114,18 @@ TEST_F(RestoreCommandsTest, RestoreOptionsChooseAndPlaceFiles) {
     bool keep;
     std::vector<std::string> restored;  // below C:\Rueck, in the order of the set
     bool kept;  // Fotos\b.jpg was there and is named
+    std::string unmatched;  // the pattern named as choosing nothing
   } cases[] = {
-      {{}, 0, false, {"Fotos/2026/a.jpg", "Fotos/b.jpg", "Briefe/c.txt", "d.txt"}, false},
-      {{"Fotos"}, 0, false, {"Fotos/2026/a.jpg", "Fotos/b.jpg"}, false},
-      {{"C:/Fotos/2026/"}, 0, false, {"Fotos/2026/a.jpg"}, false},
-      {{"*.txt"}, 0, false, {"Briefe/c.txt", "d.txt"}, false},
-      {{"Fotos/?.jpg", "d*"}, 0, false, {"Fotos/b.jpg", "d.txt"}, false},
-      {{"fotos"}, 0, false, {}, false},
-      {{}, 1, false, {"2026/a.jpg", "b.jpg", "c.txt"}, false},
-      {{"Fotos"}, 2, false, {"a.jpg"}, false},
-      {{}, 0, true, {"Fotos/2026/a.jpg", "Briefe/c.txt", "d.txt"}, true},
+      {{}, 0, false, {"Fotos/2026/a.jpg", "Fotos/b.jpg", "Briefe/c.txt", "d.txt"}, false, ""},
+      {{"Fotos"}, 0, false, {"Fotos/2026/a.jpg", "Fotos/b.jpg"}, false, ""},
+      {{"C:/Fotos/2026/"}, 0, false, {"Fotos/2026/a.jpg"}, false, ""},
+      {{"*.txt"}, 0, false, {"Briefe/c.txt", "d.txt"}, false, ""},
+      {{"Fotos/?.jpg", "d*"}, 0, false, {"Fotos/b.jpg", "d.txt"}, false, ""},
+      {{"fotos"}, 0, false, {}, false, "fotos"},
+      {{"Fotos", "*.doc"}, 0, false, {"Fotos/2026/a.jpg", "Fotos/b.jpg"}, false, "*.doc"},
+      {{}, 1, false, {"2026/a.jpg", "b.jpg", "c.txt"}, false, ""},
+      {{"Fotos"}, 2, false, {"a.jpg"}, false, ""},
+      {{}, 0, true, {"Fotos/2026/a.jpg", "Briefe/c.txt", "d.txt"}, true, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.patterns) + " strip " + std::to_string(c.strip));
@@ -134,7 +136,7 @@ TEST_F(RestoreCommandsTest, RestoreOptionsChooseAndPlaceFiles) {
     options.patterns = c.patterns;
     options.stripComponents = c.strip;
     options.keepExisting = c.keep;
-    EXPECT_EQ(Run(cli::RunRestoreCommand, options), kExitComplete);
+    EXPECT_EQ(Run(cli::RunRestoreCommand, options), c.unmatched.empty() ? kExitComplete : cli::kExitProblems);
     std::vector<std::string> restored;
     const std::filesystem::path root = drives.Native("C:\\Rueck");
     if (std::filesystem::exists(root)) {
@@ -152,7 +154,8 @@ TEST_F(RestoreCommandsTest, RestoreOptionsChooseAndPlaceFiles) {
     std::vector<std::string> expected = c.restored;
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(restored, expected);
-    EXPECT_EQ(err.str(), c.kept ? "Beibehalten: " + Native("C:\\Rueck\\Fotos\\b.jpg") + "\n" : "");
+    EXPECT_EQ(err.str(), (c.kept ? "Beibehalten: " + Native("C:\\Rueck\\Fotos\\b.jpg") + "\n" : "") +
+                             (c.unmatched.empty() ? "" : "parcelbarge-cli: nicht im Sicherungssatz: " + c.unmatched + "\n"));
   }
 }
 
