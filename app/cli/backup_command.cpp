@@ -108,7 +108,8 @@ int RunBackupCommand(CliContext& context, const BackupOptions& options) {
     context.err << "Übergangen: " << TerminalSafe(ShownPath(fs, entry.name)) << ": " << entry.reason << '\n';
   }
   if (dropped.dotNames > 0 && !context.quiet) {
-    context.err << "Übergangen: " << dropped.dotNames << " Einträge, deren Name mit \".\" beginnt\n";
+    context.err << "Übergangen: " << dropped.dotNames << (dropped.dotNames == 1 ? " Eintrag, dessen" : " Einträge, deren")
+                << " Name mit \".\" beginnt\n";
   }
 
   int status = kExitUsage;

@@ -54,7 +54,7 @@ TEST_F(BackupCommandTest, SourcesAreHandledLikeADropInOrder) {
   EXPECT_EQ(boxes.texts().front().rfind("Der Verzeichnisname 'C:\\wer?'", 0), 0u);
   EXPECT_EQ(boxes.texts().back(), "Die Kopie ist fertig!");
   EXPECT_EQ(err.str(), "Übergangen: " + drives.Native("C:\\fehlt.txt").string() +
-                           ": Datei nicht gefunden\nÜbergangen: 1 Einträge, deren Name mit \".\" beginnt\n");
+                           ": Datei nicht gefunden\nÜbergangen: 1 Eintrag, dessen Name mit \".\" beginnt\n");
   const std::vector<std::string> volumes = Volumes();
   ASSERT_GT(volumes.size(), 2u);
   for (std::size_t i = 0; i + 1 < volumes.size(); ++i) EXPECT_GE(volumes[i].size(), 2048u);

@@ -143,7 +143,7 @@ const Case kCases[] = {
     // What could not be taken is named with its reason.
     {{"backup", "{d}/datei", "{d}/quelle"}, "", 2, {}, {"Das Ziel ist kein Verzeichnis: {d}/datei"}},
     {{"backup", "-d", "x", "{d}/ziel", "{d}/fehlt", "{d}/quelle"}, "", 1, {},
-     {"Übergangen: {d}/fehlt: Datei nicht gefunden", "Übergangen: 1 Einträge, deren Name mit \".\" beginnt",
+     {"Übergangen: {d}/fehlt: Datei nicht gefunden", "Übergangen: 1 Eintrag, dessen Name mit \".\" beginnt",
       "Die Kopie ist fertig!"},
      1},
     {{"backup", "{d}/ziel", "{d}/fehlt"}, "", 2, {},
