@@ -63,6 +63,9 @@ const std::vector<CommandSpec> kCommands = {
     {Command::Test, "test", "QUELLVERZEICHNIS", 1, 1, {Opt::Quiet, Opt::Yes, Opt::Help}},
 };
 
+// What the window's description box takes.
+constexpr std::size_t kMaxDescription = 500;
+
 // Each worker holds about 1 MB.
 constexpr int kMaxWorkers = 64;
 constexpr int kMaxStripComponents = 999;
@@ -78,6 +81,12 @@ int CodeOf(const OptionSpec& spec) {
   return spec.shortName != '\0' ? spec.shortName : kLongOnly + static_cast<int>(spec.id);
 }
 
+// Characters, not bytes: "GRÖSSE" has one two-byte letter.
+std::size_t CharacterCount(const std::string& text) {
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
 std::string Synopsis(const CommandSpec& command) {
   std::string line = std::string("  parcelbarge-cli ") + command.word;
   if (command.options.size() > 1) line += " [OPTIONEN]";
@@ -91,10 +100,7 @@ void PrintOptions(std::ostream& out, const CommandSpec& command) {
     name += std::string("--") + spec.longName;
     if (spec.value) name += std::string(" ") + spec.value;
     out << "  " << name;
-    // Columns by characters, not bytes: "GRÖSSE" has one two-byte letter.
-    const auto width = static_cast<std::size_t>(std::count_if(name.begin(), name.end(), [](char c) {
-      return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    const std::size_t width = CharacterCount(name);
     out << std::string(width < 28 ? 28 - width : 1, ' ') << spec.help << "\n";
   }
 }
@@ -240,7 +246,12 @@ std::variant<Invocation, int> ParseCommandLine(const std::vector<std::string>& a
       }
       case Opt::ClearTarget: backup.clearTarget = true; break;
       case Opt::Verify: backup.verify = true; break;
-      case Opt::Description: backup.description = value; break;
+      case Opt::Description:
+        if (CharacterCount(value) > kMaxDescription) {
+          return Refuse(err, where, "Beschreibung zu lang: " + std::to_string(CharacterCount(value)) + " Zeichen (bis 500)");
+        }
+        backup.description = value;
+        break;
       case Opt::KeepExisting: read.keepExisting = true; break;
       case Opt::Long: read.longList = true; break;
       case Opt::Quiet: invocation.terminal.quiet = true; break;

@@ -92,6 +92,12 @@ struct Case {
   int volumes = -1;              // DataBlock files in ziel afterwards; -1: not checked
 };
 
+std::string Times(const std::string& text, int count) {
+  std::string result;
+  for (int i = 0; i < count; ++i) result += text;
+  return result;
+}
+
 const std::string kBackupHint = "Mehr mit: parcelbarge-cli backup --help";
 
 const Case kCases[] = {
@@ -137,6 +143,10 @@ const Case kCases[] = {
     {{"backup", "-j", "0", "{d}/ziel", "{d}/quelle"}, "", 2, {},
      {"parcelbarge-cli backup: ungültige Zahl von Threads: 0 (1 bis 64)"}, 0},
     {{"backup", "--workers=65", "{d}/ziel", "{d}/quelle"}, "", 2, {}, {kBackupHint}, 0},
+    // The description's limit counts characters, not bytes.
+    {{"backup", "-d", Times("\xC3\xA4", 500), "{d}/ziel", "{d}/quelle"}, "", 0, {}, {}, 1},
+    {{"backup", "--description=" + Times("\xC3\xA4", 501), "{d}/ziel", "{d}/quelle"}, "", 2, {},
+     {"parcelbarge-cli backup: Beschreibung zu lang: 501 Zeichen (bis 500)"}, 0},
     {{"backup", "--workers", "zwei", "{d}/ziel", "{d}/quelle"}, "", 2, {}, {kBackupHint}, 0},
     {{"restore", "--strip-components=-1", "{d}/satz", "{d}/rueck"}, "", 2, {},
      {"parcelbarge-cli restore: ungültige Zahl von Verzeichnissen: -1 (0 bis 999)"}},
