@@ -18,6 +18,9 @@ namespace {
 
 // Bytes of a large file written before the device is asked to take them.
 constexpr int64_t kWriteBackChunk = 8 << 20;
+// Below this the write-back is left to the flush at the end: starting it
+// file by file costs a small file more than it saves.
+constexpr int64_t kWriteBackMinimum = 1 << 20;
 
 // Writes each file of the set to its place below the target directory.
 class TargetFiles : public InflatedSink {
@@ -83,7 +86,8 @@ class TargetFiles : public InflatedSink {
 
   Flow EndFile() override {
     if (!SkipFile_) {
-      StartWriteBack();
+      if (unsent_ >= kWriteBackMinimum) StartWriteBack();
+      unsent_ = 0;
       CloseTargetFile();
     }
     return Flow::Continue;

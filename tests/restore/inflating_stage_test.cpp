@@ -176,3 +176,44 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace pb::testing
+
+namespace pb::testing {
+namespace {
+
+class WriteBackCounter : public FileSystemWrapper {
+ public:
+  using FileSystemWrapper::FileSystemWrapper;
+  void StartWriteBack(FileNumber file) noexcept override {
+    ++starts;
+    FileSystemWrapper::StartWriteBack(file);
+  }
+  int starts = 0;
+};
+
+struct WriteBackCase {
+  int32_t fileLength;
+  int starts;  // write-backs started early for the file
+};
+
+class EarlyWriteBackTest : public RestoreTest, public ::testing::WithParamInterface<WriteBackCase> {};
+
+// Large files go to the device while the run goes on; small ones are left to
+// the one flush before the beep.
+TEST_P(EarlyWriteBackTest, StartsOnlyForLargeFiles) {
+  const std::string data = RandomBytes(static_cast<std::size_t>(GetParam().fileLength), 7);
+  SetBuilder set;
+  set.Header(1).FileWithData("C:\\f.bin", data);
+  set.WriteTo(SetDir());
+  WriteBackCounter fs(drives.fs());
+  ASSERT_EQ(Restore(fs), RestoreOutcome::Intact);
+  EXPECT_EQ(fs.starts, GetParam().starts);
+  EXPECT_TRUE(FileIs(TargetDir() / "f.bin", data));
+}
+
+INSTANTIATE_TEST_SUITE_P(FileLengths, EarlyWriteBackTest,
+                         ::testing::Values(WriteBackCase{0, 0}, WriteBackCase{1000, 0},
+                                           WriteBackCase{(1 << 20) - 1, 0}, WriteBackCase{1 << 20, 1},
+                                           WriteBackCase{8 << 20, 1}, WriteBackCase{(9 << 20) + 5, 2}));
+
+}  // namespace
+}  // namespace pb::testing
