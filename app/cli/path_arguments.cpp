@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <cctype>
-#include <filesystem>
 #include <ostream>
 
 #include "commands.h"
@@ -24,9 +23,9 @@ std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg) {
     drivePath[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(drivePath[0])));
     return drivePath;
   }
-  std::filesystem::path native = std::filesystem::absolute(arg).lexically_normal();
-  if (!native.has_filename() && native != native.root_path()) native = native.parent_path();
-  return fs.ToDriveForm(native.string());
+  // The file system makes the path absolute from UTF-8 (which Windows' narrow
+  // strings are not) and drops a trailing separator.
+  return fs.ToDriveForm(arg);
 }
 
 std::string ShownPath(FileSystem& fs, const std::string& drivePath) {

@@ -6,8 +6,8 @@
 #include <QLocale>
 #include <QTranslator>
 
-#include "platform/posix/drive_table.h"
-#include "platform/posix/posix_file_system.h"
+#include "platform/drive_table.h"
+#include "platform/native_file_system.h"
 #include "platform/qt/qt_host.h"
 #include "platform/qt/qt_message_boxes.h"
 #include "platform/qt/qt_shell.h"
@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     QApplication::installTranslator(&qtTexts);
   }
-  pb::PosixFileSystem fs(pb::DriveTable::FromSystem());
+  pb::NativeFileSystem fs(pb::DriveTable::FromSystem());
   pb::QtMessageBoxes boxes;
   pb::QtHost host;
   pb::QtShell shell(fs);

@@ -19,7 +19,8 @@ using testing::SetBuilder;
 
 class RestoreCommandsTest : public ::testing::Test {
  protected:
-  std::string Native(const std::string& drivePath) { return drives.Native(drivePath).string(); }
+  // A native path that is no drive form on Windows either.
+  std::string Native(const std::string& drivePath) { return testing::GenericUtf8(drives.Native(drivePath)); }
 
   // Runs a command with answers typed on the terminal.
   template <class Options>
@@ -82,7 +83,9 @@ TEST_F(RestoreCommandsTest, RestoresWhatTheBackupCommandWrote) {
       {"Unter/genau.bin", testing::RandomBytes(131072, 63)},
       {"z\xC3\xA4hlt.txt", std::string(400000, 'z')},
   };
-  for (const auto& [name, bytes] : tree) testing::WriteFile(drives.Native("C:\\Daten") / name, bytes);
+  for (const auto& [name, bytes] : tree) {
+    testing::WriteFile(drives.Native("C:\\Daten") / testing::NativePath(name), bytes);
+  }
   std::filesystem::create_directories(drives.Native("D:\\Sich"));
   cli::BackupOptions backup;
   backup.volumeSize = cli::VolumeSizeText{"1423", 0};
@@ -94,7 +97,8 @@ TEST_F(RestoreCommandsTest, RestoresWhatTheBackupCommandWrote) {
   // The target and its parents are created as the files need them.
   EXPECT_EQ(Run(cli::RunRestoreCommand, Read(Native("D:\\Sich"), Native("C:\\Rueck\\Neu"))), kExitComplete);
   for (const auto& [name, bytes] : tree) {
-    EXPECT_TRUE(testing::ReadFile(drives.Native("C:\\Rueck\\Neu\\Daten") / name) == bytes) << name;
+    const auto restored = drives.Native("C:\\Rueck\\Neu\\Daten") / testing::NativePath(name);
+    EXPECT_TRUE(testing::ReadFile(restored) == bytes) << name;
   }
 }
 

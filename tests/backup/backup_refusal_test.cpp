@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <unistd.h>
+#include <filesystem>
 
 #include "backup/backup_refusal.h"
 #include "backup_fixture.h"
@@ -12,9 +12,9 @@ class BackupRefusalTest : public BackupTest {
   std::optional<std::string> Refusal() { return BackupRefusal(runtime.fs, inputs); }
 
   // A sparse file of the given length.
-  std::string AddSparseSource(const std::string& name, off_t length) {
+  std::string AddSparseSource(const std::string& name, std::uintmax_t length) {
     const std::string path = AddSource(name, "");
-    if (truncate(drives.Native(path).c_str(), length) != 0) throw std::runtime_error("truncate failed");
+    std::filesystem::resize_file(drives.Native(path), length);
     return path;
   }
 };

@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <sys/stat.h>
 #include <zlib.h>
 
 #include "backup_fixture.h"
@@ -312,7 +311,7 @@ TEST_F(WriteArchiveTest, ClearingTheTargetRemovesReadOnlyFilesButNotDotNamesOrDi
   const auto target = drives.Native("D:\\Sich");
   WriteFile(target / ".versteckt", "h");
   WriteFile(target / "schreibgeschuetzt.txt", "r");
-  chmod((target / "schreibgeschuetzt.txt").c_str(), 0444);
+  MakeReadOnly(target / "schreibgeschuetzt.txt");
   WriteFile(target / "DataBlock#7.Parcelbarge", "alt");
   WriteFile(target / "Unter" / "bleibt.txt", "k");
   AddSource("a.txt", "abc");
@@ -322,7 +321,7 @@ TEST_F(WriteArchiveTest, ClearingTheTargetRemovesReadOnlyFilesButNotDotNamesOrDi
   ASSERT_EQ(Run(), BackupOutcome::Complete);
 
   std::vector<std::string> left;
-  for (const auto& entry : std::filesystem::directory_iterator(target)) left.push_back(entry.path().filename());
+  for (const auto& entry : std::filesystem::directory_iterator(target)) left.push_back(entry.path().filename().string());
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::string>{".versteckt", "DataBlock#1.Parcelbarge", "Parcelbarge-Kennung.txt", "Unter"}));
   EXPECT_TRUE(std::filesystem::exists(target / "Unter" / "bleibt.txt"));
@@ -374,7 +373,7 @@ TEST_F(WriteArchiveTest, PlantedLinksAreRemovedWithoutTouchingWhatTheyPointTo) {
 TEST_F(WriteArchiveTest, ReadOnlyOldVolumeIsReplacedWithoutItsTail) {
   const auto old = drives.Native("D:\\Sich\\DataBlock#1.Parcelbarge");
   WriteFile(old, std::string(5000, 'Z'));
-  chmod(old.c_str(), 0444);
+  MakeReadOnly(old);
   AddSource("a.txt", "abc");
   boxes.Then(BoxButton::Ok);
 

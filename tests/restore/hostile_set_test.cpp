@@ -17,7 +17,7 @@ using testing::SetBuilder;
 std::vector<std::string> OutsideSetAndTarget(const std::filesystem::path& base) {
   std::vector<std::string> found;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(base)) {
-    const std::string relative = std::filesystem::relative(entry.path(), base).string();
+    const std::string relative = testing::GenericUtf8(std::filesystem::relative(entry.path(), base));
     const bool allowed = relative == "A" || relative == "C" || relative == "D" || relative == "C/Rueck" ||
                          relative.rfind("C/Rueck/", 0) == 0 || relative == "D/Sich" ||
                          relative.rfind("D/Sich/DataBlock#", 0) == 0;

@@ -85,7 +85,7 @@ TEST_F(ReadArchiveTest, Windows1252NamesBecomeNativeNames) {
   set.Header(1).FileWithData("C:\\B\xFCro\\Gr\xFC\xDF\x65 \x80.txt", "Hallo");
   set.WriteTo(SetDir());
   EXPECT_EQ(Restore(), RestoreOutcome::Intact);
-  EXPECT_TRUE(testing::FileIs(TargetDir() / "Büro" / "Grüße €.txt", "Hallo"));
+  EXPECT_TRUE(testing::FileIs(TargetDir() / testing::NativePath("Büro/Grüße €.txt"), "Hallo"));
 }
 
 TEST_F(ReadArchiveTest, DriveRootTargetHasNoDoubledBackslash) {

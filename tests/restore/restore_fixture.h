@@ -33,7 +33,7 @@ inline std::map<std::string, std::string> TreeOf(const std::filesystem::path& ro
   std::map<std::string, std::string> tree;
   if (!std::filesystem::exists(root)) return tree;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-    if (entry.is_regular_file()) tree[std::filesystem::relative(entry.path(), root).string()] = ReadFile(entry.path());
+    if (entry.is_regular_file()) tree[GenericUtf8(std::filesystem::relative(entry.path(), root))] = ReadFile(entry.path());
   }
   return tree;
 }

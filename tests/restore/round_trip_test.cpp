@@ -29,7 +29,7 @@ std::map<std::string, std::string> SourceTree() {
 testing::TestInputs InputsFor(testing::TestDrives& drives, const std::map<std::string, std::string>& tree) {
   testing::TestInputs inputs;
   for (const auto& [relative, bytes] : tree) {
-    testing::WriteFile(drives.Root('C') / relative, bytes);
+    testing::WriteFile(drives.Root('C') / testing::NativePath(relative), bytes);
     std::string drivePath = "C:\\" + relative;
     std::replace(drivePath.begin(), drivePath.end(), '/', '\\');
     inputs.files.push_back(drivePath);

@@ -10,9 +10,17 @@
 namespace pb::testing {
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "pbtest-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+  // A fresh name on every system, Windows included (no mkdtemp there).
+  static std::mt19937_64 names{std::random_device{}()};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::filesystem::path candidate =
+        std::filesystem::temp_directory_path() / ("pbtest-" + std::to_string(names() % 1000000000000));
+    if (std::filesystem::create_directory(candidate)) {
+      path_ = candidate;
+      return;
+    }
+  }
+  throw std::runtime_error("no fresh temporary directory");
 }
 
 TempDir::~TempDir() {
@@ -24,6 +32,23 @@ TempDir::~TempDir() {
                                  std::filesystem::perm_options::add, ignored);
   }
   std::filesystem::remove_all(path_, ignored);
+}
+
+std::filesystem::path NativePath(const std::string& utf8) {
+#ifdef _WIN32
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+#else
+  return utf8;
+#endif
+}
+
+std::string GenericUtf8(const std::filesystem::path& path) {
+  const std::u8string utf8 = path.generic_u8string();
+  return std::string(utf8.begin(), utf8.end());
+}
+
+void MakeReadOnly(const std::filesystem::path& path) {
+  std::filesystem::permissions(path, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
 }
 
 void WriteFile(const std::filesystem::path& file, const std::string& bytes) {

@@ -22,6 +22,14 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// A native path from UTF-8 text, as the runtime layer gives paths on every
+// platform (Windows would read a narrow string in its ANSI code page).
+std::filesystem::path NativePath(const std::string& utf8);
+// A path as UTF-8 text with "/" between its parts, on every platform.
+std::string GenericUtf8(const std::filesystem::path& path);
+// Takes the owner's write permission away (the read-only attribute on Windows).
+void MakeReadOnly(const std::filesystem::path& path);
+
 // Writes bytes to a native file, creating its directories.
 void WriteFile(const std::filesystem::path& file, const std::string& bytes);
 // Reads a whole native file.

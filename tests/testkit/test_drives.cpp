@@ -12,7 +12,9 @@ DriveTable TableBelow(const std::filesystem::path& base, bool disketteMustBeMoun
   for (const char letter : {'A', 'C', 'D'}) {
     const std::filesystem::path root = base / std::string(1, letter);
     std::filesystem::create_directory(root);
-    drives.push_back({letter, root.string(), root.string(), letter == 'A' && disketteMustBeMounted});
+    const std::u8string utf8 = root.u8string();
+    const std::string native(utf8.begin(), utf8.end());
+    drives.push_back({letter, native, native, letter == 'A' && disketteMustBeMounted});
   }
   return DriveTable(std::move(drives));
 }
@@ -21,8 +23,10 @@ DriveTable TableBelow(const std::filesystem::path& base, bool disketteMustBeMoun
 
 TestDrives::TestDrives(bool disketteMustBeMounted) : fs_(TableBelow(dir_.path(), disketteMustBeMounted)) {}
 
-std::filesystem::path TestDrives::Root(char letter) const { return table().Find(letter)->root; }
+std::filesystem::path TestDrives::Root(char letter) const { return NativePath(table().Find(letter)->root); }
 
-std::filesystem::path TestDrives::Native(const std::string& drivePath) const { return table().ToNative(drivePath); }
+std::filesystem::path TestDrives::Native(const std::string& drivePath) const {
+  return NativePath(table().ToNative(drivePath));
+}
 
 }  // namespace pb::testing

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/posix/posix_file_system.h"
+#include "platform/native_file_system.h"
 #include "temp_dir.h"
 
 namespace pb::testing {
@@ -16,7 +16,7 @@ class TestDrives {
  public:
   explicit TestDrives(bool disketteMustBeMounted = false);
 
-  PosixFileSystem& fs() { return fs_; }
+  NativeFileSystem& fs() { return fs_; }
   const DriveTable& table() const { return fs_.table(); }
   // The native directory of a drive.
   std::filesystem::path Root(char letter) const;
@@ -25,7 +25,7 @@ class TestDrives {
 
  private:
   TempDir dir_;
-  PosixFileSystem fs_;
+  NativeFileSystem fs_;
 };
 
 }  // namespace pb::testing

@@ -75,20 +75,6 @@ bool MatchesMask(int attributes, int mask) {
   return (attributes & kSelective & ~mask) == 0;
 }
 
-// Case first folded, as the format's home platform lists its directories;
-// bytes decide between names that differ only in case.
-bool ListedBefore(const std::string& a, const std::string& b) {
-  const auto folded = [](std::string name) {
-    for (char& c : name) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return name;
-  };
-  const std::string foldedA = folded(a);
-  const std::string foldedB = folded(b);
-  return foldedA != foldedB ? foldedA < foldedB : a < b;
-}
-
 // The directories a native path runs through, itself included, as device and
 // inode: a directory among them met again below it (through a link or a bind
 // mount) would be listed without end.

@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "platform/posix/drive_table.h"
+#include "platform/drive_table.h"
 #include "support/file_system.h"
 
 namespace pb {

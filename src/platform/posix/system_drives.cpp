@@ -7,7 +7,7 @@
 #include <set>
 #include <sstream>
 
-#include "platform/posix/drive_table.h"
+#include "platform/posix/system_drives.h"
 
 namespace pb {
 

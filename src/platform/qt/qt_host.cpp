@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 
-#include "platform/posix/process_host.h"
+#include "platform/process_host.h"
 
 namespace pb {
 

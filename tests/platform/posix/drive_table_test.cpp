@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/posix/drive_table.h"
+#include "platform/posix/system_drives.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/posix/drive_table.h"
+#include "platform/drive_table.h"
 
 #include <algorithm>
 #include <cctype>
@@ -52,15 +52,74 @@ char32_t DecodeAt(std::string_view text, std::size_t pos, std::size_t& length) {
   return c;
 }
 
+#ifdef _WIN32
+// Names Windows takes for devices in every directory, with any extension.
+bool IsDeviceName(std::string_view name) {
+  std::string stem(name.substr(0, name.find('.')));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (char& c : stem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" || stem == "CONIN$" || stem == "CONOUT$") {
+    return true;
+  }
+  return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) && stem[3] >= '0' && stem[3] <= '9';
+}
+#endif
+
+// The longest name a directory holds: in bytes on POSIX systems, in UTF-16
+// units on Windows, one for each character a stored name can have.
+bool IsShortEnough(std::string_view name) {
+#ifdef _WIN32
+  const auto characters = std::count_if(name.begin(), name.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  });
+  return characters <= 255;
+#else
+  return name.size() <= NAME_MAX;
+#endif
+}
+
 bool IsRepresentableComponent(std::string_view name) {
-  if (name.empty() || name == "." || name == ".." || name.size() > NAME_MAX) return false;
+  if (name.empty() || name == "." || name == ".." || !IsShortEnough(name)) return false;
+#ifdef _WIN32
+  // Windows would open a device, or silently drop the trailing dot or space.
+  if (IsDeviceName(name) || name.back() == '.' || name.back() == ' ') return false;
+#endif
   return IsRepresentableName(std::string(name));
+}
+
+// A root that is a whole file system ("/", "C:\") keeps its separator.
+bool IsTopRoot(const std::string& root) { return !root.empty() && root.back() == kNativeSeparator; }
+
+bool SameNativeText(std::string_view a, std::string_view b) {
+#ifdef _WIN32
+  // Windows names are case-insensitive; roots differ at most in ASCII case.
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+  });
+#else
+  return a == b;
+#endif
 }
 
 // True when root contains path: equal, or path continues below it.
 bool RootContains(const std::string& root, const std::string& path) {
-  if (root == "/") return !path.empty() && path.front() == '/';
-  return path.compare(0, root.size(), root) == 0 && (path.size() == root.size() || path[root.size()] == '/');
+  if (path.size() < root.size() || !SameNativeText(std::string_view(path).substr(0, root.size()), root)) return false;
+  return IsTopRoot(root) || path.size() == root.size() || path[root.size()] == kNativeSeparator;
+}
+
+// The absolute, normalised form of a native path, without a trailing
+// separator unless it is a top root.
+std::string AbsoluteNative(const std::string& nativePath) {
+#ifdef _WIN32
+  // Native paths are UTF-8 here; Windows' narrow code page is not.
+  const std::filesystem::path given(std::u8string(nativePath.begin(), nativePath.end()));
+  const std::u8string normal = std::filesystem::absolute(given).lexically_normal().u8string();
+  std::string path(normal.begin(), normal.end());
+#else
+  std::string path = std::filesystem::absolute(nativePath).lexically_normal().string();
+#endif
+  if (path.size() > 1 && path.back() == kNativeSeparator && !(path.size() == 3 && path[1] == ':')) path.pop_back();
+  return path;
 }
 
 }  // namespace
@@ -84,10 +143,25 @@ std::string DriveFormName(const std::string& nativeName) {
   return result;
 }
 
+bool ListedBefore(const std::string& a, const std::string& b) {
+  const auto folded = [](std::string name) {
+    for (char& c : name) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return name;
+  };
+  const std::string foldedA = folded(a);
+  const std::string foldedB = folded(b);
+  return foldedA != foldedB ? foldedA < foldedB : a < b;
+}
+
 DriveTable::DriveTable(std::vector<Drive> drives) : drives_(std::move(drives)) {
   for (auto& drive : drives_) {
     drive.letter = static_cast<char>(std::toupper(static_cast<unsigned char>(drive.letter)));
-    while (drive.root.size() > 1 && drive.root.back() == '/') drive.root.pop_back();
+    while (drive.root.size() > 1 && drive.root.back() == kNativeSeparator &&
+           drive.root[drive.root.size() - 2] != ':') {
+      drive.root.pop_back();
+    }
   }
 }
 
@@ -110,12 +184,12 @@ std::string DriveTable::ToNative(const std::string& drivePath) const {
   rest.remove_prefix(1);
   if (rest.back() == '\\') rest.remove_suffix(1);
 
-  std::string native = drive->root == "/" ? "" : drive->root;
+  std::string native = IsTopRoot(drive->root) ? drive->root.substr(0, drive->root.size() - 1) : drive->root;
   while (true) {
     const std::size_t end = rest.find('\\');
     const std::string_view component = rest.substr(0, end);
     if (!IsRepresentableComponent(component)) throw RunTimeError(kBadFileNameOrNumber);
-    native += '/';
+    native += kNativeSeparator;
     native += component;
     if (end == std::string_view::npos) break;
     rest.remove_prefix(end + 1);
@@ -124,8 +198,7 @@ std::string DriveTable::ToNative(const std::string& drivePath) const {
 }
 
 std::string DriveTable::ToDriveForm(const std::string& nativePath) const {
-  const std::string path = std::filesystem::absolute(nativePath).lexically_normal().string();
-  const std::string trimmed = path.size() > 1 && path.back() == '/' ? path.substr(0, path.size() - 1) : path;
+  const std::string trimmed = AbsoluteNative(nativePath);
   const Drive* best = nullptr;
   for (const auto& drive : drives_) {
     if (RootContains(drive.root, trimmed) && (best == nullptr || drive.root.size() > best->root.size())) {
@@ -135,11 +208,11 @@ std::string DriveTable::ToDriveForm(const std::string& nativePath) const {
   if (best == nullptr) throw RunTimeError(kPathNotFound);
 
   std::string result = std::string(1, best->letter) + ":\\";
-  std::string_view rest = std::string_view(trimmed).substr(best->root == "/" ? 1 : best->root.size());
-  if (!rest.empty() && rest.front() == '/') rest.remove_prefix(1);
+  std::string_view rest = std::string_view(trimmed).substr(best->root.size());
+  if (!rest.empty() && rest.front() == kNativeSeparator) rest.remove_prefix(1);
   bool first = true;
   while (!rest.empty()) {
-    const std::size_t end = rest.find('/');
+    const std::size_t end = rest.find(kNativeSeparator);
     if (!first) result += '\\';
     result += DriveFormName(std::string(rest.substr(0, end)));
     first = false;

@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/posix/process_host.h"
-
-#include <unistd.h>
+#include "platform/process_host.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,7 +8,7 @@
 namespace pb {
 
 void ProcessHost::Beep() {
-  if (isatty(STDERR_FILENO) == 1) std::cerr << '\a' << std::flush;
+  if (ErrorStreamIsTerminal()) std::cerr << '\a' << std::flush;
 }
 
 void ProcessHost::EndProgram(int exitStatus) { EndProcess(exitStatus); }

@@ -7,24 +7,34 @@
 
 namespace pb {
 
+// The separator of native paths.
+#ifdef _WIN32
+constexpr char kNativeSeparator = '\\';
+#else
+constexpr char kNativeSeparator = '/';
+#endif
+
 struct Drive {
   char letter = 'C';          // upper case
-  std::string root;           // native directory, no trailing "/" except "/"
+  std::string root;           // native directory, no trailing separator except "/" or "C:\"
   std::string label;          // shown in the drive list; may be empty
-  bool mustBeMounted = false; // not ready (71) unless a file system is mounted at root
+  bool mustBeMounted = false; // not ready (71) unless a medium is mounted at root
 };
 
 // Maps drive letters to native roots. On Linux C: is "/", A: the diskette
-// drive and D: onward the other mounted media; tests build their own table.
+// drive and D: onward the other mounted media; on Windows each drive is its
+// own root; tests build their own table.
 class DriveTable {
  public:
   explicit DriveTable(std::vector<Drive> drives);
-  // The table of this machine, read from /proc/self/mountinfo: C: is "/"; A:
-  // the diskette drive (mount point of /dev/fd0, else a medium of diskette
-  // capacity mounted below /media or /run/media, else the first existing of
-  // /media/floppy0, /media/floppy, /mnt/floppy; always present and not ready
-  // while nothing is mounted there); D: onward the other file systems mounted
-  // below /media, /run/media and /mnt, in order of their mount paths.
+  // The table of this machine. On Linux read from /proc/self/mountinfo: C: is
+  // "/"; A: the diskette drive (mount point of /dev/fd0, else a medium of
+  // diskette capacity mounted below /media or /run/media, else the first
+  // existing of /media/floppy0, /media/floppy, /mnt/floppy; always present and
+  // not ready while nothing is mounted there); D: onward the other file systems
+  // mounted below /media, /run/media and /mnt, in order of their mount paths.
+  // On Windows the system's drives, and A: always (removable, not ready
+  // without a medium).
   static DriveTable FromSystem();
 
   const std::vector<Drive>& drives() const { return drives_; }
@@ -54,19 +64,9 @@ bool IsRepresentableName(const std::string& utf8Name);
 // represented (and each byte of invalid UTF-8) becomes "?".
 std::string DriveFormName(const std::string& nativeName);
 
-// One line of /proc/self/mountinfo, as FromSystem needs it.
-struct MountPoint {
-  std::string path;        // where it is mounted
-  std::string source;      // the device, e.g. "/dev/fd0"
-  uint64_t capacity = 0;   // bytes; 0 when unknown
-};
-
-// Mount points of mountinfo text, in its order, escapes resolved.
-std::vector<MountPoint> ParseMountInfo(const std::string& text);
-
-// The table FromSystem builds, from given mounts and the diskette mount-point
-// directories that exist.
-DriveTable DriveTableFromMounts(const std::vector<MountPoint>& mounts,
-                                const std::vector<std::string>& existingDisketteDirs);
+// The order of directory listings: case folded first, as the format's home
+// platform lists its directories; bytes decide between names that differ only
+// in case. Sets written on any platform list their files alike.
+bool ListedBefore(const std::string& a, const std::string& b);
 
 }  // namespace pb

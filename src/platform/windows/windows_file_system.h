@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "platform/drive_table.h"
+#include "support/file_system.h"
+
+namespace pb {
+
+// The file system of a Windows machine behind the drive table: drive form is
+// native there, so the system's table maps each drive onto itself; a test maps
+// drives onto directories of its own. Attributes are the system's own (hidden,
+// system, read-only, archive); as on the format's home platform a read-only
+// file can be neither opened for writing nor deleted. Devices are never
+// opened: their names are refused with the other unsafe names.
+class WindowsFileSystem : public FileSystem {
+ public:
+  explicit WindowsFileSystem(DriveTable table);
+  ~WindowsFileSystem() override;
+  WindowsFileSystem(const WindowsFileSystem&) = delete;
+  WindowsFileSystem& operator=(const WindowsFileSystem&) = delete;
+
+  // A drive root (with or without its "\") is a directory whose name is the
+  // root in drive form ("D:\").
+  std::string FindEntry(const std::string& path, int mask) override;
+  std::vector<std::string> ListDirectory(const std::string& directory, int mask) override;
+  int GetAttributes(const std::string& path) override;
+  void SetAttributesNormal(const std::string& path) override;
+  void DeleteFile(const std::string& path) override;
+  void CreateDirectory(const std::string& path) override;
+
+  FileNumber Open(const std::string& path, OpenMode mode) override;
+  std::string Read(FileNumber file, int64_t count) override;
+  void Write(FileNumber file, std::string_view bytes) override;
+  int64_t Length(FileNumber file) override;
+  int64_t Position(FileNumber file) override;
+  void Seek(FileNumber file, int64_t position1) override;
+  void Flush(FileNumber file) override;
+  // Windows flushes no whole file system for an ordinary user: this flushes
+  // each file written since the last call that lies below directory.
+  void FlushDirectory(const std::string& directory) override;
+  void Close(FileNumber file) override;
+  void CloseAll() noexcept override;
+
+  std::vector<DriveInfo> Drives() override;
+  bool DriveReady(char letter) override;
+  std::string CurrentDirectory() override;
+  std::string ToNative(const std::string& drivePath) override;
+  std::string ToDriveForm(const std::string& nativePath) override;
+
+  const DriveTable& table() const { return table_; }
+
+ private:
+  struct OpenFile {
+    void* handle = nullptr;
+    std::string native;
+    OpenMode mode = OpenMode::BinaryRead;
+    int64_t position = 0;
+  };
+
+  // Translates a drive-form path and makes sure its drive is ready (71).
+  std::string NativeOnReadyDrive(const std::string& drivePath);
+  OpenFile& Get(FileNumber file);
+
+  DriveTable table_;
+  std::map<FileNumber, OpenFile> files_;
+  std::set<std::string> written_;  // native paths not flushed yet
+};
+
+}  // namespace pb

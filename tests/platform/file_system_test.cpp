@@ -1,0 +1,156 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The file system contract as every platform's file system keeps it.
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "error_code_of.h"
+#include "support/run_time_error.h"
+#include "test_drives.h"
+#include "temp_dir.h"
+
+namespace pb {
+namespace {
+
+using testing::ErrorCodeOf;
+using testing::MakeReadOnly;
+using testing::ReadFile;
+using testing::TestDrives;
+using testing::WriteFile;
+
+class FileSystemTest : public ::testing::Test {
+ protected:
+  TestDrives drives;
+  FileSystem& fs = drives.fs();
+};
+
+TEST_F(FileSystemTest, BinaryReadDeliversExactCountsAndKeepsPositionPastEnd) {
+  WriteFile(drives.Native("C:\\v.bin"), "0123456789");
+  const FileNumber file = fs.Open("C:\\v.bin", OpenMode::BinaryRead);
+  EXPECT_EQ(fs.Length(file), 10);
+  EXPECT_EQ(fs.Read(file, 4), "0123");
+  EXPECT_EQ(fs.Position(file), 4);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, 7); }), kInputPastEnd);
+  EXPECT_EQ(fs.Position(file), 4) << "a failed read leaves the position";
+  EXPECT_EQ(fs.Read(file, 6), "456789");
+  EXPECT_EQ(fs.Read(file, 0), "");
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, 1); }), kInputPastEnd);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, int64_t{1} << 62); }), kInputPastEnd) << "a damaged length";
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, -1); }), kInvalidCall);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Write(file, "x"); }), kBadFileMode);
+  fs.Seek(file, 1);
+  EXPECT_EQ(fs.Position(file), 0);
+  EXPECT_EQ(fs.Read(file, 2), "01");
+  fs.Seek(file, 10);
+  EXPECT_EQ(fs.Read(file, 1), "9");
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Seek(file, 0); }), kInvalidCall);
+  fs.Close(file);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, 1); }), kBadFileNameOrNumber);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Close(file); }), kBadFileNameOrNumber);
+}
+
+TEST_F(FileSystemTest, BinaryWriteCreatesButNeverShortens) {
+  const FileNumber created = fs.Open("D:\\neu.bin", OpenMode::BinaryWrite);
+  fs.Write(created, "abc");
+  fs.Close(created);
+  EXPECT_EQ(ReadFile(drives.Native("D:\\neu.bin")), "abc");
+
+  WriteFile(drives.Native("D:\\alt.bin"), "0123456789");
+  const FileNumber file = fs.Open("D:\\alt.bin", OpenMode::BinaryWrite);
+  EXPECT_EQ(fs.Length(file), 10);
+  fs.Write(file, "AB");
+  fs.Seek(file, 9);
+  fs.Write(file, "XYZ");
+  EXPECT_EQ(fs.Position(file), 11);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, 1); }), kBadFileMode);
+  fs.Flush(file);
+  fs.Close(file);
+  EXPECT_EQ(ReadFile(drives.Native("D:\\alt.bin")), "AB234567XYZ");
+  fs.FlushDirectory("D:\\");
+  EXPECT_EQ(ErrorCodeOf([&] { fs.FlushDirectory("D:\\fehlt\\"); }), kFileNotFound);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.FlushDirectory("D:\\alt.bin"); }), kPathNotFound);
+}
+
+TEST_F(FileSystemTest, OutputEmptiesAnExistingFile) {
+  WriteFile(drives.Native("D:\\alt.txt"), "old content");
+  fs.Close(fs.Open("D:\\alt.txt", OpenMode::Output));
+  EXPECT_EQ(ReadFile(drives.Native("D:\\alt.txt")), "");
+  const FileNumber file = fs.Open("D:\\alt.txt", OpenMode::Output);
+  fs.Write(file, "neu");
+  fs.Write(file, "er");
+  fs.Close(file);
+  EXPECT_EQ(ReadFile(drives.Native("D:\\alt.txt")), "neuer");
+}
+
+TEST_F(FileSystemTest, ReopenCutsBackToTheConfirmedLengthAndNeverCreates) {
+  WriteFile(drives.Native("D:\\v.bin"), "0123456789");
+  const FileNumber file = fs.Reopen("D:\\v.bin", 4);
+  EXPECT_EQ(fs.Position(file), 4);
+  fs.Write(file, "AB");
+  fs.Close(file);
+  EXPECT_EQ(ReadFile(drives.Native("D:\\v.bin")), "0123AB");
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Reopen("D:\\v.bin", 7); }), kInputPastEnd);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Reopen("D:\\fehlt.bin", 0); }), kFileNotFound);
+  EXPECT_FALSE(std::filesystem::exists(drives.Native("D:\\fehlt.bin")));
+  EXPECT_EQ(ReadFile(drives.Native("D:\\v.bin")), "0123AB");
+}
+
+TEST_F(FileSystemTest, FileNumbersAreTheLowestFreeOnes) {
+  WriteFile(drives.Native("C:\\a"), "a");
+  const FileNumber first = fs.Open("C:\\a", OpenMode::BinaryRead);
+  const FileNumber second = fs.Open("C:\\a", OpenMode::BinaryRead);
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(second, 2);
+  fs.Close(first);
+  EXPECT_EQ(fs.Open("C:\\a", OpenMode::BinaryRead), 1);
+}
+
+TEST_F(FileSystemTest, CloseAllKeepsWhatWasWritten) {
+  const FileNumber one = fs.Open("D:\\eins", OpenMode::BinaryWrite);
+  const FileNumber two = fs.Open("D:\\zwei", OpenMode::Output);
+  fs.Write(one, "1111");
+  fs.Write(two, "22");
+  fs.CloseAll();
+  EXPECT_EQ(ReadFile(drives.Native("D:\\eins")), "1111");
+  EXPECT_EQ(ReadFile(drives.Native("D:\\zwei")), "22");
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Write(one, "x"); }), kBadFileNameOrNumber);
+}
+
+TEST_F(FileSystemTest, OpenFailuresCarryTheirCodes) {
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("C:\\fehlt.bin", OpenMode::BinaryRead); }), kFileNotFound);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("C:\\fehlt\\x.bin", OpenMode::BinaryWrite); }), kPathNotFound);
+  std::filesystem::create_directory(drives.Native("C:\\Ordner"));
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("C:\\Ordner", OpenMode::BinaryRead); }), kPathFileAccess);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("C:\\a\\..\\x", OpenMode::Output); }), kBadFileNameOrNumber);
+}
+
+TEST_F(FileSystemTest, ReadOnlyFileCannotBeWrittenOrDeletedUntilMadeNormal) {
+  WriteFile(drives.Native("D:\\fest.txt"), "keep");
+  MakeReadOnly(drives.Native("D:\\fest.txt"));
+  EXPECT_EQ(fs.GetAttributes("D:\\fest.txt"), kAttrArchive | kAttrReadOnly);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("D:\\fest.txt", OpenMode::Output); }), kPathFileAccess);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("D:\\fest.txt", OpenMode::BinaryWrite); }), kPathFileAccess);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.DeleteFile("D:\\fest.txt"); }), kPathFileAccess);
+  EXPECT_EQ(ReadFile(drives.Native("D:\\fest.txt")), "keep");
+  fs.Close(fs.Open("D:\\fest.txt", OpenMode::BinaryRead));
+
+  fs.SetAttributesNormal("D:\\fest.txt");
+  EXPECT_EQ(fs.GetAttributes("D:\\fest.txt"), kAttrArchive);
+  fs.DeleteFile("D:\\fest.txt");
+  EXPECT_FALSE(std::filesystem::exists(drives.Native("D:\\fest.txt")));
+}
+
+TEST_F(FileSystemTest, DeleteAndCreateDirectory) {
+  EXPECT_EQ(ErrorCodeOf([&] { fs.DeleteFile("D:\\fehlt"); }), kFileNotFound);
+  fs.CreateDirectory("D:\\Rueck");
+  EXPECT_EQ(fs.GetAttributes("D:\\Rueck"), kAttrDirectory);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.CreateDirectory("D:\\Rueck"); }), kPathFileAccess);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.CreateDirectory("D:\\A\\B"); }), kPathNotFound);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.DeleteFile("D:\\Rueck"); }), kPathFileAccess);
+  EXPECT_TRUE(std::filesystem::is_directory(drives.Native("D:\\Rueck")));
+  EXPECT_EQ(ErrorCodeOf([&] { fs.GetAttributes("D:\\fehlt"); }), kFileNotFound);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.GetAttributes("D:\\fehlt\\x"); }), kPathNotFound);
+}
+
+}  // namespace
+}  // namespace pb
