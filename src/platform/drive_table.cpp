@@ -101,11 +101,6 @@ bool SameNativeText(std::string_view a, std::string_view b) {
 #endif
 }
 
-// True when root contains path: equal, or path continues below it.
-bool RootContains(const std::string& root, const std::string& path) {
-  if (path.size() < root.size() || !SameNativeText(std::string_view(path).substr(0, root.size()), root)) return false;
-  return IsTopRoot(root) || path.size() == root.size() || path[root.size()] == kNativeSeparator;
-}
 
 // The absolute, normalised form of a native path, without a trailing
 // separator unless it is a top root.
@@ -141,6 +136,13 @@ std::string DriveFormName(const std::string& nativeName) {
     }
   }
   return result;
+}
+
+bool NativeContains(const std::string& directory, const std::string& path) {
+  if (path.size() < directory.size() || !SameNativeText(std::string_view(path).substr(0, directory.size()), directory)) {
+    return false;
+  }
+  return IsTopRoot(directory) || path.size() == directory.size() || path[directory.size()] == kNativeSeparator;
 }
 
 bool ListedBefore(const std::string& a, const std::string& b) {
@@ -201,7 +203,7 @@ std::string DriveTable::ToDriveForm(const std::string& nativePath) const {
   const std::string trimmed = AbsoluteNative(nativePath);
   const Drive* best = nullptr;
   for (const auto& drive : drives_) {
-    if (RootContains(drive.root, trimmed) && (best == nullptr || drive.root.size() > best->root.size())) {
+    if (NativeContains(drive.root, trimmed) && (best == nullptr || drive.root.size() > best->root.size())) {
       best = &drive;
     }
   }

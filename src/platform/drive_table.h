@@ -56,6 +56,11 @@ class DriveTable {
   std::vector<Drive> drives_;
 };
 
+// True when the native directory contains the native path (both absolute and
+// without a trailing separator, except a top root such as "/" or "C:\\"):
+// equal, or the path continues below it. Case-insensitive on Windows.
+bool NativeContains(const std::string& directory, const std::string& path);
+
 // True when a native name can be stored: every character is in Windows-1252
 // and none is \ / : * ? " < > | or a control character.
 bool IsRepresentableName(const std::string& utf8Name);

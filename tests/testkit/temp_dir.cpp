@@ -7,6 +7,10 @@
 #include <sstream>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace pb::testing {
 
 TempDir::TempDir() {
@@ -50,6 +54,37 @@ std::string GenericUtf8(const std::filesystem::path& path) {
 void MakeReadOnly(const std::filesystem::path& path) {
   std::filesystem::permissions(path, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
 }
+
+#ifdef _WIN32
+void PlantLink(const std::string& target, const std::filesystem::path& link) {
+  std::wstring wideTarget = NativePath(target).make_preferred().wstring();
+  const bool directory = std::filesystem::is_directory(link.parent_path() / wideTarget);
+  const DWORD flags = SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE | (directory ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0);
+  if (!CreateSymbolicLinkW(link.c_str(), wideTarget.c_str(), flags)) throw std::runtime_error("no link");
+}
+
+bool CanPlantLinks(std::string* reason) {
+  static const bool can = [] {
+    const TempDir dir;
+    WriteFile(dir / "ziel", "z");
+    try {
+      PlantLink("ziel", dir / "link");
+    } catch (const std::runtime_error&) {
+      return false;
+    }
+    const DWORD attributes = GetFileAttributesW((dir / "link").c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  }();
+  if (!can && reason != nullptr) *reason = "this Windows (or Wine) makes no symbolic links it shows as links";
+  return can;
+}
+#else
+void PlantLink(const std::string& target, const std::filesystem::path& link) {
+  std::filesystem::create_symlink(target, link);
+}
+
+bool CanPlantLinks(std::string*) { return true; }
+#endif
 
 void WriteFile(const std::filesystem::path& file, const std::string& bytes) {
   std::filesystem::create_directories(file.parent_path());

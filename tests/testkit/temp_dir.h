@@ -30,6 +30,13 @@ std::string GenericUtf8(const std::filesystem::path& path);
 // Takes the owner's write permission away (the read-only attribute on Windows).
 void MakeReadOnly(const std::filesystem::path& path);
 
+// Whether this system lets a test make links that its file system then sees as
+// links (Wine makes none that it shows as such); why not when it cannot.
+bool CanPlantLinks(std::string* reason = nullptr);
+// Makes link a symbolic link to target (relative to link's directory, "/"
+// between its parts); a directory link when the target is a directory.
+void PlantLink(const std::string& target, const std::filesystem::path& link);
+
 // Writes bytes to a native file, creating its directories.
 void WriteFile(const std::filesystem::path& file, const std::string& bytes);
 // Reads a whole native file.

@@ -52,6 +52,13 @@ DWORD ExistingAttributes(const std::string& native) {
   return attributes;
 }
 
+bool IsLink(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+
+std::string ParentOf(const std::string& native) {
+  const std::size_t separator = native.find_last_of('\\');
+  return separator <= 2 ? native.substr(0, 3) : native.substr(0, separator);
+}
+
 bool MatchesMask(int attributes, int mask) {
   constexpr int kSelective = kAttrHidden | kAttrSystem | kAttrDirectory | kAttrVolume;
   return (attributes & kSelective & ~mask) == 0;
@@ -144,6 +151,36 @@ std::string WindowsFileSystem::NativeOnReadyDrive(const std::string& drivePath) 
   return native;
 }
 
+void WindowsFileSystem::SetWriteDirectory(const std::string& directory) {
+  try {
+    writeDirectory_ = table_.ToNative(directory);
+  } catch (const RunTimeError&) {
+    // Nothing can be written below a path that does not translate anyway.
+    writeDirectory_.clear();
+  }
+}
+
+// Links are followed up to the write directory, or up to the parent of what
+// lies on the way to it, and nowhere below; other paths are checked from their
+// drive root. A link or file on the way fails like a missing directory.
+std::string WindowsFileSystem::NativeToWrite(const std::string& drivePath) {
+  const std::string native = NativeOnReadyDrive(drivePath);
+  const std::string& root = table_.Find(drivePath[0])->root;
+  std::string start = root;
+  if (!writeDirectory_.empty() && native.size() > writeDirectory_.size() && NativeContains(writeDirectory_, native)) {
+    start = writeDirectory_;
+  } else if (!writeDirectory_.empty() && native != root && NativeContains(native, writeDirectory_)) {
+    start = ParentOf(native);
+  }
+  for (std::size_t at = native.find('\\', start.size() + 1); at != std::string::npos; at = native.find('\\', at + 1)) {
+    const DWORD attributes = GetFileAttributesW(ApiPath(native.substr(0, at)).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || IsLink(attributes)) {
+      throw RunTimeError(kPathNotFound);
+    }
+  }
+  return native;
+}
+
 std::string WindowsFileSystem::FindEntry(const std::string& path, int mask) {
   const std::string native = NativeOnReadyDrive(path);
   const Drive* drive = table_.Find(path[0]);
@@ -186,20 +223,29 @@ int WindowsFileSystem::GetAttributes(const std::string& path) {
 }
 
 void WindowsFileSystem::SetAttributesNormal(const std::string& path) {
-  const std::string native = NativeOnReadyDrive(path);
-  ExistingAttributes(native);
-  if (!SetFileAttributesW(ApiPath(native).c_str(), FILE_ATTRIBUTE_NORMAL)) RaiseLastError();
+  const std::string native = NativeToWrite(path);
+  const DWORD attributes = ExistingAttributes(native);
+  // A link's own attributes are not what it points to, and that is not ours.
+  if (IsLink(attributes)) return;
+  if (!SetFileAttributesW(ApiPath(native).c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY})) RaiseLastError();
 }
 
 void WindowsFileSystem::DeleteFile(const std::string& path) {
-  const std::string native = NativeOnReadyDrive(path);
+  const std::string native = NativeToWrite(path);
   const DWORD attributes = ExistingAttributes(native);
+  // A link goes itself, a link to a directory too; what it points to stays.
+  if (IsLink(attributes)) {
+    const bool removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? RemoveDirectoryW(ApiPath(native).c_str())
+                                                                      : DeleteFileW(ApiPath(native).c_str());
+    if (!removed) RaiseLastError();
+    return;
+  }
   if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) throw RunTimeError(kPathFileAccess);
   if (!DeleteFileW(ApiPath(native).c_str())) RaiseLastError();
 }
 
 void WindowsFileSystem::CreateDirectory(const std::string& path) {
-  const std::string native = NativeOnReadyDrive(path);
+  const std::string native = NativeToWrite(path);
   if (!CreateDirectoryW(ApiPath(native).c_str(), nullptr)) {
     const DWORD error = GetLastError();
     if (error == ERROR_ALREADY_EXISTS) throw RunTimeError(kPathFileAccess);
@@ -208,31 +254,53 @@ void WindowsFileSystem::CreateDirectory(const std::string& path) {
 }
 
 FileNumber WindowsFileSystem::Open(const std::string& path, OpenMode mode) {
-  const std::string native = NativeOnReadyDrive(path);
-  if (const std::optional<DWORD> attributes = SystemAttributes(native)) {
-    const bool refused = (*attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0 ||
-                         (mode != OpenMode::BinaryRead && (*attributes & FILE_ATTRIBUTE_READONLY) != 0);
-    if (refused) throw RunTimeError(kPathFileAccess);
-  }
   const bool reading = mode == OpenMode::BinaryRead;
-  // Output opens and empties rather than recreates: a hidden file keeps its
-  // attributes where recreating it would be refused.
-  const HANDLE handle = CreateFileW(ApiPath(native).c_str(), reading ? GENERIC_READ : GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    reading ? OPEN_EXISTING : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const std::string native = reading ? NativeOnReadyDrive(path) : NativeToWrite(path);
+  HANDLE handle = nullptr;
+  if (reading) {
+    const std::optional<DWORD> attributes = SystemAttributes(native);
+    if (attributes && (*attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) throw RunTimeError(kPathFileAccess);
+    handle = CreateFileW(ApiPath(native).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) RaiseLastError();
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+      CloseHandle(handle);
+      throw RunTimeError(kPathFileAccess);
+    }
+  } else {
+    handle = OpenForWriting(native, mode);
+    written_.insert(native);
+  }
+  FileNumber number = 1;
+  while (files_.count(number) != 0) ++number;
+  files_[number] = OpenFile{handle, native, mode, 0};
+  return number;
+}
+
+// The last component itself is opened, a link too, and checked before it is
+// emptied: neither a link nor a read-only file is ever written or cut. Output
+// opens and empties rather than recreates, which a hidden file would refuse.
+void* WindowsFileSystem::OpenForWriting(const std::string& native, OpenMode mode) {
+  constexpr DWORD kRefused = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT;
+  if (const std::optional<DWORD> attributes = SystemAttributes(native); attributes && (*attributes & kRefused) != 0) {
+    throw RunTimeError(kPathFileAccess);
+  }
+  const HANDLE handle =
+      CreateFileW(ApiPath(native).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) RaiseLastError();
   try {
-    if (GetFileType(handle) != FILE_TYPE_DISK) throw RunTimeError(kPathFileAccess);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle, &info)) RaiseLastError();
+    if (GetFileType(handle) != FILE_TYPE_DISK || (info.dwFileAttributes & kRefused) != 0) {
+      throw RunTimeError(kPathFileAccess);
+    }
     if (mode == OpenMode::Output) SetLength(handle, 0);
   } catch (...) {
     CloseHandle(handle);
     throw;
   }
-  if (!reading) written_.insert(native);
-  FileNumber number = 1;
-  while (files_.count(number) != 0) ++number;
-  files_[number] = OpenFile{handle, native, mode, 0};
-  return number;
+  return handle;
 }
 
 WindowsFileSystem::OpenFile& WindowsFileSystem::Get(FileNumber file) {

@@ -15,7 +15,8 @@ namespace pb {
 // drives onto directories of its own. Attributes are the system's own (hidden,
 // system, read-only, archive); as on the format's home platform a read-only
 // file can be neither opened for writing nor deleted. Devices are never
-// opened: their names are refused with the other unsafe names.
+// opened: their names are refused with the other unsafe names. Links are
+// symbolic links and junctions (reparse points).
 class WindowsFileSystem : public FileSystem {
  public:
   explicit WindowsFileSystem(DriveTable table);
@@ -27,6 +28,7 @@ class WindowsFileSystem : public FileSystem {
   // root in drive form ("D:\").
   std::string FindEntry(const std::string& path, int mask) override;
   std::vector<std::string> ListDirectory(const std::string& directory, int mask) override;
+  void SetWriteDirectory(const std::string& directory) override;
   int GetAttributes(const std::string& path) override;
   void SetAttributesNormal(const std::string& path) override;
   void DeleteFile(const std::string& path) override;
@@ -63,9 +65,14 @@ class WindowsFileSystem : public FileSystem {
 
   // Translates a drive-form path and makes sure its drive is ready (71).
   std::string NativeOnReadyDrive(const std::string& drivePath);
+  // The same for a path to create, change or delete: no link may stand on the
+  // way to its last component, as SetWriteDirectory describes (76).
+  std::string NativeToWrite(const std::string& drivePath);
+  void* OpenForWriting(const std::string& native, OpenMode mode);
   OpenFile& Get(FileNumber file);
 
   DriveTable table_;
+  std::string writeDirectory_;  // native; empty until one is set
   std::map<FileNumber, OpenFile> files_;
   std::set<std::string> written_;  // native paths not flushed yet
 };
