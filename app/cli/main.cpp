@@ -8,9 +8,9 @@
 
 #include "command_line.h"
 #include "commands.h"
-#include "platform/posix/drive_table.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/process_host.h"
+#include "platform/drive_table.h"
+#include "platform/native_file_system.h"
+#include "platform/process_host.h"
 #include "support/console.h"
 #include "terminal_boxes.h"
 
@@ -55,13 +55,13 @@ int Run(pb::cli::CliContext& context, const pb::cli::Invocation& invocation) {
 int main(int argc, char** argv) {
   pb::console::GuardStandardStreams();
   const std::variant<pb::cli::Invocation, int> parsed =
-      pb::cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+      pb::cli::ParseCommandLine(pb::console::Arguments(argc, argv), std::cout, std::cerr);
   if (const int* status = std::get_if<int>(&parsed)) return *status;
   const pb::cli::Invocation& invocation = std::get<pb::cli::Invocation>(parsed);
 
   const bool terminal = pb::console::IsTerminal(pb::console::Stream::Err);
   pb::console::CatchInterrupts(terminal ? "\nAbgebrochen\n" : "Abgebrochen\n", pb::cli::kExitInterrupted);
-  pb::PosixFileSystem fs(pb::DriveTable::FromSystem());
+  pb::NativeFileSystem fs(pb::DriveTable::FromSystem());
   pb::TerminalBoxes boxes(std::cin, std::cerr, invocation.terminal);
   CliHost host(fs, boxes);
   pb::Runtime runtime{fs, boxes, host};

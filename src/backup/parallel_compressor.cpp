@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <atomic>
 #include <limits>
+#include <mutex>
+#include <vector>
 #include <new>
 
 #include "backup/fragment_cut.h"
@@ -25,17 +27,39 @@ constexpr int64_t kGuessMargin = 1024;
 // fragments per worker, so the workers stay busy between the run's files.
 constexpr size_t kJobsPerWorker = 32;
 
-// One deflate state per thread, reused for every fragment it compresses.
-int CompressOnThisThread(std::string& bytes) {
-  thread_local FragmentDeflater deflater;
-  try {
-    return deflater.Compress(bytes);
-  } catch (const std::bad_alloc&) {
-    return kZlibMemError;
-  }
-}
-
 }  // namespace
+
+class ParallelCompressor::Deflaters {
+ public:
+  // Compresses with a deflate state no other thread uses meanwhile.
+  int Compress(std::string& bytes) {
+    try {
+      std::unique_ptr<FragmentDeflater> deflater = Borrow();
+      const int status = deflater->Compress(bytes);
+      const std::lock_guard<std::mutex> lock(mutex_);
+      idle_.push_back(std::move(deflater));
+      return status;
+    } catch (const std::bad_alloc&) {
+      return kZlibMemError;
+    }
+  }
+
+ private:
+  std::unique_ptr<FragmentDeflater> Borrow() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      if (!idle_.empty()) {
+        std::unique_ptr<FragmentDeflater> deflater = std::move(idle_.back());
+        idle_.pop_back();
+        return deflater;
+      }
+    }
+    return std::make_unique<FragmentDeflater>();
+  }
+
+  std::mutex mutex_;
+  std::vector<std::unique_ptr<FragmentDeflater>> idle_;
+};
 
 struct ParallelCompressor::Job {
   FragmentRequest key;
@@ -45,7 +69,8 @@ struct ParallelCompressor::Job {
   std::atomic<bool> done = false;  // released after the results
 };
 
-ParallelCompressor::ParallelCompressor(int workers, LookAhead lookAhead) : lookAhead_(std::move(lookAhead)) {
+ParallelCompressor::ParallelCompressor(int workers, LookAhead lookAhead)
+    : deflaters_(std::make_unique<Deflaters>()), lookAhead_(std::move(lookAhead)) {
   if (workers < 2) return;
   maxHeldBytes_ = 2 * int64_t{kFragmentSize} * workers;
   maxHeldJobs_ = kJobsPerWorker * static_cast<size_t>(workers);
@@ -63,7 +88,7 @@ CompressedFragment ParallelCompressor::Compress(const FragmentRequest& request,
     ++misses_;
     CompressedFragment result;
     result.bytes = read();
-    result.status = CompressOnThisThread(result.bytes);
+    result.status = deflaters_->Compress(result.bytes);
     return result;
   }
   if (!inFlight_.empty() && Matches(*inFlight_.front(), request)) {
@@ -106,8 +131,8 @@ void ParallelCompressor::Submit(const FragmentRequest& key, std::string bytes) {
   inFlight_.push_back(job);
   heldBytes_ += key.length;
   unsettled_.push_back(job);
-  workers_->Post([job] {
-    job->status = CompressOnThisThread(job->bytes);
+  workers_->Post([job, deflaters = deflaters_.get()] {
+    job->status = deflaters->Compress(job->bytes);
     job->packed = static_cast<int64_t>(job->bytes.size());
     job->done.store(true, std::memory_order_release);
   });

@@ -86,6 +86,11 @@ class ParallelCompressor {
   void Discard();
   bool Matches(const Job& job, const FragmentRequest& request) const;
 
+  // Deflate states lent out one per fragment being compressed; they live as
+  // long as the compressor, not as a thread: a thread's own objects are not
+  // destroyed safely at its end with every toolchain (mingw-w64).
+  class Deflaters;
+  std::unique_ptr<Deflaters> deflaters_;
   LookAhead lookAhead_;
   int64_t maxHeldBytes_ = 0;  // file bytes of two full fragments per worker
   size_t maxHeldJobs_ = 0;

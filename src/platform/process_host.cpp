@@ -5,10 +5,12 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "support/console.h"
+
 namespace pb {
 
 void ProcessHost::Beep() {
-  if (ErrorStreamIsTerminal()) std::cerr << '\a' << std::flush;
+  if (console::IsTerminal(console::Stream::Err)) std::cerr << '\a' << std::flush;
 }
 
 void ProcessHost::EndProgram(int exitStatus) { EndProcess(exitStatus); }

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace pb::console {
 
 // What the command-line tool needs of the console it runs in; each platform
@@ -9,6 +12,11 @@ namespace pb::console {
 // Opens standard input, output and error on the null device where one is
 // closed, so that no file opened later takes its place.
 void GuardStandardStreams();
+
+// The arguments after the program's name, in UTF-8 (Windows hands argv over
+// in its ANSI code page). On Windows the console also takes and shows UTF-8
+// from now on, as terminals here do.
+std::vector<std::string> Arguments(int argc, char** argv);
 
 enum class Stream { In, Out, Err };
 bool IsTerminal(Stream stream);

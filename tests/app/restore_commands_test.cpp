@@ -146,7 +146,7 @@ TEST_F(RestoreCommandsTest, RestoreOptionsChooseAndPlaceFiles) {
     if (std::filesystem::exists(root)) {
       for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
         if (!entry.is_regular_file()) continue;
-        const std::string name = entry.path().lexically_relative(root).string();
+        const std::string name = testing::GenericUtf8(entry.path().lexically_relative(root));
         if (c.keep && name == "Fotos/b.jpg") {
           EXPECT_EQ(testing::ReadFile(entry.path()), "alt");
           continue;
@@ -158,7 +158,7 @@ TEST_F(RestoreCommandsTest, RestoreOptionsChooseAndPlaceFiles) {
     std::vector<std::string> expected = c.restored;
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(restored, expected);
-    EXPECT_EQ(err.str(), (c.kept ? "Beibehalten: " + Native("C:\\Rueck\\Fotos\\b.jpg") + "\n" : "") +
+    EXPECT_EQ(err.str(), (c.kept ? "Beibehalten: " + drives.table().ToNative("C:\\Rueck\\Fotos\\b.jpg") + "\n" : "") +
                              (c.unmatched.empty() ? "" : "parcelbarge-cli: nicht im Sicherungssatz: " + c.unmatched + "\n"));
   }
 }

@@ -63,7 +63,7 @@ TEST_F(SelectionTest, WalkOfADriveRootHasOneBackslash) {
 
 TEST_F(SelectionTest, WalkSkipsNamesTheSetCannotStore) {
   std::filesystem::create_directories(drives.Native("C:\\D"));
-  WriteFile(drives.Native("C:\\D") / "\xE6\x97\xA5.txt", "x");
+  WriteFile(drives.Native("C:\\D") / NativePath("\xE6\x97\xA5.txt"), "x");
   Make("C:\\D\\gut.txt");
   EXPECT_EQ(Walk("C:\\D"), std::vector<std::string>{"C:\\D\\gut.txt"});
   EXPECT_EQ(LeftOutNames(), std::vector<std::string>{"C:\\D\\?.txt"});

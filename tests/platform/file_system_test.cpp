@@ -95,6 +95,21 @@ TEST_F(FileSystemTest, ReopenCutsBackToTheConfirmedLengthAndNeverCreates) {
   EXPECT_EQ(ReadFile(drives.Native("D:\\v.bin")), "0123AB");
 }
 
+TEST_F(FileSystemTest, FileIdentityChangesWithTheFile) {
+  WriteFile(drives.Native("D:\\a.bin"), "aaa");
+  WriteFile(drives.Native("D:\\b.bin"), "aaa");
+  const std::string a = fs.FileIdentity("D:\\a.bin");
+  EXPECT_FALSE(a.empty());
+  EXPECT_EQ(fs.FileIdentity("D:\\a.bin"), a);
+  EXPECT_NE(fs.FileIdentity("D:\\b.bin"), a);
+  EXPECT_EQ(fs.FileIdentity("D:\\fehlt"), "");
+  EXPECT_EQ(fs.FileIdentity("D:\\"), "");
+  const FileNumber file = fs.Open("D:\\a.bin", OpenMode::BinaryWrite);
+  fs.Write(file, "bbbb");
+  fs.Close(file);
+  EXPECT_NE(fs.FileIdentity("D:\\a.bin"), a);
+}
+
 TEST_F(FileSystemTest, FileNumbersAreTheLowestFreeOnes) {
   WriteFile(drives.Native("C:\\a"), "a");
   const FileNumber first = fs.Open("C:\\a", OpenMode::BinaryRead);

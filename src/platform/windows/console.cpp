@@ -1,15 +1,64 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/process_host.h"
+#include "support/console.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+
 #include "platform/windows/wide_text.h"
 
 #include "platform/windows/windows_api.h"
+#include <io.h>
 #include <shellapi.h>
 
-namespace pb {
+namespace pb::console {
 
-// The arguments come from the UTF-16 command line, since argv holds them in
-// the ANSI code page; the console shows and takes UTF-8 like a terminal here.
-std::vector<std::string> StartProcess(int, char**) {
+namespace {
+
+std::atomic<bool> interruptNoted{false};
+std::atomic<bool> interruptsDeferred{false};
+const char* interruptMessage = "";
+int interruptStatus = 130;
+
+DWORD StandardHandleOf(Stream stream) {
+  switch (stream) {
+    case Stream::In: return STD_INPUT_HANDLE;
+    case Stream::Out: return STD_OUTPUT_HANDLE;
+    case Stream::Err: break;
+  }
+  return STD_ERROR_HANDLE;
+}
+
+[[noreturn]] void WriteAndExit() {
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), interruptMessage, static_cast<DWORD>(std::strlen(interruptMessage)),
+            &written, nullptr);
+  std::_Exit(interruptStatus);
+}
+
+// Runs on a thread of its own for Ctrl+C, Ctrl+Break and a closing console.
+BOOL WINAPI OnInterrupt(DWORD) {
+  interruptNoted = true;
+  if (!interruptsDeferred) WriteAndExit();
+  return TRUE;
+}
+
+}  // namespace
+
+void GuardStandardStreams() {
+  FILE* const streams[] = {stdin, stdout, stderr};
+  for (int fd = 0; fd <= 2; ++fd) {
+    // -2: the program was started without this stream at all.
+    if (_get_osfhandle(fd) >= 0) continue;
+    if (std::freopen("NUL", fd == 0 ? "r" : "w", streams[fd]) == nullptr) continue;
+  }
+}
+
+// The arguments come from the UTF-16 command line; the console shows and
+// takes UTF-8 like a terminal elsewhere.
+std::vector<std::string> Arguments(int, char**) {
   SetConsoleOutputCP(CP_UTF8);
   SetConsoleCP(CP_UTF8);
   int count = 0;
@@ -20,9 +69,32 @@ std::vector<std::string> StartProcess(int, char**) {
   return arguments;
 }
 
-bool ErrorStreamIsTerminal() {
+bool IsTerminal(Stream stream) {
   DWORD mode = 0;
-  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+  return GetConsoleMode(GetStdHandle(StandardHandleOf(stream)), &mode) != 0;
 }
 
-}  // namespace pb
+void CatchInterrupts(const char* message, int exitStatus) {
+  interruptMessage = message;
+  interruptStatus = exitStatus;
+  SetConsoleCtrlHandler(OnInterrupt, TRUE);
+}
+
+bool DeferInterrupts(bool deferred) {
+  const bool before = interruptsDeferred.exchange(deferred);
+  if (!deferred && interruptNoted) EndInterrupted();
+  return before;
+}
+
+bool InterruptNoted() { return interruptNoted; }
+
+// Windows has no call that writes back every file of an ordinary user; the
+// files the run closed go to the device as the system's cache decides.
+void EndInterrupted() {
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(nullptr);
+  WriteAndExit();
+}
+
+}  // namespace pb::console

@@ -16,6 +16,7 @@ int32_t ErrorCodeFromWin32(unsigned long error) {
     case ERROR_NOT_READY:
     case ERROR_NO_MEDIA_IN_DRIVE:
     case ERROR_MEDIA_CHANGED:
+    case ERROR_FILE_INVALID:
     case ERROR_WRONG_DISK:
     case ERROR_UNRECOGNIZED_VOLUME:
     case ERROR_INVALID_DRIVE:

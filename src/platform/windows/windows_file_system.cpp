@@ -181,6 +181,30 @@ std::string WindowsFileSystem::NativeToWrite(const std::string& drivePath) {
   return native;
 }
 
+std::string WindowsFileSystem::FileIdentity(const std::string& path) {
+  const std::string native = NativeOnReadyDrive(path);
+  const HANDLE handle = CreateFileW(ApiPath(native).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (IsMissing(error)) return "";
+    RaiseError(error);
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = GetFileInformationByHandle(handle, &info) != 0;
+  const DWORD error = GetLastError();
+  CloseHandle(handle);
+  if (!known) RaiseError(error);
+  if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0) {
+    return "";
+  }
+  const auto join = [](DWORD high, DWORD low) { return std::to_string((uint64_t{high} << 32) | low); };
+  return std::to_string(info.dwVolumeSerialNumber) + ":" + join(info.nFileIndexHigh, info.nFileIndexLow) + ":" +
+         join(info.nFileSizeHigh, info.nFileSizeLow) + ":" +
+         join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
+}
+
 std::string WindowsFileSystem::FindEntry(const std::string& path, int mask) {
   const std::string native = NativeOnReadyDrive(path);
   const Drive* drive = table_.Find(path[0]);
@@ -254,59 +278,102 @@ void WindowsFileSystem::CreateDirectory(const std::string& path) {
 }
 
 FileNumber WindowsFileSystem::Open(const std::string& path, OpenMode mode) {
-  const bool reading = mode == OpenMode::BinaryRead;
-  const std::string native = reading ? NativeOnReadyDrive(path) : NativeToWrite(path);
-  HANDLE handle = nullptr;
-  if (reading) {
+  if (mode == OpenMode::BinaryRead) {
+    const std::string native = NativeOnReadyDrive(path);
     const std::optional<DWORD> attributes = SystemAttributes(native);
     if (attributes && (*attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) throw RunTimeError(kPathFileAccess);
-    handle = CreateFileW(ApiPath(native).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        CreateFileW(ApiPath(native).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) RaiseLastError();
     if (GetFileType(handle) != FILE_TYPE_DISK) {
       CloseHandle(handle);
       throw RunTimeError(kPathFileAccess);
     }
-  } else {
-    handle = OpenForWriting(native, mode);
-    written_.insert(native);
+    return Register(path, native, handle, mode, 0);
   }
-  FileNumber number = 1;
-  while (files_.count(number) != 0) ++number;
-  files_[number] = OpenFile{handle, native, mode, 0};
-  return number;
+  const std::string native = NativeToWrite(path);
+  const HANDLE handle = OpenForWriting(native, true);
+  if (mode == OpenMode::Output) {
+    try {
+      SetLength(handle, 0);
+    } catch (...) {
+      CloseHandle(handle);
+      throw;
+    }
+  }
+  return Register(path, native, handle, mode, 0);
 }
 
-// The last component itself is opened, a link too, and checked before it is
-// emptied: neither a link nor a read-only file is ever written or cut. Output
-// opens and empties rather than recreates, which a hidden file would refuse.
-void* WindowsFileSystem::OpenForWriting(const std::string& native, OpenMode mode) {
-  constexpr DWORD kRefused = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT;
-  if (const std::optional<DWORD> attributes = SystemAttributes(native); attributes && (*attributes & kRefused) != 0) {
-    throw RunTimeError(kPathFileAccess);
-  }
-  const HANDLE handle =
-      CreateFileW(ApiPath(native).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) RaiseLastError();
+FileNumber WindowsFileSystem::Reopen(const std::string& path, int64_t length) {
+  const std::string native = NativeToWrite(path);
+  const HANDLE handle = OpenForWriting(native, false);
   try {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(handle, &info)) RaiseLastError();
-    if (GetFileType(handle) != FILE_TYPE_DISK || (info.dwFileAttributes & kRefused) != 0) {
-      throw RunTimeError(kPathFileAccess);
-    }
-    if (mode == OpenMode::Output) SetLength(handle, 0);
+    if (SizeOf(handle) < length) throw RunTimeError(kInputPastEnd);
+    SetLength(handle, length);
   } catch (...) {
     CloseHandle(handle);
     throw;
   }
+  return Register(path, native, handle, OpenMode::BinaryWrite, length);
+}
+
+// The last component itself is opened, a link too, and checked before it is
+// written or emptied: neither a link nor a read-only file is ever changed.
+// Output opens and empties rather than recreates, which a hidden file refuses.
+void* WindowsFileSystem::OpenForWriting(const std::string& native, bool create) {
+  constexpr DWORD kRefused = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT;
+  if (const std::optional<DWORD> attributes = SystemAttributes(native); attributes && (*attributes & kRefused) != 0) {
+    throw RunTimeError(kPathFileAccess);
+  }
+  const HANDLE handle = CreateFileW(ApiPath(native).c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    create ? OPEN_ALWAYS : OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) RaiseLastError();
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(handle, &info) || GetFileType(handle) != FILE_TYPE_DISK ||
+      (info.dwFileAttributes & kRefused) != 0) {
+    CloseHandle(handle);
+    throw RunTimeError(kPathFileAccess);
+  }
+  written_.insert(native);
   return handle;
+}
+
+FileNumber WindowsFileSystem::Register(const std::string& path, const std::string& native, void* handle,
+                                       OpenMode mode, int64_t position) {
+  OpenFile open{handle, native, mode, position, "", 0};
+  const Drive* drive = table_.Find(path[0]);
+  if (mode != OpenMode::BinaryRead && drive->mustBeMounted) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(handle, &info)) {
+      open.mediumRoot = drive->root;
+      open.volumeSerial = info.dwVolumeSerialNumber;
+    }
+  }
+  FileNumber number = 1;
+  while (files_.count(number) != 0) ++number;
+  files_[number] = open;
+  return number;
 }
 
 WindowsFileSystem::OpenFile& WindowsFileSystem::Get(FileNumber file) {
   const auto found = files_.find(file);
   if (found == files_.end()) throw RunTimeError(kBadFileNameOrNumber);
   return found->second;
+}
+
+WindowsFileSystem::OpenFile& WindowsFileSystem::GetOnMedium(FileNumber file) {
+  OpenFile& open = Get(file);
+  if (open.mediumRoot.empty()) return open;
+  DWORD serial = 0;
+  const std::wstring root = Utf8ToWide(open.mediumRoot.back() == '\\' ? open.mediumRoot : open.mediumRoot + "\\");
+  if (!GetVolumeInformationW(root.c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0) ||
+      serial != open.volumeSerial) {
+    throw RunTimeError(kDriveNotReady);
+  }
+  return open;
 }
 
 std::string WindowsFileSystem::Read(FileNumber file, int64_t count) {
@@ -334,7 +401,7 @@ std::string WindowsFileSystem::Read(FileNumber file, int64_t count) {
 }
 
 void WindowsFileSystem::Write(FileNumber file, std::string_view bytes) {
-  OpenFile& open = Get(file);
+  OpenFile& open = GetOnMedium(file);
   if (open.mode == OpenMode::BinaryRead) throw RunTimeError(kBadFileMode);
   const int64_t before = SizeOf(open.handle);
   std::size_t done = 0;
@@ -372,7 +439,7 @@ void WindowsFileSystem::Seek(FileNumber file, int64_t position1) {
 }
 
 void WindowsFileSystem::Flush(FileNumber file) {
-  OpenFile& open = Get(file);
+  OpenFile& open = GetOnMedium(file);
   if (open.mode != OpenMode::BinaryRead && !FlushFileBuffers(open.handle)) RaiseLastError();
 }
 

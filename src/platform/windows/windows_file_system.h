@@ -29,12 +29,16 @@ class WindowsFileSystem : public FileSystem {
   std::string FindEntry(const std::string& path, int mask) override;
   std::vector<std::string> ListDirectory(const std::string& directory, int mask) override;
   void SetWriteDirectory(const std::string& directory) override;
+  // The volume's serial number, the file's index on it, its length and the
+  // time of its last change.
+  std::string FileIdentity(const std::string& path) override;
   int GetAttributes(const std::string& path) override;
   void SetAttributesNormal(const std::string& path) override;
   void DeleteFile(const std::string& path) override;
   void CreateDirectory(const std::string& path) override;
 
   FileNumber Open(const std::string& path, OpenMode mode) override;
+  FileNumber Reopen(const std::string& path, int64_t length) override;
   std::string Read(FileNumber file, int64_t count) override;
   void Write(FileNumber file, std::string_view bytes) override;
   int64_t Length(FileNumber file) override;
@@ -61,6 +65,10 @@ class WindowsFileSystem : public FileSystem {
     std::string native;
     OpenMode mode = OpenMode::BinaryRead;
     int64_t position = 0;
+    // Written files on a drive for media: its root, and the serial number of
+    // the medium the file lies on, which must still be the one in the drive.
+    std::string mediumRoot;
+    unsigned long volumeSerial = 0;
   };
 
   // Translates a drive-form path and makes sure its drive is ready (71).
@@ -68,8 +76,12 @@ class WindowsFileSystem : public FileSystem {
   // The same for a path to create, change or delete: no link may stand on the
   // way to its last component, as SetWriteDirectory describes (76).
   std::string NativeToWrite(const std::string& drivePath);
-  void* OpenForWriting(const std::string& native, OpenMode mode);
+  void* OpenForWriting(const std::string& native, bool create);
+  FileNumber Register(const std::string& path, const std::string& native, void* handle, OpenMode mode,
+                      int64_t position);
   OpenFile& Get(FileNumber file);
+  // Get for writing; 71 when the file's medium has been taken out meanwhile.
+  OpenFile& GetOnMedium(FileNumber file);
 
   DriveTable table_;
   std::string writeDirectory_;  // native; empty until one is set

@@ -19,7 +19,7 @@ TEST(ErrorCodeFromWin32Test, SystemErrorsMapOntoTheCatalogue) {
   const Mapping table[] = {
       {ERROR_DISK_FULL, kMediumFull},          {ERROR_HANDLE_DISK_FULL, kMediumFull},
       {ERROR_FILE_TOO_LARGE, kMediumFull},     {ERROR_NOT_READY, kDriveNotReady},
-      {ERROR_NO_MEDIA_IN_DRIVE, kDriveNotReady}, {ERROR_MEDIA_CHANGED, kDriveNotReady},
+      {ERROR_NO_MEDIA_IN_DRIVE, kDriveNotReady}, {ERROR_MEDIA_CHANGED, kDriveNotReady}, {ERROR_FILE_INVALID, kDriveNotReady},
       {ERROR_WRONG_DISK, kDriveNotReady},      {ERROR_UNRECOGNIZED_VOLUME, kDriveNotReady},
       {ERROR_INVALID_DRIVE, kDriveNotReady},   {ERROR_DEVICE_NOT_CONNECTED, kDriveNotReady},
       {ERROR_CRC, kDeviceIo},                  {ERROR_WRITE_FAULT, kDeviceIo},
