@@ -167,5 +167,17 @@ TEST_F(FileSystemTest, DeleteAndCreateDirectory) {
   EXPECT_EQ(ErrorCodeOf([&] { fs.GetAttributes("D:\\fehlt\\x"); }), kPathNotFound);
 }
 
+TEST(DrivesTest, DisketteDriveWithoutMediumIsNotReady) {
+  TestDrives drives(/*disketteMustBeMounted=*/true);
+  FileSystem& fs = drives.fs();
+  EXPECT_FALSE(fs.DriveReady('A'));
+  EXPECT_TRUE(fs.DriveReady('c'));
+  EXPECT_FALSE(fs.DriveReady('Q'));
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("A:\\DataBlock#1.Parcelbarge", OpenMode::BinaryWrite); }), kDriveNotReady);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.FindEntry("A:\\DataBlock#1.Parcelbarge", kMaskOrdinary); }), kDriveNotReady);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.ListDirectory("A:\\", kMaskFiles); }), kDriveNotReady);
+  EXPECT_TRUE(std::filesystem::is_empty(drives.Root('A'))) << "nothing written where no medium is";
+}
+
 }  // namespace
 }  // namespace pb

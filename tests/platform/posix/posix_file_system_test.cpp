@@ -201,18 +201,6 @@ TEST(PosixFileSystemNamesTest, UnrepresentableNativeNamesAreListedWithQuestionMa
   EXPECT_EQ(ErrorCodeOf([&] { drives.fs().Open("C:\\a?b", OpenMode::BinaryRead); }), kBadFileNameOrNumber);
 }
 
-TEST(PosixFileSystemDrivesTest, DisketteWithoutMountIsNotReady) {
-  TestDrives drives(/*disketteMustBeMounted=*/true);
-  FileSystem& fs = drives.fs();
-  EXPECT_FALSE(fs.DriveReady('A'));
-  EXPECT_TRUE(fs.DriveReady('c'));
-  EXPECT_FALSE(fs.DriveReady('Q'));
-  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("A:\\DataBlock#1.Parcelbarge", OpenMode::BinaryWrite); }), kDriveNotReady);
-  EXPECT_EQ(ErrorCodeOf([&] { fs.FindEntry("A:\\DataBlock#1.Parcelbarge", kMaskOrdinary); }), kDriveNotReady);
-  EXPECT_EQ(ErrorCodeOf([&] { fs.ListDirectory("A:\\", kMaskFiles); }), kDriveNotReady);
-  EXPECT_TRUE(std::filesystem::is_empty(drives.Root('A'))) << "nothing written into the empty mount point";
-}
-
 TEST(PosixFileSystemDrivesTest, DrivesAreListedByLetterWithLabels) {
   TestDrives drives;
   const auto list = drives.fs().Drives();

@@ -125,17 +125,6 @@ TEST(WindowsDriveTableTest, DriveRootsAreNativeAndOtherRootsAreDirectories) {
   EXPECT_EQ(testing::ErrorCodeOf([&] { table.ToDriveForm("E:\\x"); }), kPathNotFound);
 }
 
-TEST(WindowsDrivesTest, DisketteDriveWithoutMediumIsNotReady) {
-  TestDrives drives(/*disketteMustBeMounted=*/true);
-  FileSystem& fs = drives.fs();
-  EXPECT_FALSE(fs.DriveReady('A'));
-  EXPECT_TRUE(fs.DriveReady('c'));
-  EXPECT_FALSE(fs.DriveReady('Q'));
-  EXPECT_EQ(ErrorCodeOf([&] { fs.Open("A:\\DataBlock#1.Parcelbarge", OpenMode::BinaryWrite); }), kDriveNotReady);
-  EXPECT_EQ(ErrorCodeOf([&] { fs.ListDirectory("A:\\", kMaskFiles); }), kDriveNotReady);
-  EXPECT_TRUE(std::filesystem::is_empty(drives.Root('A')));
-}
-
 TEST(WindowsDrivesTest, SystemTableHasTheSystemsDrivesAndAlwaysA) {
   WindowsFileSystem fs(DriveTable::FromSystem());
   const std::vector<DriveInfo> drives = fs.Drives();
