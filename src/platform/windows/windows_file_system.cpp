@@ -443,6 +443,13 @@ void WindowsFileSystem::Flush(FileNumber file) {
   if (open.mode != OpenMode::BinaryRead && !FlushFileBuffers(open.handle)) RaiseLastError();
 }
 
+void WindowsFileSystem::DropCache(FileNumber file) {
+  const HANDLE uncached =
+      CreateFileW(ApiPath(Get(file).native).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_NO_BUFFERING, nullptr);
+  if (uncached != INVALID_HANDLE_VALUE) CloseHandle(uncached);
+}
+
 void WindowsFileSystem::FlushDirectory(const std::string& directory) {
   const std::string native = ToNative(directory);
   if ((ExistingAttributes(native) & FILE_ATTRIBUTE_DIRECTORY) == 0) throw RunTimeError(kPathNotFound);

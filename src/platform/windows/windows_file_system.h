@@ -48,6 +48,9 @@ class WindowsFileSystem : public FileSystem {
   // Windows flushes no whole file system for an ordinary user: this flushes
   // each file written since the last call that lies below directory.
   void FlushDirectory(const std::string& directory) override;
+  // Opens the file once more without the system's cache, which makes Windows
+  // write back and purge what it holds of the file.
+  void DropCache(FileNumber file) override;
   void Close(FileNumber file) override;
   void CloseAll() noexcept override;
 
