@@ -130,6 +130,30 @@ std::vector<std::pair<std::string, DWORD>> Entries(const std::string& native) {
   return entries;
 }
 
+// The volume and index of the directory or file at native, links followed;
+// nullopt when it cannot be opened.
+std::optional<std::pair<DWORD, uint64_t>> FileIdOf(const std::string& native) {
+  const HANDLE handle = CreateFileW(ApiPath(native).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = GetFileInformationByHandle(handle, &info) != 0;
+  CloseHandle(handle);
+  if (!known) return std::nullopt;
+  return std::make_pair(info.dwVolumeSerialNumber, (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow);
+}
+
+// True when the directory link at native leads back to directory or one of
+// the directories above it: a walk through it would not end.
+bool LeadsBack(const std::string& native, const std::string& directory) {
+  const std::optional<std::pair<DWORD, uint64_t>> target = FileIdOf(native);
+  if (!target) return false;
+  for (std::string above = directory;; above = ParentOf(above)) {
+    if (FileIdOf(above) == target) return true;
+    if (above.size() <= 3) return false;
+  }
+}
+
 std::optional<int> AttributesOf(DWORD system) {
   if ((system & FILE_ATTRIBUTE_DEVICE) != 0) return std::nullopt;
   return static_cast<int>(system & kShownAttributes);
@@ -232,6 +256,10 @@ std::vector<std::string> WindowsFileSystem::ListDirectory(const std::string& dir
   const std::string native = NativeOnReadyDrive(directory);
   std::vector<std::string> names;
   for (const auto& [name, system] : Entries(native)) {
+    if ((system & FILE_ATTRIBUTE_DIRECTORY) != 0 && IsLink(system) &&
+        LeadsBack(native.back() == '\\' ? native + name : native + "\\" + name, native)) {
+      continue;
+    }
     const std::optional<int> attributes = AttributesOf(system);
     if (attributes && MatchesMask(*attributes, mask)) names.push_back(DriveFormName(name));
   }

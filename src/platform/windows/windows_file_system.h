@@ -27,6 +27,8 @@ class WindowsFileSystem : public FileSystem {
   // A drive root (with or without its "\") is a directory whose name is the
   // root in drive form ("D:\").
   std::string FindEntry(const std::string& path, int mask) override;
+  // A directory link that leads back to the listed directory or one above it
+  // is not listed, so that a walk through links ends.
   std::vector<std::string> ListDirectory(const std::string& directory, int mask) override;
   void SetWriteDirectory(const std::string& directory) override;
   // The volume's serial number, the file's index on it, its length and the
