@@ -14,6 +14,12 @@ bool Addressable(const std::string& name) { return name.find('?') == std::string
 
 }  // namespace
 
+std::string ReasonNotTaken(int attributes) {
+  if (attributes & kAttrNoTarget) return "Verknüpfung ohne Ziel";
+  if (attributes & kAttrSpecial) return "keine gewöhnliche Datei";
+  return "";
+}
+
 void CollectDirectoryFiles(FileSystem& fs, Host& host, const std::string& directory, bool reset,
                            std::vector<std::string>& foundFiles, SelectionReport* report) {
   std::vector<std::string> subdirectories;
@@ -45,7 +51,9 @@ void CollectDirectoryFiles(FileSystem& fs, Host& host, const std::string& direct
       leaveOut(full, error.description());
       continue;
     }
-    if (attributes & kAttrDirectory) {
+    if (const std::string reason = ReasonNotTaken(attributes); !reason.empty()) {
+      leaveOut(full, reason);
+    } else if (attributes & kAttrDirectory) {
       subdirectories.push_back(full);
     } else {
       foundFiles.push_back(full);

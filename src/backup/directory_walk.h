@@ -22,13 +22,18 @@ struct SelectionReport {
   int toldInBox = 0;  // names refused with a message box of their own
 };
 
+// Why an entry with these attributes cannot be taken; "" for a file or a
+// directory. Such an entry is never opened: a pipe or device would block.
+std::string ReasonNotTaken(int attributes);
+
 // Appends the full path of every file below directory to foundFiles, after
 // emptying it when reset is true: first the files of directory in the order
 // the file system lists them, then the trees of its subdirectories, the one
 // listed last first, each whole tree before the next. Entries whose name
 // begins with "." are skipped with everything below them; hidden files are
 // kept. Entries whose attributes cannot be queried (vanished, or named with
-// characters the set cannot store) and directories that cannot be listed add
+// characters the set cannot store), entries that are neither file nor
+// directory (ReasonNotTaken) and directories that cannot be listed add
 // nothing; report, when given, gets each of them and the count of "." names.
 // Yields once per directory listed.
 void CollectDirectoryFiles(FileSystem& fs, Host& host, const std::string& directory, bool reset,

@@ -24,7 +24,9 @@ SelectionReport AddDroppedNames(Runtime& runtime, const std::vector<std::string>
       report.leftOut.push_back({name, error.description()});
       continue;
     }
-    if (attributes & kAttrDirectory) {
+    if (const std::string reason = ReasonNotTaken(attributes); !reason.empty()) {
+      report.leftOut.push_back({name, reason});
+    } else if (attributes & kAttrDirectory) {
       CollectDirectoryFiles(runtime.fs, runtime.host, name, true, foundFiles, &report);
       fileList.insert(fileList.end(), foundFiles.begin(), foundFiles.end());
     } else {

@@ -20,15 +20,19 @@ enum Attribute : int {
   kAttrVolume = 0x08,
   kAttrDirectory = 0x10,
   kAttrArchive = 0x20,
+  // Entries the format's home platform does not have, which a backup cannot
+  // take and must name: a device, pipe or socket, and a link without target.
+  kAttrSpecial = 0x40,
+  kAttrNoTarget = 0x80,
 };
 
 // Masks of the directory queries. An entry matches when each of its hidden,
-// system, directory and volume bits is also in the mask; ordinary files
-// (read-only and archive ones included) match every mask.
+// system, directory, volume, special and no-target bits is also in the mask;
+// ordinary files (read-only and archive ones included) match every mask.
 constexpr int kMaskOrdinary = 0;
-constexpr int kMaskFiles = 7;   // also hidden, system and read-only files
-constexpr int kMaskWalk = 55;   // also directories, no volume labels
-constexpr int kMaskAll = 63;    // every kind of entry
+constexpr int kMaskFiles = 7;    // also hidden, system and read-only files
+constexpr int kMaskWalk = 247;   // also directories and what cannot be taken, no volume labels
+constexpr int kMaskAll = 63;     // every kind of entry the format knows
 
 using FileNumber = int;
 

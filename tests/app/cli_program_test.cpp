@@ -3,6 +3,7 @@
 // table of arguments, input, exit status and lines on its output streams, and
 // its man page.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -68,6 +69,9 @@ void Prepare(const TempDir& dir) {
   WriteFile(dir / "quelle" / "b.bin", RandomBytes(300000, 1));
   WriteFile(dir / "quelle" / ".versteckt", "v");
   WriteFile(dir / "datei", "keine Verzeichnis");
+  WriteFile(dir / "sonder" / "a.txt", "abc");
+  mkfifo((dir / "sonder" / "pipe").c_str(), 0600);
+  std::filesystem::create_symlink("nirgends", dir / "sonder" / "tot");
   std::filesystem::create_directories(dir / "ziel");
   // A directory where the first volume would go.
   std::filesystem::create_directories(dir / "belegt" / "DataBlock#1.Parcelbarge");
@@ -158,6 +162,13 @@ const Case kCases[] = {
      1},
     {{"backup", "{d}/ziel", "{d}/fehlt"}, "", 2, {},
      {"Übergangen: {d}/fehlt: Datei nicht gefunden", "Nichts zu sichern: keine lesbare Datei in den Quellen."}, 0},
+    {{"backup", "{d}/ziel", "{d}/sonder"}, "", 1, {},
+     {"Übergangen: {d}/sonder/pipe: keine gewöhnliche Datei", "Übergangen: {d}/sonder/tot: Verknüpfung ohne Ziel",
+      "Die Kopie ist fertig!"},
+     1},
+    {{"backup", "{d}/ziel", "{d}/sonder/pipe"}, "", 2, {},
+     {"Übergangen: {d}/sonder/pipe: keine gewöhnliche Datei", "Nichts zu sichern: keine lesbare Datei in den Quellen."},
+     0},
     {{"backup", "-q", "{d}/ziel", "{d}/quelle"}, "", 0, {}, {}, 1},
     // A failing step nobody answers cannot be retried: fatal.
     {{"backup", "{d}/belegt", "{d}/quelle"}, "", 3, {},

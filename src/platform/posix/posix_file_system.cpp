@@ -43,16 +43,14 @@ int32_t MissingCode(const std::string& native) {
 
 bool IsReadOnly(const struct stat& info) { return (info.st_mode & S_IWUSR) == 0; }
 
-// Attributes of an entry the layer shows; nullopt for one it does not (missing,
-// dangling link, device, pipe, socket).
-std::optional<int> AttributesOf(const struct stat& info, const std::string& name) {
-  int attributes = 0;
+// Attributes of an entry; a device, pipe or socket is special. Nothing is
+// opened to find out.
+int AttributesOf(const struct stat& info, const std::string& name) {
+  int attributes = kAttrSpecial;
   if (S_ISDIR(info.st_mode)) {
     attributes = kAttrDirectory;
   } else if (S_ISREG(info.st_mode)) {
     attributes = kAttrArchive;
-  } else {
-    return std::nullopt;
   }
   if (IsReadOnly(info)) attributes |= kAttrReadOnly;
   if (!name.empty() && name.front() == '.') attributes |= kAttrHidden;
@@ -61,17 +59,25 @@ std::optional<int> AttributesOf(const struct stat& info, const std::string& name
 
 bool IsMissing(int err) { return err == ENOENT || err == ENOTDIR || err == ELOOP; }
 
+// What stands at path relative to dir (AT_FDCWD for an absolute one) when
+// following it found nothing: a link that leads nowhere, or nothing at all.
+std::optional<int> DanglingLink(int dir, const char* path) {
+  struct stat info {};
+  if (fstatat(dir, path, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode)) return kAttrNoTarget;
+  return std::nullopt;
+}
+
 std::optional<int> StatAttributes(const std::string& native, const std::string& name) {
   struct stat info {};
   if (stat(native.c_str(), &info) != 0) {
-    if (IsMissing(errno)) return std::nullopt;
+    if (IsMissing(errno)) return DanglingLink(AT_FDCWD, native.c_str());
     RaiseErrno(errno);
   }
   return AttributesOf(info, name);
 }
 
 bool MatchesMask(int attributes, int mask) {
-  constexpr int kSelective = kAttrHidden | kAttrSystem | kAttrDirectory | kAttrVolume;
+  constexpr int kSelective = kAttrHidden | kAttrSystem | kAttrDirectory | kAttrVolume | kAttrSpecial | kAttrNoTarget;
   return (attributes & kSelective & ~mask) == 0;
 }
 
@@ -165,13 +171,16 @@ std::vector<std::string> PosixFileSystem::ListDirectory(const std::string& direc
     const std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
     struct stat info {};
-    if (fstatat(dirfd(dir), entry->d_name, &info, 0) != 0) {
-      if (IsMissing(errno)) continue;
+    std::optional<int> attributes;
+    if (fstatat(dirfd(dir), entry->d_name, &info, 0) == 0) {
+      attributes = AttributesOf(info, name);
+    } else if (IsMissing(errno)) {
+      attributes = DanglingLink(dirfd(dir), entry->d_name);
+    } else {
       const int err = errno;
       closedir(dir);
       RaiseErrno(err);
     }
-    const std::optional<int> attributes = AttributesOf(info, name);
     const bool loops = S_ISDIR(info.st_mode) && above.count({info.st_dev, info.st_ino}) != 0;
     if (attributes && !loops && MatchesMask(*attributes, mask)) names.push_back(DriveFormName(name));
     errno = 0;

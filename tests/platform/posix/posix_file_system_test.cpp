@@ -64,11 +64,13 @@ TEST_F(DirectoryQueryTest, MasksSelectTheKindsOfEntries) {
   using Names = std::vector<std::string>;
   EXPECT_EQ(fs.ListDirectory("C:\\Ziel", kMaskOrdinary), (Names{"A.txt", "b.txt", "fest", "link"}));
   EXPECT_EQ(fs.ListDirectory("C:\\Ziel\\", kMaskFiles), (Names{".versteckt", "A.txt", "b.txt", "fest", "link"}));
-  // Of the links to directories only the one that leads back up is left out.
+  // Of the links to directories only the one that leads back up is left out;
+  // a walk also gets the pipe and the link without target, to name them.
   EXPECT_EQ(fs.ListDirectory("C:\\Ziel", kMaskWalk),
-            (Names{".git", ".versteckt", "A.txt", "b.txt", "daneben", "fest", "link", "Unter"}));
+            (Names{".git", ".versteckt", "A.txt", "b.txt", "daneben", "fest", "link", "pipe", "tot", "Unter"}));
   EXPECT_EQ(fs.ListDirectory("C:\\Ziel\\daneben", kMaskWalk), Names{});
-  EXPECT_EQ(fs.ListDirectory("C:\\Ziel", kMaskAll), fs.ListDirectory("C:\\Ziel", kMaskWalk));
+  EXPECT_EQ(fs.ListDirectory("C:\\Ziel", kMaskAll),
+            (Names{".git", ".versteckt", "A.txt", "b.txt", "daneben", "fest", "link", "Unter"}));
   EXPECT_EQ(fs.ListDirectory("C:\\", kMaskWalk), (Names{"Ziel"}));
 }
 
@@ -92,6 +94,8 @@ TEST_F(DirectoryQueryTest, AttributesFollowTheNameAndPermissions) {
   EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\.versteckt"), kAttrArchive | kAttrHidden);
   EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\.git"), kAttrDirectory | kAttrHidden);
   EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\link"), kAttrArchive);
+  EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\pipe"), kAttrSpecial);
+  EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\tot"), kAttrNoTarget);
   EXPECT_EQ(fs.GetAttributes("C:\\"), kAttrDirectory);
   MakeReadOnly(drives.Native("C:\\Ziel\\Unter"));
   EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\Unter"), kAttrDirectory | kAttrReadOnly);
