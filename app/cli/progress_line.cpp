@@ -44,8 +44,14 @@ void ProgressLine::Show(const ProgressState& state) {
   last_ = state;
   if (!shown_) return;
   const double now = clock_();
-  if (drawnAt_ >= 0 && now - drawnAt_ < kRedrawInterval) return;
+  pending_ = drawnAt_ >= 0 && now - drawnAt_ < kRedrawInterval;
+  if (!pending_) Draw(now);
+}
+
+void ProgressLine::Draw(double now) {
+  const ProgressState& state = last_;
   drawnAt_ = now;
+  pending_ = false;
   const double elapsed = now - start_;
   const double rate = elapsed > 0 ? static_cast<double>(state.bytesDone) / elapsed : 0.0;
   std::string line;
@@ -70,6 +76,8 @@ void ProgressLine::Show(const ProgressState& state) {
 }
 
 void ProgressLine::End() {
+  // The last state may have come too soon after a redraw; the line ends on it.
+  if (pending_) Draw(clock_());
   if (open_) out_ << '\n' << std::flush;
   open_ = false;
   drawnAt_ = -1;

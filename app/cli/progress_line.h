@@ -26,7 +26,8 @@ class ProgressLine {
   ProgressLine(std::ostream& out, bool shown, Clock clock = SteadySeconds);
 
   void Show(const ProgressState& state);
-  // Ends the line, so what follows starts on a line of its own.
+  // Draws the last state when a redraw of it was held back, then ends the
+  // line, so what follows starts on a line of its own.
   void End();
   // The volume shown last.
   int volume() const { return last_.volume; }
@@ -34,12 +35,15 @@ class ProgressLine {
   static double SteadySeconds();
 
  private:
+  void Draw(double now);
+
   std::ostream& out_;
   bool shown_;
   Clock clock_;
   double start_;
   double drawnAt_ = -1;
   bool open_ = false;
+  bool pending_ = false;  // last_ is newer than the line shows
   std::size_t width_ = 0;
   ProgressState last_;
 };

@@ -24,6 +24,7 @@ TEST(ProgressLineTest, RedrawsAtMostTenTimesASecondWithRateAndTimeLeft) {
       {102.0, {4, 4, 4194304, 4194304, 2}, "\r100 %, 4,0 von 4,0 MB, 2,0 MB/s, noch 0:00, Datei 4 von 4, Datenträger 2"},
       // A restore does not know its total.
       {103.0, {5, 9, 6291456, 0, 3}, "\r6,0 MB, 2,0 MB/s, Datei 5 von 9, Datenträger 3"},
+      {103.05, {9, 9, 8388608, 0, 3}, ""},
   };
   for (const auto& step : steps) {
     SCOPED_TRACE(step.at);
@@ -39,7 +40,12 @@ TEST(ProgressLineTest, RedrawsAtMostTenTimesASecondWithRateAndTimeLeft) {
   EXPECT_EQ(line.volume(), 3);
   out.str("");
   line.End();
-  EXPECT_EQ(out.str(), "\n");
+  // The run's end state, held back above, is drawn before the line ends.
+  EXPECT_EQ(out.str().rfind("\r8,0 MB, ", 0), 0u) << out.str();
+  EXPECT_TRUE(out.str().ends_with("Datei 9 von 9, Datenträger 3\n")) << out.str();
+  out.str("");
+  line.End();
+  EXPECT_EQ(out.str(), "");
 }
 
 TEST(ProgressLineTest, ShorterLinesWipeTheLongerOneBefore) {
