@@ -126,6 +126,9 @@ int RunBackupCommand(CliContext& context, const BackupOptions& options) {
     progress.End();
     if (outcome != BackupOutcome::Complete) {
       status = context.giveUpStatus();
+      // A write box nobody answered on a drive without a medium: the medium
+      // never came, which is no fault of the run.
+      if (status == kExitFatal && !fs.DriveReady(target[0])) status = kExitUnavailable;
     } else {
       status = report.leftOut.empty() && dropped.toldInBox == 0 ? kExitComplete : kExitProblems;
     }

@@ -84,15 +84,34 @@ TEST_F(BackupCommandTest, UnreadableFilesAreLeftOutBeforeTheRun) {
 }
 
 TEST_F(BackupCommandTest, GivingUpInABoxEndsWithTheBoxesStatus) {
-  Make("C:\\a.txt", "abc");
-  faulty.Fail(Op::Open, 1, 70, "DataBlock");
-  boxes.Then(BoxButton::Cancel).Then(BoxButton::Yes);
-  cli::CliContext context{runtime, out, err, false, false, [] { return 42; }};
-  cli::BackupOptions options;
-  options.target = "D:\\Sich";
-  options.sources = {"C:\\a.txt"};
-  EXPECT_EQ(cli::RunBackupCommand(context, options), 42);
-  EXPECT_TRUE(boxes.scriptDone());
+  const struct {
+    std::string target;
+    int boxesStatus;
+    int expected;
+  } cases[] = {
+      {"D:\\Sich", 42, 42},
+      {"D:\\Sich", kExitFatal, kExitFatal},
+      // No diskette in the drive: the medium is not available.
+      {"A:", kExitFatal, cli::kExitUnavailable},
+      {"A:", cli::kExitCancelled, cli::kExitCancelled},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.target + " " + std::to_string(c.boxesStatus));
+    TestDrives notReady(true);
+    FaultyFileSystem fs(notReady.fs());
+    ScriptedBoxes answers;
+    Runtime run{fs, answers, host};
+    WriteFile(notReady.Native("C:\\a.txt"), "abc");
+    std::filesystem::create_directories(notReady.Native("D:\\Sich"));
+    fs.Fail(Op::Open, 1, 70, "DataBlock");
+    answers.Then(BoxButton::Cancel).Then(BoxButton::Yes);
+    cli::CliContext context{run, out, err, false, false, [&] { return c.boxesStatus; }};
+    cli::BackupOptions options;
+    options.target = c.target;
+    options.sources = {"C:\\a.txt"};
+    EXPECT_EQ(cli::RunBackupCommand(context, options), c.expected);
+    EXPECT_TRUE(answers.scriptDone());
+  }
 }
 
 TEST_F(BackupCommandTest, VerifyReadsEachVolumeBackPastTheCache) {
