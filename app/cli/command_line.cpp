@@ -16,7 +16,7 @@ namespace {
 
 enum class Opt { VolumeSize, ClearTarget, Verify, Description, Workers, StripComponents, KeepExisting, Long, Quiet, Yes, Help };
 
-struct OptionSpec {
+struct OptionEntry {
   Opt id;
   const char* longName;
   char shortName;     // '\0': long form only
@@ -24,7 +24,7 @@ struct OptionSpec {
   const char* help;
 };
 
-const OptionSpec kOptions[] = {
+const OptionEntry kOptions[] = {
     {Opt::VolumeSize, "volume-size", 's', "GRÖSSE",
      "schließt jeden Teilblock, sobald er GRÖSSE erreicht: eine Zahl mit K, KiB, M oder MiB (1423K, 1,5M)"},
     {Opt::ClearTarget, "clear-target", 'c', nullptr,
@@ -44,7 +44,7 @@ const OptionSpec kOptions[] = {
     {Opt::Help, "help", 'h', nullptr, "zeigt diese Hilfe"},
 };
 
-struct CommandSpec {
+struct CommandEntry {
   Command command;
   const char* word;
   const char* operands;
@@ -53,7 +53,7 @@ struct CommandSpec {
   std::vector<Opt> options;
 };
 
-const std::vector<CommandSpec> kCommands = {
+const std::vector<CommandEntry> kCommands = {
     {Command::Backup, "backup", "ZIEL QUELLE...", 2, SIZE_MAX,
      {Opt::VolumeSize, Opt::ClearTarget, Opt::Verify, Opt::Description, Opt::Workers, Opt::Quiet, Opt::Yes, Opt::Help}},
     {Command::Probe, "probe", "QUELLVERZEICHNIS", 1, 1, {Opt::Help}},
@@ -73,12 +73,12 @@ constexpr int kMaxStripComponents = 999;
 // getopt_long's value for an option without a short form.
 constexpr int kLongOnly = 256;
 
-const OptionSpec& SpecOf(Opt id) {
-  return *std::find_if(std::begin(kOptions), std::end(kOptions), [&](const OptionSpec& spec) { return spec.id == id; });
+const OptionEntry& OptionOf(Opt id) {
+  return *std::find_if(std::begin(kOptions), std::end(kOptions), [&](const OptionEntry& entry) { return entry.id == id; });
 }
 
-int CodeOf(const OptionSpec& spec) {
-  return spec.shortName != '\0' ? spec.shortName : kLongOnly + static_cast<int>(spec.id);
+int CodeOf(const OptionEntry& option) {
+  return option.shortName != '\0' ? option.shortName : kLongOnly + static_cast<int>(option.id);
 }
 
 // Characters, not bytes: "GRÖSSE" has one two-byte letter.
@@ -87,21 +87,21 @@ std::size_t CharacterCount(const std::string& text) {
       std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
-std::string Synopsis(const CommandSpec& command) {
+std::string Synopsis(const CommandEntry& command) {
   std::string line = std::string("  parcelbarge-cli ") + command.word;
   if (command.options.size() > 1) line += " [OPTIONEN]";
   return line + " " + command.operands + "\n";
 }
 
-void PrintOptions(std::ostream& out, const CommandSpec& command) {
+void PrintOptions(std::ostream& out, const CommandEntry& command) {
   for (const Opt id : command.options) {
-    const OptionSpec& spec = SpecOf(id);
-    std::string name = spec.shortName != '\0' ? std::string("-") + spec.shortName + ", " : "    ";
-    name += std::string("--") + spec.longName;
-    if (spec.value) name += std::string(" ") + spec.value;
+    const OptionEntry& option = OptionOf(id);
+    std::string name = option.shortName != '\0' ? std::string("-") + option.shortName + ", " : "    ";
+    name += std::string("--") + option.longName;
+    if (option.value) name += std::string(" ") + option.value;
     out << "  " << name;
     const std::size_t width = CharacterCount(name);
-    out << std::string(width < 28 ? 28 - width : 1, ' ') << spec.help << "\n";
+    out << std::string(width < 28 ? 28 - width : 1, ' ') << option.help << "\n";
   }
 }
 
@@ -118,12 +118,12 @@ void PrintExitStatuses(std::ostream& out) {
 
 void PrintUsage(std::ostream& out) {
   out << "Aufruf:\n";
-  for (const CommandSpec& command : kCommands) out << Synopsis(command);
+  for (const CommandEntry& command : kCommands) out << Synopsis(command);
   out << "  parcelbarge-cli BEFEHL --help\n"
          "  parcelbarge-cli --help | --version\n"
          "ZIEL ist ein Verzeichnis oder A:. MUSTER wählen gespeicherte Namen aus (* und ? als Platzhalter,\n"
          "/ oder \\ als Trenner); ein Verzeichnis wählt alles darunter.\n";
-  for (const CommandSpec& command : kCommands) {
+  for (const CommandEntry& command : kCommands) {
     if (command.options.size() < 2) continue;
     out << "Optionen von " << command.word << ":\n";
     PrintOptions(out, command);
@@ -131,7 +131,7 @@ void PrintUsage(std::ostream& out) {
   PrintExitStatuses(out);
 }
 
-void PrintCommandHelp(std::ostream& out, const CommandSpec& command) {
+void PrintCommandHelp(std::ostream& out, const CommandEntry& command) {
   out << "Aufruf:\n" << Synopsis(command) << "Optionen:\n";
   PrintOptions(out, command);
   PrintExitStatuses(out);
@@ -177,7 +177,7 @@ std::variant<Invocation, int> ParseCommandLine(const std::vector<std::string>& a
     return Printed(out);
   }
   const auto command = std::find_if(kCommands.begin(), kCommands.end(),
-                                    [&](const CommandSpec& spec) { return args[0] == spec.word; });
+                                    [&](const CommandEntry& entry) { return args[0] == entry.word; });
   if (command == kCommands.end()) {
     return Refuse(err, "parcelbarge-cli",
                   (args[0].rfind('-', 0) == 0 ? "unbekannte Option: " : "unbekannter Befehl: ") + args[0]);
@@ -187,12 +187,12 @@ std::variant<Invocation, int> ParseCommandLine(const std::vector<std::string>& a
   std::string shortOptions = ":";
   std::vector<option> longOptions;
   for (const Opt id : command->options) {
-    const OptionSpec& spec = SpecOf(id);
-    if (spec.shortName != '\0') {
-      shortOptions += spec.shortName;
-      if (spec.value) shortOptions += ':';
+    const OptionEntry& option = OptionOf(id);
+    if (option.shortName != '\0') {
+      shortOptions += option.shortName;
+      if (option.value) shortOptions += ':';
     }
-    longOptions.push_back({spec.longName, spec.value ? required_argument : no_argument, nullptr, CodeOf(spec)});
+    longOptions.push_back({option.longName, option.value ? required_argument : no_argument, nullptr, CodeOf(option)});
   }
   longOptions.push_back({nullptr, 0, nullptr, 0});
 
@@ -219,10 +219,10 @@ std::variant<Invocation, int> ParseCommandLine(const std::vector<std::string>& a
       }
       return Refuse(err, where, "unbekannte Option: " + (optopt != 0 ? WrittenOption("", optopt) : WrittenOption(written, 0)));
     }
-    const auto spec = std::find_if(std::begin(kOptions), std::end(kOptions),
-                                   [&](const OptionSpec& candidate) { return CodeOf(candidate) == code; });
+    const auto chosen = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                     [&](const OptionEntry& candidate) { return CodeOf(candidate) == code; });
     const std::string value = optarg ? optarg : "";
-    switch (spec->id) {
+    switch (chosen->id) {
       case Opt::Help:
         PrintCommandHelp(out, *command);
         return Printed(out);
