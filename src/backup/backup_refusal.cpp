@@ -47,25 +47,27 @@ bool IsVolumeName(const std::string& name) {
          VolumeFileName(static_cast<int16_t>(number)) == name;
 }
 
-// The length a file has now; nullopt when it cannot be opened.
-std::optional<int64_t> CurrentLength(FileSystem& fs, const std::string& path) {
+// The length a file has now, without opening it; nullopt when there is none.
+std::optional<int64_t> LengthByPath(FileSystem& fs, const std::string& path) {
   try {
-    const FileNumber file = fs.Open(path, OpenMode::BinaryRead);
-    int64_t length = 0;
-    try {
-      length = fs.Length(file);
-    } catch (const RunTimeError&) {
-      fs.Close(file);
-      return std::nullopt;
-    }
-    fs.Close(file);
-    return length;
+    return fs.FileLength(path);
   } catch (const RunTimeError&) {
     return std::nullopt;
   }
 }
 
-// fileBytes: the file's length is added to it when it can be opened.
+// A file that cannot be opened now is let through and not counted, since the
+// run asks to retry it; opening is tried only where its length would refuse.
+bool Openable(FileSystem& fs, const std::string& path) {
+  try {
+    fs.Close(fs.Open(path, OpenMode::BinaryRead));
+    return true;
+  } catch (const RunTimeError&) {
+    return false;
+  }
+}
+
+// fileBytes: the file's length is added to it when it has one.
 std::optional<std::string> FileRefusal(FileSystem& fs, const BackupInputs& inputs, const std::string& target,
                                        const std::string& file, int64_t& fileBytes) {
   if (TooLong(file)) return "Ein Dateiname der Liste ist zu lang (mehr als 32767 Zeichen).\rDie Sicherung wird nicht gestartet.";
@@ -79,12 +81,23 @@ std::optional<std::string> FileRefusal(FileSystem& fs, const BackupInputs& input
              kOtherTarget;
     }
   }
-  const std::optional<int64_t> length = CurrentLength(fs, file);
-  if (length && *length > std::numeric_limits<int32_t>::max()) {
+  const std::optional<int64_t> length = LengthByPath(fs, file);
+  if (length && *length > std::numeric_limits<int32_t>::max() && Openable(fs, file)) {
     return "Die Datei '" + file + "' ist 2 GByte groß oder größer\rund kann nicht gesichert werden.";
   }
   if (length) fileBytes += *length;
   return std::nullopt;
+}
+
+// The bytes of the files that can be opened now.
+int64_t OpenableBytes(FileSystem& fs, const BackupInputs& inputs) {
+  int64_t bytes = 0;
+  for (int i = 0; i < inputs.FileCount(); ++i) {
+    const std::string file = inputs.FileAt(i);
+    const std::optional<int64_t> length = LengthByPath(fs, file);
+    if (length && Openable(fs, file)) bytes += *length;
+  }
+  return bytes;
 }
 
 }  // namespace
@@ -107,8 +120,13 @@ std::optional<std::string> BackupRefusal(FileSystem& fs, const BackupInputs& inp
       return refusal;
     }
   }
-  // The volume number would overflow long before the end.
-  if (MinimumVolumeCount(fileBytes, inputs.FileCount(), limit) > std::numeric_limits<int16_t>::max()) {
+  // The volume number would overflow long before the end. The lengths by
+  // path count files that cannot be opened too; those are left out, which
+  // takes opening every file, only when the count would refuse.
+  const auto tooManyVolumes = [&](int64_t bytes) {
+    return MinimumVolumeCount(bytes, inputs.FileCount(), limit) > std::numeric_limits<int16_t>::max();
+  };
+  if (tooManyVolumes(fileBytes) && tooManyVolumes(OpenableBytes(fs, inputs))) {
     return "Bei dieser Größe der Teilblöcke wären mehr als 32767 Teilblöcke nötig.\rDie Sicherung wird nicht "
            "gestartet.";
   }

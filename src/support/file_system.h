@@ -79,6 +79,10 @@ class FileSystem {
   // other file, also for one that takes its place on another medium; "" when
   // path names no regular file.
   virtual std::string FileIdentity(const std::string& path) = 0;
+  // The length of the regular file at path, links followed, found without
+  // opening it. Fails as Open for reading does when the file is missing (53,
+  // 76) or no regular file (75), but not when it may not be read.
+  virtual int64_t FileLength(const std::string& path) = 0;
 
   virtual int GetAttributes(const std::string& path) = 0;
   // Clears read-only (adds owner write permission on Linux).
@@ -139,6 +143,7 @@ class FileSystemWrapper : public FileSystem {
   }
   void SetWriteDirectory(const std::string& directory) override { target_.SetWriteDirectory(directory); }
   std::string FileIdentity(const std::string& path) override { return target_.FileIdentity(path); }
+  int64_t FileLength(const std::string& path) override { return target_.FileLength(path); }
   int GetAttributes(const std::string& path) override { return target_.GetAttributes(path); }
   void SetAttributesNormal(const std::string& path) override { target_.SetAttributesNormal(path); }
   void DeleteFile(const std::string& path) override { target_.DeleteFile(path); }

@@ -3,6 +3,7 @@
 
 #include "backup/backup_refusal.h"
 #include "backup_fixture.h"
+#include "support/run_time_error.h"
 
 namespace pb::testing {
 namespace {
@@ -85,6 +86,25 @@ TEST_F(BackupRefusalTest, FilesOf2GiBOrMoreAreRefused) {
   const std::string big = AddSparseSource("gross.bin", 2147483648);
   ASSERT_TRUE(Refusal());
   EXPECT_NE(Refusal()->find(big), std::string::npos);
+}
+
+// The run asks to retry a file it cannot open, so such a file refuses nothing.
+TEST_F(BackupRefusalTest, FilesThatCannotBeOpenedAreNeitherRefusedNorCounted) {
+  inputs.ownSize = true;
+  inputs.sizeText = "0.05";  // 51 bytes
+  const struct {
+    const char* name;
+    std::uintmax_t length;
+  } rows[] = {{"gross.bin", 2147483648}, {"vier-mbyte.bin", 4 << 20}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    inputs.files.clear();
+    AddSparseSource(row.name, row.length);
+    faulty.Heal();
+    EXPECT_TRUE(Refusal());
+    faulty.Fail(Op::Open, 1, kPermissionDenied, row.name, /*fromThenOn=*/true);
+    EXPECT_EQ(Refusal(), std::nullopt);
+  }
 }
 
 TEST_F(BackupRefusalTest, NeverDeletesOrOverwritesWhatItSaves) {

@@ -110,6 +110,29 @@ TEST_F(FileSystemTest, FileIdentityChangesWithTheFile) {
   EXPECT_NE(fs.FileIdentity("D:\\a.bin"), a);
 }
 
+TEST_F(FileSystemTest, FileLengthByPathFailsAsOpeningWould) {
+  WriteFile(drives.Native("C:\\voll.bin"), "0123456789");
+  WriteFile(drives.Native("C:\\leer.bin"), "");
+  std::filesystem::create_directory(drives.Native("C:\\Ordner"));
+  const struct {
+    const char* path;
+    int32_t code;
+    int64_t length;  // -1 when it fails
+  } rows[] = {
+      {"C:\\voll.bin", 0, 10},
+      {"C:\\leer.bin", 0, 0},
+      {"C:\\fehlt.bin", kFileNotFound, -1},
+      {"C:\\fehlt\\x.bin", kPathNotFound, -1},
+      {"C:\\Ordner", kPathFileAccess, -1},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.path);
+    int64_t length = -1;
+    EXPECT_EQ(ErrorCodeOf([&] { length = fs.FileLength(row.path); }), row.code);
+    EXPECT_EQ(length, row.length);
+  }
+}
+
 TEST_F(FileSystemTest, FileNumbersAreTheLowestFreeOnes) {
   WriteFile(drives.Native("C:\\a"), "a");
   const FileNumber first = fs.Open("C:\\a", OpenMode::BinaryRead);
@@ -176,6 +199,7 @@ TEST(DrivesTest, DisketteDriveWithoutMediumIsNotReady) {
   EXPECT_EQ(ErrorCodeOf([&] { fs.Open("A:\\DataBlock#1.Parcelbarge", OpenMode::BinaryWrite); }), kDriveNotReady);
   EXPECT_EQ(ErrorCodeOf([&] { fs.FindEntry("A:\\DataBlock#1.Parcelbarge", kMaskOrdinary); }), kDriveNotReady);
   EXPECT_EQ(ErrorCodeOf([&] { fs.ListDirectory("A:\\", kMaskFiles); }), kDriveNotReady);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.FileLength("A:\\DataBlock#1.Parcelbarge"); }), kDriveNotReady);
   EXPECT_TRUE(std::filesystem::is_empty(drives.Root('A'))) << "nothing written where no medium is";
 }
 

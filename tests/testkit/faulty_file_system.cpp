@@ -72,6 +72,11 @@ int FaultyFileSystem::GetAttributes(const std::string& path) {
   return FileSystemWrapper::GetAttributes(path);
 }
 
+int64_t FaultyFileSystem::FileLength(const std::string& path) {
+  Check(Op::FileLength, path);
+  return FileSystemWrapper::FileLength(path);
+}
+
 void FaultyFileSystem::SetAttributesNormal(const std::string& path) {
   Check(Op::SetAttributesNormal, path);
   FileSystemWrapper::SetAttributesNormal(path);

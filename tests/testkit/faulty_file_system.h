@@ -13,7 +13,7 @@
 namespace pb::testing {
 
 // The calls of FileSystem that can be made to fail.
-enum class Op { FindEntry, ListDirectory, GetAttributes, SetAttributesNormal, DeleteFile, CreateDirectory,
+enum class Op { FindEntry, ListDirectory, GetAttributes, FileLength, SetAttributesNormal, DeleteFile, CreateDirectory,
                 Open, Reopen, Read, Write, Length, Position, Seek, Flush, FlushDirectory, DropCache, Close,
                 kCount };
 
@@ -57,6 +57,7 @@ class FaultyFileSystem : public FileSystemWrapper {
   std::string FindEntry(const std::string& path, int mask) override;
   std::vector<std::string> ListDirectory(const std::string& directory, int mask) override;
   int GetAttributes(const std::string& path) override;
+  int64_t FileLength(const std::string& path) override;
   void SetAttributesNormal(const std::string& path) override;
   void DeleteFile(const std::string& path) override;
   void CreateDirectory(const std::string& path) override;

@@ -257,6 +257,14 @@ std::string PosixFileSystem::FileIdentity(const std::string& path) {
          std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec);
 }
 
+int64_t PosixFileSystem::FileLength(const std::string& path) {
+  const std::string native = NativeOnReadyDrive(path);
+  struct stat info {};
+  if (stat(native.c_str(), &info) != 0) RaiseFor(errno, native);
+  if (!S_ISREG(info.st_mode)) throw RunTimeError(kPathFileAccess);
+  return info.st_size;
+}
+
 void PosixFileSystem::SetAttributesNormal(const std::string& path) {
   const Parent parent = ParentOnReadyDrive(path);
   struct stat info {};

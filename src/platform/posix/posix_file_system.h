@@ -29,6 +29,7 @@ class PosixFileSystem : public FileSystem {
   std::vector<std::string> ListDirectory(const std::string& directory, int mask) override;
   void SetWriteDirectory(const std::string& directory) override;
   std::string FileIdentity(const std::string& path) override;
+  int64_t FileLength(const std::string& path) override;
   int GetAttributes(const std::string& path) override;
   void SetAttributesNormal(const std::string& path) override;
   void DeleteFile(const std::string& path) override;

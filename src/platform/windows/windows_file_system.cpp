@@ -229,6 +229,32 @@ std::string WindowsFileSystem::FileIdentity(const std::string& path) {
          join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
 }
 
+// A link's own attributes tell nothing of its target, which is opened for
+// them; other entries are answered without opening.
+int64_t WindowsFileSystem::FileLength(const std::string& path) {
+  const std::string native = NativeOnReadyDrive(path);
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(ApiPath(native).c_str(), GetFileExInfoStandard, &data)) RaiseLastError();
+  DWORD attributes = data.dwFileAttributes;
+  DWORD high = data.nFileSizeHigh;
+  DWORD low = data.nFileSizeLow;
+  if (IsLink(attributes)) {
+    const HANDLE handle = CreateFileW(ApiPath(native).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) RaiseLastError();
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(handle, &info) != 0;
+    const DWORD error = GetLastError();
+    CloseHandle(handle);
+    if (!known) RaiseError(error);
+    attributes = info.dwFileAttributes;
+    high = info.nFileSizeHigh;
+    low = info.nFileSizeLow;
+  }
+  if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) throw RunTimeError(kPathFileAccess);
+  return static_cast<int64_t>((uint64_t{high} << 32) | low);
+}
+
 std::string WindowsFileSystem::FindEntry(const std::string& path, int mask) {
   const std::string native = NativeOnReadyDrive(path);
   const Drive* drive = table_.Find(path[0]);

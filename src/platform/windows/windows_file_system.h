@@ -34,6 +34,7 @@ class WindowsFileSystem : public FileSystem {
   // The volume's serial number, the file's index on it, its length and the
   // time of its last change.
   std::string FileIdentity(const std::string& path) override;
+  int64_t FileLength(const std::string& path) override;
   int GetAttributes(const std::string& path) override;
   void SetAttributesNormal(const std::string& path) override;
   void DeleteFile(const std::string& path) override;

@@ -103,6 +103,28 @@ TEST_F(DirectoryQueryTest, AttributesFollowTheNameAndPermissions) {
   EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\Unter"), kAttrDirectory);
 }
 
+TEST_F(DirectoryQueryTest, FileLengthFollowsLinksAndNeedsNoReading) {
+  ASSERT_EQ(chmod(drives.Native("C:\\Ziel\\A.txt").c_str(), 0), 0);
+  const struct {
+    const char* path;
+    int64_t length;  // -1: fails with the code opening it for reading fails with
+  } rows[] = {
+      {"C:\\Ziel\\link", 1},    {"C:\\Ziel\\fest", 1},      {"C:\\Ziel\\A.txt", 1},
+      {"C:\\Ziel\\tot", -1},    {"C:\\Ziel\\pipe", -1},     {"C:\\Ziel\\daneben", -1},
+      {"C:\\Ziel\\b.txt\\x", -1}, {"C:\\Ziel\\fehlt\\x", -1},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.path);
+    int64_t length = -1;
+    const int32_t code = ErrorCodeOf([&] { length = fs.FileLength(row.path); });
+    EXPECT_EQ(length, row.length);
+    if (row.length < 0) {
+      EXPECT_NE(code, 0);
+      EXPECT_EQ(code, ErrorCodeOf([&] { fs.Close(fs.Open(row.path, OpenMode::BinaryRead)); }));
+    }
+  }
+}
+
 TEST_F(DirectoryQueryTest, ListingFailures) {
   EXPECT_EQ(ErrorCodeOf([&] { fs.ListDirectory("C:\\fehlt", kMaskAll); }), kPathNotFound);
   EXPECT_EQ(ErrorCodeOf([&] { fs.ListDirectory("C:\\Ziel\\b.txt", kMaskAll); }), kPathNotFound);
