@@ -96,8 +96,11 @@ class FileSystem {
   // position where it was and the file no longer than before (when appending:
   // cut back to the position), so no partial item is ever left behind.
   // Position is the 0-based offset of the next byte; Seek takes a 1-based
-  // position. Flush puts what was written on the device; FlushDirectory does
-  // so for everything written on the file system that holds directory.
+  // position. Length of a file opened for reading may be its length at
+  // opening (every caller asks right after opening), while Read looks again
+  // when asked for more. Flush puts what was written on the device;
+  // FlushDirectory does so for everything written on the file system that
+  // holds directory.
   virtual FileNumber Open(const std::string& path, OpenMode mode) = 0;
   // Opens the existing file at path for writing again after its medium was
   // away: cut back to length and positioned there. Fails (53) when it is

@@ -133,6 +133,21 @@ TEST_F(FileSystemTest, FileLengthByPathFailsAsOpeningWould) {
   }
 }
 
+TEST_F(FileSystemTest, ReadSeesTheFileAsItIsNow) {
+  const std::filesystem::path native = drives.Native("C:\\wachsend.bin");
+  WriteFile(native, "0123456789");
+  const FileNumber file = fs.Open("C:\\wachsend.bin", OpenMode::BinaryRead);
+  EXPECT_EQ(fs.Read(file, 4), "0123");
+  WriteFile(native, "0123456789ABCDE");
+  EXPECT_EQ(fs.Read(file, 11), "456789ABCDE") << "grown since it was opened";
+  std::filesystem::resize_file(native, 12);
+  fs.Seek(file, 11);
+  EXPECT_EQ(ErrorCodeOf([&] { fs.Read(file, 3); }), kInputPastEnd) << "shrunk since";
+  EXPECT_EQ(fs.Position(file), 10);
+  EXPECT_EQ(fs.Read(file, 2), "AB");
+  fs.Close(file);
+}
+
 TEST_F(FileSystemTest, FileNumbersAreTheLowestFreeOnes) {
   WriteFile(drives.Native("C:\\a"), "a");
   const FileNumber first = fs.Open("C:\\a", OpenMode::BinaryRead);

@@ -20,6 +20,9 @@ namespace pb {
 
 namespace {
 
+// Below this the kernel's own read-ahead takes a file in one go anyway.
+constexpr int64_t kDefaultReadAhead = 128 * 1024;
+
 [[noreturn]] void RaiseErrno(int err) { throw RunTimeError(ErrorCodeFromErrno(err)); }
 
 std::string ParentOf(const std::string& native) {
@@ -299,32 +302,40 @@ void PosixFileSystem::CreateDirectory(const std::string& path) {
   }
 }
 
+struct PosixFileSystem::Opened {
+  Descriptor fd;
+  int64_t size = 0;
+};
+
 FileNumber PosixFileSystem::Open(const std::string& path, OpenMode mode) {
   if (mode == OpenMode::BinaryRead) return Register(path, OpenForReading(path), mode, 0);
-  Descriptor fd(OpenForWriting(path, O_CREAT));
+  Opened opened = OpenForWriting(path, O_CREAT);
   // Emptied only once it is known not to be read-only.
-  if (mode == OpenMode::Output && ftruncate(fd.get(), 0) != 0) RaiseErrno(errno);
-  return Register(path, fd.release(), mode, 0);
+  if (mode == OpenMode::Output) {
+    if (ftruncate(opened.fd.get(), 0) != 0) RaiseErrno(errno);
+    opened.size = 0;
+  }
+  return Register(path, std::move(opened), mode, 0);
 }
 
 FileNumber PosixFileSystem::Reopen(const std::string& path, int64_t length) {
-  Descriptor fd(OpenForWriting(path, 0));
-  struct stat info {};
-  if (fstat(fd.get(), &info) != 0) RaiseErrno(errno);
-  if (info.st_size < length) throw RunTimeError(kInputPastEnd);
-  if (ftruncate(fd.get(), length) != 0) RaiseErrno(errno);
-  return Register(path, fd.release(), OpenMode::BinaryWrite, length);
+  Opened opened = OpenForWriting(path, 0);
+  if (opened.size < length) throw RunTimeError(kInputPastEnd);
+  if (ftruncate(opened.fd.get(), length) != 0) RaiseErrno(errno);
+  opened.size = length;
+  return Register(path, std::move(opened), OpenMode::BinaryWrite, length);
 }
 
-FileNumber PosixFileSystem::Register(const std::string& path, int fd, OpenMode mode, int64_t position) {
+FileNumber PosixFileSystem::Register(const std::string& path, Opened opened, OpenMode mode, int64_t position) {
   const Drive* drive = table_.Find(path[0]);
   FileNumber number = 1;
   while (files_.count(number) != 0) ++number;
-  files_[number] = OpenFile{fd, mode, position, mode != OpenMode::BinaryRead && drive->mustBeMounted ? drive->root : ""};
+  files_[number] = OpenFile{opened.fd.release(), mode, position, opened.size,
+                            mode != OpenMode::BinaryRead && drive->mustBeMounted ? drive->root : ""};
   return number;
 }
 
-int PosixFileSystem::OpenForReading(const std::string& path) {
+PosixFileSystem::Opened PosixFileSystem::OpenForReading(const std::string& path) {
   const std::string native = NativeOnReadyDrive(path);
   // A pipe must not hang the open; it is refused below.
   Descriptor fd(open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -332,13 +343,13 @@ int PosixFileSystem::OpenForReading(const std::string& path) {
   struct stat info {};
   if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) throw RunTimeError(kPathFileAccess);
   // Volumes and sources are read from start to end: a longer read-ahead.
-  posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-  return fd.release();
+  if (info.st_size > kDefaultReadAhead) posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+  return {std::move(fd), info.st_size};
 }
 
 // Only a regular file that is not read-only is opened, and it is checked
 // after opening, so no privileged user ever changes a read-only file.
-int PosixFileSystem::OpenForWriting(const std::string& path, int flags) {
+PosixFileSystem::Opened PosixFileSystem::OpenForWriting(const std::string& path, int flags) {
   const Parent parent = ParentOnReadyDrive(path);
   flags |= O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
   Descriptor fd(openat(parent.dir.get(), parent.name.c_str(), flags, 0666));
@@ -353,7 +364,7 @@ int PosixFileSystem::OpenForWriting(const std::string& path, int flags) {
   if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || IsReadOnly(info)) {
     throw RunTimeError(kPathFileAccess);
   }
-  return fd.release();
+  return {std::move(fd), info.st_size};
 }
 
 PosixFileSystem::OpenFile& PosixFileSystem::Get(FileNumber file) {
@@ -378,10 +389,14 @@ std::string PosixFileSystem::Read(FileNumber file, int64_t count) {
   OpenFile& open = Get(file);
   if (open.mode != OpenMode::BinaryRead) throw RunTimeError(kBadFileMode);
   if (count < 0) throw RunTimeError(kInvalidCall);
-  // A damaged length must not make us allocate what the file cannot hold.
-  struct stat info {};
-  if (fstat(open.fd, &info) != 0) RaiseErrno(errno);
-  if (count > info.st_size - open.position) throw RunTimeError(kInputPastEnd);
+  if (count > open.size - open.position) {
+    // The file may have grown since it was looked at.
+    struct stat info {};
+    if (fstat(open.fd, &info) != 0) RaiseErrno(errno);
+    open.size = info.st_size;
+    // A damaged length must not make us allocate what the file cannot hold.
+    if (count > open.size - open.position) throw RunTimeError(kInputPastEnd);
+  }
   std::string bytes(static_cast<std::size_t>(count), '\0');
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -399,8 +414,6 @@ std::string PosixFileSystem::Read(FileNumber file, int64_t count) {
 void PosixFileSystem::Write(FileNumber file, std::string_view bytes) {
   OpenFile& open = GetOnMedium(file);
   if (open.mode == OpenMode::BinaryRead) throw RunTimeError(kBadFileMode);
-  struct stat before {};
-  if (fstat(open.fd, &before) != 0) RaiseErrno(errno);
   std::size_t done = 0;
   while (done < bytes.size()) {
     const int64_t at = open.position + static_cast<int64_t>(done);
@@ -408,21 +421,32 @@ void PosixFileSystem::Write(FileNumber file, std::string_view bytes) {
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       const int err = n < 0 ? errno : ENOSPC;
-      // Take back what part of the item got through, so no partial item stays.
-      struct stat after {};
-      if (fstat(open.fd, &after) == 0 && after.st_size > before.st_size) {
-        [[maybe_unused]] const int ignored = ftruncate(open.fd, before.st_size);
-      }
+      TakeBack(open, static_cast<int64_t>(done));
       RaiseErrno(err);
     }
     done += static_cast<std::size_t>(n);
   }
   open.position += static_cast<int64_t>(bytes.size());
+  open.size = std::max(open.size, open.position);
 }
 
+// Cuts off what part of a failed item got through, so no partial item stays.
+// Only the item's own bytes go: when the file now ends past them, another
+// writer made it that long, and nothing is cut.
+void PosixFileSystem::TakeBack(OpenFile& open, int64_t written) {
+  struct stat after {};
+  if (fstat(open.fd, &after) != 0) return;
+  const bool ownTail = after.st_size > open.size && after.st_size <= open.position + written;
+  if (ownTail && ftruncate(open.fd, open.size) == 0) return;
+  open.size = after.st_size;
+}
+
+// Sources and volumes are asked right after opening, which looked already.
 int64_t PosixFileSystem::Length(FileNumber file) {
+  OpenFile& open = Get(file);
+  if (open.mode == OpenMode::BinaryRead) return open.size;
   struct stat info {};
-  if (fstat(Get(file).fd, &info) != 0) RaiseErrno(errno);
+  if (fstat(open.fd, &info) != 0) RaiseErrno(errno);
   return info.st_size;
 }
 

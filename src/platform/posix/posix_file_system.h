@@ -62,6 +62,9 @@ class PosixFileSystem : public FileSystem {
     int fd = -1;
     OpenMode mode = OpenMode::BinaryRead;
     int64_t position = 0;
+    // The length as this process last saw or left it: a read within it
+    // needs no look at the file, and a failed write is cut back to it.
+    int64_t size = 0;
     // Written files on a drive that must be mounted: its root, which must
     // still be the mount of the medium the file lies on.
     std::string mountRoot;
@@ -73,9 +76,12 @@ class PosixFileSystem : public FileSystem {
   // reached as SetWriteDirectory describes.
   struct Parent;
   Parent ParentOnReadyDrive(const std::string& drivePath);
-  int OpenForReading(const std::string& path);
-  int OpenForWriting(const std::string& path, int flags);
-  FileNumber Register(const std::string& path, int fd, OpenMode mode, int64_t position);
+  // A descriptor just opened and the file's length then.
+  struct Opened;
+  Opened OpenForReading(const std::string& path);
+  Opened OpenForWriting(const std::string& path, int flags);
+  FileNumber Register(const std::string& path, Opened opened, OpenMode mode, int64_t position);
+  static void TakeBack(OpenFile& open, int64_t written);
   OpenFile& Get(FileNumber file);
   // Get for writing; 71 when the file's medium has been taken out meanwhile.
   OpenFile& GetOnMedium(FileNumber file);

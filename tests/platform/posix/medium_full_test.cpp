@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -14,6 +15,7 @@
 
 #include "diskette.h"
 #include "support/run_time_error.h"
+#include "temp_dir.h"
 #include "test_drives.h"
 
 namespace pb {
@@ -122,6 +124,59 @@ TEST(MediumFullTest, FileSizeLimitCutsAPartialWriteBack) {
   if (report.count("skip") != 0) GTEST_SKIP() << report.at("skip");
   ExpectCutBackAfterMediumFull(report);
   EXPECT_EQ(report.at("whole"), "200000");
+}
+
+// Another writer made the file longer after ours last wrote to it; then a
+// write of ours runs into the file size limit part way.
+TEST(MediumFullTest, AFailedWriteTakesBackOnlyItsOwnBytes) {
+  const struct {
+    const char* name;
+    int64_t otherByteAt;
+    bool otherByteStays;  // it lies past where the failed write got
+  } rows[] = {
+      {"into the item", 1000, false},
+      {"past the item", 300000, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    TestDrives drives;
+    const Report report = RunInChild([&]() -> Report {
+      FileSystem& fs = drives.fs();
+      const FileNumber file = fs.Open("D:\\v.bin", OpenMode::BinaryWrite);
+      fs.Write(file, "0123456789");
+      {
+        std::fstream other(drives.Native("D:\\v.bin"), std::ios::in | std::ios::out | std::ios::binary);
+        other.seekp(row.otherByteAt);
+        other.put('X');
+      }
+      signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{250000, 250000};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return {{"skip", "setrlimit refused"}};
+      Report result{{"code", "0"}};
+      try {
+        fs.Write(file, RandomBytes(300000, 3));
+      } catch (const RunTimeError& error) {
+        result["code"] = std::to_string(error.code());
+      }
+      result["position"] = std::to_string(fs.Position(file));
+      fs.Close(file);
+      const std::string bytes = testing::ReadFile(drives.Native("D:\\v.bin"));
+      result["length"] = std::to_string(bytes.size());
+      result["head"] = bytes.substr(0, 10);
+      result["last"] = bytes.substr(bytes.size() - 1);
+      return result;
+    });
+    if (report.count("skip") != 0) GTEST_SKIP() << report.at("skip");
+    ASSERT_EQ(report.count("exception"), 0u) << report.at("exception");
+    EXPECT_EQ(report.at("code"), std::to_string(kMediumFull));
+    EXPECT_EQ(report.at("position"), "10");
+    EXPECT_EQ(report.at("head"), "0123456789");
+    EXPECT_LE(std::stoll(report.at("length")), row.otherByteAt + 1) << "part of the failed item is left";
+    if (row.otherByteStays) {
+      EXPECT_EQ(report.at("length"), std::to_string(row.otherByteAt + 1));
+      EXPECT_EQ(report.at("last"), "X");
+    }
+  }
 }
 
 }  // namespace
