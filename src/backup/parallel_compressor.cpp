@@ -7,6 +7,8 @@
 #include <mutex>
 #include <vector>
 #include <new>
+#include <string_view>
+#include <utility>
 
 #include "backup/fragment_cut.h"
 #include "store/fragment_deflater.h"
@@ -23,6 +25,9 @@ constexpr int kZlibMemError = -4;
 // Room kept in hand when a fragment's length is guessed.
 constexpr int64_t kGuessMargin = 1024;
 
+// Below this a stream is not begun before its end is known.
+constexpr int64_t kLeastFedAhead = 4096;
+
 // Small files make small jobs: many may be held within the bytes of two full
 // fragments per worker, so the workers stay busy between the run's files.
 constexpr size_t kJobsPerWorker = 32;
@@ -36,15 +41,13 @@ class ParallelCompressor::Deflaters {
     try {
       std::unique_ptr<FragmentDeflater> deflater = Borrow();
       const int status = deflater->Compress(bytes);
-      const std::lock_guard<std::mutex> lock(mutex_);
-      idle_.push_back(std::move(deflater));
+      GiveBack(std::move(deflater));
       return status;
     } catch (const std::bad_alloc&) {
       return kZlibMemError;
     }
   }
 
- private:
   std::unique_ptr<FragmentDeflater> Borrow() {
     {
       const std::lock_guard<std::mutex> lock(mutex_);
@@ -57,16 +60,57 @@ class ParallelCompressor::Deflaters {
     return std::make_unique<FragmentDeflater>();
   }
 
+  void GiveBack(std::unique_ptr<FragmentDeflater> deflater) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    idle_.push_back(std::move(deflater));
+  }
+
+ private:
   std::mutex mutex_;
   std::vector<std::unique_ptr<FragmentDeflater>> idle_;
 };
 
 struct ParallelCompressor::Job {
-  FragmentRequest key;
-  std::string bytes;
+  FragmentRequest key;  // length 0 while the fragment's end is open
+  std::string bytes;    // the file bytes; the stream once done
   int status = 0;
   int64_t packed = 0;
   std::atomic<bool> done = false;  // released after the results
+
+  // A stream begun before the fragment's end was known: the bytes read ahead
+  // go in while the sizes before it are still being found.
+  std::unique_ptr<FragmentDeflater> deflater;
+  std::size_t fed = 0;
+  std::mutex mutex;
+  bool feeding = false;   // guarded by mutex
+  bool endWaits = false;  // guarded by mutex: the feeder ends the stream
+
+  void Compress(Deflaters& deflaters) { Finish(deflaters.Compress(bytes)); }
+
+  void FeedAhead(Deflaters& deflaters) {
+    if (deflater->Begin(static_cast<int64_t>(bytes.size())) == 0) {
+      deflater->Feed(std::string_view(bytes).substr(0, fed));
+    }
+    {
+      const std::lock_guard<std::mutex> lock(mutex);
+      feeding = false;
+      if (!endWaits) return;
+    }
+    End(deflaters);
+  }
+
+  // Once key.length is known.
+  void End(Deflaters& deflaters) {
+    const int result = deflater->EndAt(bytes, static_cast<std::size_t>(key.length));
+    deflaters.GiveBack(std::move(deflater));
+    Finish(result);
+  }
+
+  void Finish(int result) {
+    status = result;
+    packed = static_cast<int64_t>(bytes.size());
+    done.store(true, std::memory_order_release);
+  }
 };
 
 ParallelCompressor::ParallelCompressor(int workers, LookAhead lookAhead)
@@ -91,6 +135,8 @@ CompressedFragment ParallelCompressor::Compress(const FragmentRequest& request,
     result.status = deflaters_->Compress(result.bytes);
     return result;
   }
+  // A stream begun ahead gets its end once the sizes before it are known.
+  Refill();
   if (!inFlight_.empty() && Matches(*inFlight_.front(), request)) {
     ++hits_;
   } else {
@@ -131,37 +177,98 @@ void ParallelCompressor::Submit(const FragmentRequest& key, std::string bytes) {
   inFlight_.push_back(job);
   heldBytes_ += key.length;
   unsettled_.push_back(job);
-  workers_->Post([job, deflaters = deflaters_.get()] {
-    job->status = deflaters->Compress(job->bytes);
-    job->packed = static_cast<int64_t>(job->bytes.size());
-    job->done.store(true, std::memory_order_release);
-  });
+  workers_->Post([job, deflaters = deflaters_.get()] { job->Compress(*deflaters); });
+  Advance(key);
+}
+
+void ParallelCompressor::Advance(const FragmentRequest& key) {
   cursor_.offset = key.offset + key.length;
   cursor_.volumeHasFragment = true;
 }
 
+// Near the volume limit a fragment's end waits for the compressed sizes
+// before it, and each cut fragment for the one before it. Its stream is begun
+// meanwhile with the bytes it will likely hold at least, and only the rest is
+// left for when the end is known.
+bool ParallelCompressor::OpenAhead(int64_t likelyRoom) {
+  const int32_t full = FragmentCut(cursor_.fileLength - cursor_.offset, kFragmentSize, true);
+  if (heldBytes_ + full > maxHeldBytes_) return false;
+  auto job = std::make_shared<Job>();
+  try {
+    job->bytes = ReadAhead(full);
+    job->deflater = deflaters_->Borrow();
+  } catch (const RunTimeError&) {
+    StopAhead();
+    return false;
+  } catch (const std::bad_alloc&) {
+    return false;  // the run waits for the sizes instead
+  }
+  job->key = cursor_;
+  job->key.length = 0;
+  inFlight_.push_back(job);
+  heldBytes_ += full;
+  open_ = job;
+  // Bytes fed beyond the end cost the whole stream again, so a share of the
+  // likely room is held back; a little room is not worth beginning early.
+  if (likelyRoom < kLeastFedAhead) return true;
+  job->fed = static_cast<std::size_t>(std::min<int64_t>(full, likelyRoom - likelyRoom / 8));
+  job->feeding = true;
+  ++begunAhead_;
+  workers_->Post([job, deflaters = deflaters_.get()] { job->FeedAhead(*deflaters); });
+  return true;
+}
+
+void ParallelCompressor::CloseAhead(int32_t length) {
+  const JobPtr job = std::exchange(open_, nullptr);
+  job->key.length = length;
+  heldBytes_ -= static_cast<int64_t>(job->bytes.size()) - length;
+  unsettled_.push_back(job);
+  Advance(job->key);
+  {
+    const std::lock_guard<std::mutex> lock(job->mutex);
+    if (job->feeding) {
+      job->endWaits = true;
+      return;
+    }
+  }
+  workers_->Post([job, deflaters = deflaters_.get()] { job->End(*deflaters); });
+}
+
 void ParallelCompressor::Refill() {
-  while (ahead_ && inFlight_.size() < maxHeldJobs_) {
+  while (ahead_) {
+    if (open_) {
+      const int32_t length = NextLength().length;
+      if (length == 0) return;  // waits for a compressed size
+      CloseAhead(length);
+    }
+    if (inFlight_.size() >= maxHeldJobs_) return;
     if (cursor_.offset >= cursor_.fileLength) {
       ahead_ = NextFile();
       continue;
     }
-    const int32_t length = NextLength();
-    if (length == 0) return;  // waits for a compressed size
-    if (heldBytes_ + length > maxHeldBytes_) return;
+    const Foresight next = NextLength();
+    if (next.length == 0) {
+      if (!OpenAhead(next.likelyRoom)) return;
+      continue;
+    }
+    if (heldBytes_ + next.length > maxHeldBytes_) return;
     std::string bytes;
     try {
-      bytes = ReadAhead(length);
+      bytes = ReadAhead(next.length);
     } catch (const RunTimeError&) {
-      // The run meets the failure itself, in its own read.
-      ahead_ = false;
-      CloseAheadFile();
+      StopAhead();
       return;
     }
     FragmentRequest key = cursor_;
-    key.length = length;
+    key.length = next.length;
     Submit(key, std::move(bytes));
   }
+}
+
+// The run meets a read failure itself, in its own read.
+void ParallelCompressor::StopAhead() {
+  ahead_ = false;
+  CloseAheadFile();
 }
 
 // Steps to the next file of the list that the run will begin, counting its
@@ -190,7 +297,7 @@ bool ParallelCompressor::NextFile() {
 // The length the run will give the fragment at the cursor, or 0 while that
 // depends on a compressed size not known yet: the run's own cut, applied to
 // the room the fragments before it leave.
-int32_t ParallelCompressor::NextLength() {
+ParallelCompressor::Foresight ParallelCompressor::NextLength() {
   const int64_t remaining = cursor_.fileLength - cursor_.offset;
   const int32_t full = FragmentCut(remaining, kFragmentSize, true);
   while (!unsettled_.empty() && unsettled_.front()->done) {
@@ -214,19 +321,19 @@ int32_t ParallelCompressor::NextLength() {
     }
   }
   if (!exact) {
-    if (FragmentCut(remaining, room, true) == full) return full;
+    if (FragmentCut(remaining, room, true) == full) return {full};
     // A guess: should the fragments out compress worse than the recent ones,
     // the run asks for a cut fragment instead and the look-ahead starts again
     // from there. Cut lengths themselves are never guessed.
-    return likely >= full + kGuessMargin ? full : 0;
+    return {likely >= full + kGuessMargin ? full : 0, likely};
   }
   const int32_t length = FragmentCut(remaining, room, cursor_.volumeHasFragment);
-  if (length != 0) return length;
+  if (length != 0) return {length};
   // The run closes the volume here and goes on in the next one.
   unsettled_.clear();
   settledRoom_ = lookAhead_.volumeLimit;
   cursor_.volumeHasFragment = false;
-  return FragmentCut(remaining, settledRoom_, false);
+  return {FragmentCut(remaining, settledRoom_, false)};
 }
 
 int64_t ParallelCompressor::LikelyCompressedSize(int32_t length) const {
@@ -263,8 +370,8 @@ void ParallelCompressor::Discard() {
   inFlight_.clear();
   heldBytes_ = 0;
   unsettled_.clear();
-  ahead_ = false;
-  CloseAheadFile();
+  open_.reset();
+  StopAhead();
 }
 
 bool ParallelCompressor::Matches(const Job& job, const FragmentRequest& request) const {

@@ -44,8 +44,11 @@ struct LookAhead {
 //
 // Where a fragment ends depends on the compressed size of the ones before it,
 // so the look-ahead follows the run's own rules (full fragments, the next
-// file's header, the cut at the volume limit, the next volume) and waits for
-// a compressed size where that decides a length. A request that is not the
+// file's header, the cut at the volume limit, the next volume). Where a
+// compressed size not known yet decides a length, it begins that fragment's
+// stream with the bytes it will likely hold and ends it once the sizes are
+// known (deflate's stream does not depend on how its input came in, so it
+// is the same stream). A request that is not the
 // fragment foreseen (a medium-full halving, a changed file) drops every
 // speculation and is served from the run's own read, so the result is always
 // exactly what ZlibCompressString makes of the requested bytes.
@@ -67,19 +70,32 @@ class ParallelCompressor {
   // speculation holds the fragment.
   CompressedFragment Compress(const FragmentRequest& request, const std::function<std::string()>& read);
 
-  // Fragments served from speculation and from the run's own read, for tests.
+  // Fragments served from speculation and from the run's own read, and those
+  // whose stream was begun before their end was known, for tests.
   int64_t hits() const { return hits_; }
   int64_t misses() const { return misses_; }
+  int64_t begunAhead() const { return begunAhead_; }
 
  private:
   struct Job;
   using JobPtr = std::shared_ptr<Job>;
 
+  // What the look-ahead knows of the next fragment: its length, or 0 and the
+  // room the fragments before it likely leave.
+  struct Foresight {
+    int32_t length = 0;
+    int64_t likelyRoom = 0;
+  };
+
   void Submit(const FragmentRequest& key, std::string bytes);
+  void Advance(const FragmentRequest& key);
+  bool OpenAhead(int64_t likelyRoom);
+  void CloseAhead(int32_t length);
   void Refill();
+  void StopAhead();
   size_t FinishedCount() const;
   bool NextFile();
-  int32_t NextLength();
+  Foresight NextLength();
   int64_t LikelyCompressedSize(int32_t length) const;
   std::string ReadAhead(int32_t length);
   void CloseAheadFile() noexcept;
@@ -100,6 +116,7 @@ class ParallelCompressor {
   std::deque<JobPtr> inFlight_;   // in the order the run will ask for them
   int64_t heldBytes_ = 0;         // file bytes of the jobs in flight
   std::deque<JobPtr> unsettled_;  // scheduled, compressed size not yet counted
+  JobPtr open_;                   // in flight, its end not known yet
   bool ahead_ = false;            // the look-ahead knows where it stands
   FragmentRequest cursor_;        // next fragment to foresee: file, offset, room
   int64_t settledRoom_ = 0;       // room before the first unsettled job
@@ -109,6 +126,7 @@ class ParallelCompressor {
   int aheadFileIndex_ = -1;
   int64_t hits_ = 0;
   int64_t misses_ = 0;
+  int64_t begunAhead_ = 0;
 };
 
 }  // namespace pb

@@ -122,9 +122,10 @@ TEST_F(ParallelCompressorTest, EveryFragmentMatchesTheWrapperAndIsForeseen) {
 }
 
 // The cut at the limit depends on the compressed size of the fragment before
-// it. The look-ahead waits for that size, or guesses a full fragment from the
-// recent ratio when the workers are still busy (timing decides which); a wrong
-// guess shows at the cut, so each volume costs at most one own read.
+// it. The look-ahead begins the cut fragment's stream before that size is
+// known, or guesses a full fragment from the recent ratio when the workers are
+// still busy (timing decides which); a wrong guess shows at the cut, so each
+// volume costs at most one own read.
 TEST_F(ParallelCompressorTest, CutsAtTheVolumeLimitAreForeseen) {
   AddMixedFiles();
   for (const int64_t limit : {int64_t{40}, int64_t{1500}, int64_t{20011}, int64_t{131072}, int64_t{250000}, int64_t{1457152}}) {
@@ -136,12 +137,33 @@ TEST_F(ParallelCompressorTest, CutsAtTheVolumeLimitAreForeseen) {
   }
 }
 
+// Text leaves most of the room to the next cut, so a volume ends in a run of
+// cut fragments, each waiting for the size of the one before; their streams
+// are begun meanwhile, and each is still the wrapper's.
+TEST_F(ParallelCompressorTest, RunsOfCutsAreBegunBeforeTheirEndsAreKnown) {
+  AddFile(Text(800000, 7));
+  int64_t begunAhead = 0;
+  for (const int64_t limit : {int64_t{20011}, int64_t{131072}, int64_t{250000}}) {
+    ownReads = 0;
+    volumes = 1;
+    ParallelCompressor compressor(2, Ahead(limit));
+    RunLikeBackup(compressor, limit);
+    EXPECT_LE(ownReads, volumes) << "limit " << limit;
+    begunAhead += compressor.begunAhead();
+  }
+  EXPECT_GT(begunAhead, 0);
+}
+
 // Data that suddenly stops compressing right before the limit: a full
 // fragment guessed from the old ratio is wrong, and the run's own read must
 // serve the cut fragment.
 TEST_F(ParallelCompressorTest, RatioChangeNearTheLimitKeepsEveryByte) {
   AddFile(std::string(10 * kFragmentSize, '\0') + RandomBytes(1000000, 9));
   AddFile(std::string(2000000, 'x') + RandomBytes(800000, 10));
+  // Text and noise in turn: the likely room of a cut is often too large.
+  std::string mixed;
+  for (unsigned i = 0; i < 12; ++i) mixed += Text(70000, i) + RandomBytes(50000 + 7000 * i, i);
+  AddFile(mixed);
   ParallelCompressor compressor(2, Ahead(300000));
   RunLikeBackup(compressor, 300000);
   EXPECT_LE(ownReads, volumes);

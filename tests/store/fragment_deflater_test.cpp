@@ -53,6 +53,54 @@ TEST(FragmentDeflater, GivesTheWrappersBytesForEveryFragmentOfASeries) {
   }
 }
 
+// The backup begins a stream before it knows where the fragment ends. The
+// stream must not depend on where the input was split; fed beyond its end it
+// is made again.
+TEST(FragmentDeflater, AStreamBegunAheadEndsAsTheWrappersStream) {
+  const std::string mixed = Text(40000) + RandomBytes(40000, 3) + Text(51072);
+  const struct {
+    std::string input;
+    std::vector<std::size_t> splits;  // ends of the pieces fed ahead
+    std::size_t length;               // where the stream ends
+  } cases[] = {
+      {mixed, {}, mixed.size()},
+      {mixed, {0}, mixed.size()},
+      {mixed, {1}, mixed.size()},
+      {mixed, {40000, 80000}, mixed.size()},
+      {mixed, {mixed.size() - 262}, mixed.size()},
+      {mixed, {mixed.size()}, mixed.size()},
+      {mixed, {100, 200, 300, 32768, 32769, 98304, 131000}, mixed.size()},
+      {mixed, {65536}, 70000},
+      {mixed, {65536}, 65536},
+      {mixed, {65536}, 65535},  // fed one byte too many
+      {mixed, {100000}, 4000},
+      {mixed, {100000}, 0},
+      {Text(kFragmentSize), {kFragmentSize / 2}, kFragmentSize},
+      {std::string(kFragmentSize, '\0'), {258, 259, 260, 261, 262, 263}, kFragmentSize},
+      {RandomBytes(kFragmentSize, 6), {70000}, 90000},
+      {"abc", {1, 2}, 3},
+      {"", {0}, 0},
+  };
+  FragmentDeflater deflater;
+  for (const auto& c : cases) {
+    // Begun with room for a whole fragment, as when the end is not known yet.
+    ASSERT_EQ(deflater.Begin(kFragmentSize), 0);
+    std::size_t fed = 0;
+    for (const std::size_t split : c.splits) {
+      ASSERT_EQ(deflater.Feed(std::string_view(c.input).substr(fed, split - fed)), 0);
+      fed = split;
+    }
+    std::string buffer = c.input;
+    ASSERT_EQ(deflater.EndAt(buffer, c.length), 0);
+    EXPECT_EQ(buffer, ViaWrapper(c.input.substr(0, c.length)))
+        << c.input.size() << " bytes, " << c.splits.size() << " splits, ending at " << c.length;
+  }
+  // Ended without a stream begun: the previous one is not continued.
+  std::string buffer = mixed;
+  ASSERT_EQ(deflater.EndAt(buffer, 5000), 0);
+  EXPECT_EQ(buffer, ViaWrapper(mixed.substr(0, 5000)));
+}
+
 TEST(FragmentDeflater, MaxCompressedSizeHoldsForIncompressibleData) {
   FragmentDeflater deflater;
   for (const int64_t size : {int64_t{0}, int64_t{1}, int64_t{kFragmentSize}}) {
