@@ -10,7 +10,8 @@
 # --small     quick run: 32 MB of large files and 2,000 small files
 # --dir DIR   where corpus and scratch space go (default /tmp/parcelbarge-bench)
 # --workers   worker counts for the backup (default: 1 and the number of cores)
-# --repeat N  measure everything N times and report the fastest of each
+# --repeat N  measure everything N times, each round side by side, and report
+#             the median of each figure and of each ratio taken in a round
 # --sets      which trees to measure (default: both, the large files and the
 #             tree of small files)
 # --no-peers  leave out gzip, pigz and zip (tar, the restore's yardstick, stays)
@@ -76,8 +77,8 @@ if [[ ! -f $corpus/.complete ]]; then
 fi
 cat "$dir/corpus.txt" 2>/dev/null || true
 
-# record SET KIND LABEL INPUT OUTPUT SECONDS PEAK_KB VOLUMES
-record() { echo "$*" >>"$results"; }
+# record SET KIND LABEL INPUT OUTPUT SECONDS PEAK_KB VOLUMES, of this round
+record() { echo "$round $*" >>"$results"; }
 
 # timed LOG COMMAND...: runs the command under /usr/bin/time -v, sets
 # seconds and peak (KB); stops the whole run when the command fails.
@@ -112,7 +113,8 @@ for set in $sets; do
   echo "== $set, round $round: zlib references in memory"
   input=$(find "$corpus/$set" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
   "$bench" zlib "$corpus/$set" --threads "$cores" | tee "$work/zlib.txt"
-  awk -v set="$set" '$1 == "RESULT" {print set, "ref", $2, $3, $4, $5, "-", "-"}' "$work/zlib.txt" >>"$results"
+  awk -v round="$round" -v set="$set" '$1 == "RESULT" {print round, set, "ref", $2, $3, $4, $5, "-", "-"}' \
+    "$work/zlib.txt" >>"$results"
 
   echo "== $set: parcelbarge-cli"
   for size in 1423K none; do
