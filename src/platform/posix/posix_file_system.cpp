@@ -3,10 +3,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <optional>
 #include <set>
@@ -133,6 +136,47 @@ class Descriptor {
   int fd_;
 };
 
+// A directory on the way that cannot be opened: missing, or a file or a link
+// in its place, is 76.
+[[noreturn]] void RaiseBlockedWay(int err) {
+  throw RunTimeError(IsMissing(err) ? kPathNotFound : ErrorCodeFromErrno(err));
+}
+
+// Cleared once the kernel turned openat2 down: an older kernel, or a filter
+// that forbids it, as in some containers.
+std::atomic<bool> openat2Available{true};
+
+// The directory at the relative path below start, reached without following
+// any link. openat2 resolves the whole path in one call, refusing every link
+// and every way out of start; otherwise one component at a time, each opened
+// relative to the one before, so nothing can be swapped in between.
+Descriptor DirectoryBelow(Descriptor start, const std::string& path) {
+  if (openat2Available.load(std::memory_order_relaxed)) {
+    open_how how{};
+    how.flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
+    Descriptor dir(static_cast<int>(syscall(SYS_openat2, start.get(), path.c_str(), &how, sizeof how)));
+    if (dir.get() >= 0) return dir;
+    if (errno == ENOSYS || errno == EPERM) {
+      openat2Available.store(false, std::memory_order_relaxed);
+    } else if (errno != ENAMETOOLONG) {
+      // Too long as a whole, the path may still be walked.
+      RaiseBlockedWay(errno);
+    }
+  }
+  Descriptor dir = std::move(start);
+  std::string_view rest = path;
+  while (true) {
+    const std::size_t slash = rest.find('/');
+    const std::string component(rest.substr(0, slash));
+    Descriptor next(openat(dir.get(), component.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (next.get() < 0) RaiseBlockedWay(errno);
+    dir = std::move(next);
+    if (slash == std::string_view::npos) return dir;
+    rest.remove_prefix(slash + 1);
+  }
+}
+
 bool StrictlyBelow(const std::string& directory, const std::string& path) {
   return path.size() > directory.size() && path.compare(0, directory.size(), directory) == 0 &&
          (directory == "/" || path[directory.size()] == '/');
@@ -219,8 +263,7 @@ struct PosixFileSystem::Parent {
 
 // Links are followed up to the write directory, or up to the parent of what
 // lies on the way to it, and nowhere below; other paths are walked from their
-// drive root. Each step opens the next component relative to the one before,
-// so nothing can be swapped in between a check and its use.
+// drive root.
 PosixFileSystem::Parent PosixFileSystem::ParentOnReadyDrive(const std::string& drivePath) {
   const std::string native = NativeOnReadyDrive(drivePath);
   const std::string& root = table_.Find(drivePath[0])->root;
@@ -232,18 +275,12 @@ PosixFileSystem::Parent PosixFileSystem::ParentOnReadyDrive(const std::string& d
     start = ParentOf(native);
   }
   Descriptor dir(open(start.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() < 0) throw RunTimeError(IsMissing(errno) ? kPathNotFound : ErrorCodeFromErrno(errno));
+  if (dir.get() < 0) RaiseBlockedWay(errno);
   if (native == start) return {std::move(dir), "."};
-  std::string_view rest = std::string_view(native).substr(start == "/" ? 1 : start.size() + 1);
-  for (std::size_t slash = rest.find('/'); slash != std::string_view::npos; slash = rest.find('/')) {
-    const std::string component(rest.substr(0, slash));
-    Descriptor next(openat(dir.get(), component.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    // A link in the way fails like a file in the way.
-    if (next.get() < 0) throw RunTimeError(IsMissing(errno) ? kPathNotFound : ErrorCodeFromErrno(errno));
-    dir = std::move(next);
-    rest.remove_prefix(slash + 1);
-  }
-  return {std::move(dir), std::string(rest)};
+  const std::string_view rest = std::string_view(native).substr(start == "/" ? 1 : start.size() + 1);
+  const std::size_t slash = rest.rfind('/');
+  if (slash == std::string_view::npos) return {std::move(dir), std::string(rest)};
+  return {DirectoryBelow(std::move(dir), std::string(rest.substr(0, slash))), std::string(rest.substr(slash + 1))};
 }
 
 std::string PosixFileSystem::FileIdentity(const std::string& path) {

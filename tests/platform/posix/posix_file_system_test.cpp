@@ -219,6 +219,43 @@ TEST_F(PlantedLinkTest, TheWriteDirectoryMayBeReachedThroughALinkButNothingElse)
   fs.Close(fs.Open("D:\\Weg\\Unter\\neu.txt", OpenMode::BinaryWrite));
 }
 
+// Below the write directory a link, a file or nothing in the way fails as a
+// missing directory (76), at whatever depth it lies.
+TEST_F(PlantedLinkTest, WaysBlockedAtAnyDepthFailAsMissingDirectories) {
+  std::filesystem::create_directories(drives.Native("D:\\Ziel\\a\\b\\c"));
+  std::filesystem::create_directories(drives.Native("D:\\Draussen\\x\\y"));
+  const std::pair<const char*, const char*> links[] = {  // below D:\Ziel, and where each leads
+      {"a\\sub", "../../Draussen"}, {"a\\b\\sub", "../../../Draussen"}, {"a\\b\\c\\sub", "../../../../Draussen"},
+      {"a\\b\\innen", "c"}, {"a\\tot", "nirgends"}};
+  for (const auto& [link, target] : links) {
+    std::filesystem::create_symlink(target, drives.Native(std::string("D:\\Ziel\\") + link));
+  }
+  WriteFile(drives.Native("D:\\Ziel\\a\\b\\datei"), "d");
+  const std::string before = Outside();
+  const struct {
+    const char* path;
+    int32_t code;
+  } rows[] = {
+      {"D:\\Weg\\sub\\x\\neu.txt", kPathNotFound},
+      {"D:\\Weg\\a\\sub\\neu.txt", kPathNotFound},
+      {"D:\\Weg\\a\\sub\\x\\y\\neu.txt", kPathNotFound},
+      {"D:\\Weg\\a\\b\\sub\\x\\neu.txt", kPathNotFound},
+      {"D:\\Weg\\a\\b\\c\\sub\\neu.txt", kPathNotFound},
+      {"D:\\Weg\\a\\b\\innen\\neu.txt", kPathNotFound},
+      {"D:\\Weg\\a\\tot\\neu.txt", kPathNotFound},
+      {"D:\\Weg\\a\\b\\datei\\neu.txt", kPathNotFound},
+      {"D:\\Weg\\a\\fehlt\\neu.txt", kPathNotFound},
+      {"D:\\Weg\\a\\..\\..\\Draussen\\neu.txt", kBadFileNameOrNumber},
+      {"D:\\Weg\\a\\b\\c\\neu.txt", 0},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.path);
+    EXPECT_EQ(ErrorCodeOf([&] { fs.Close(fs.Open(row.path, OpenMode::Output)); }), row.code);
+  }
+  EXPECT_EQ(Outside(), before);
+  EXPECT_TRUE(std::filesystem::exists(drives.Native("D:\\Ziel\\a\\b\\c\\neu.txt")));
+}
+
 TEST(PosixFileSystemNamesTest, UnrepresentableNativeNamesAreListedWithQuestionMarks) {
   TestDrives drives;
   WriteFile(drives.Root('C') / "a:b", "x");
