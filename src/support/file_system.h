@@ -98,9 +98,10 @@ class FileSystem {
   // Position is the 0-based offset of the next byte; Seek takes a 1-based
   // position. Length of a file opened for reading may be its length at
   // opening (every caller asks right after opening), while Read looks again
-  // when asked for more. Flush puts what was written on the device;
-  // FlushDirectory does so for everything written on the file system that
-  // holds directory.
+  // when asked for more. Reads that go on in order may get bytes an earlier
+  // Read took ahead; after a Seek, Read sees the file as it is then. Flush
+  // puts what was written on the device; FlushDirectory does so for
+  // everything written on the file system that holds directory.
   virtual FileNumber Open(const std::string& path, OpenMode mode) = 0;
   // Opens the existing file at path for writing again after its medium was
   // away: cut back to length and positioned there. Fails (53) when it is

@@ -25,6 +25,8 @@ namespace {
 
 // Below this the kernel's own read-ahead takes a file in one go anyway.
 constexpr int64_t kDefaultReadAhead = 128 * 1024;
+// Reads smaller than this take their bytes from one read of this many.
+constexpr int64_t kSmallReadAhead = 64 * 1024;
 
 [[noreturn]] void RaiseErrno(int err) { throw RunTimeError(ErrorCodeFromErrno(err)); }
 
@@ -368,7 +370,7 @@ FileNumber PosixFileSystem::Register(const std::string& path, Opened opened, Ope
   FileNumber number = 1;
   while (files_.count(number) != 0) ++number;
   files_[number] = OpenFile{opened.fd.release(), mode, position, opened.size,
-                            mode != OpenMode::BinaryRead && drive->mustBeMounted ? drive->root : ""};
+                            mode != OpenMode::BinaryRead && drive->mustBeMounted ? drive->root : "", {}, 0};
   return number;
 }
 
@@ -434,17 +436,44 @@ std::string PosixFileSystem::Read(FileNumber file, int64_t count) {
     // A damaged length must not make us allocate what the file cannot hold.
     if (count > open.size - open.position) throw RunTimeError(kInputPastEnd);
   }
+  const int64_t ahead = std::min(kSmallReadAhead, open.size - open.position);
+  if (count > 0 && count < ahead && !ReadAheadHolds(open, count)) ReadAhead(open, ahead);
+  std::string bytes = ReadAheadHolds(open, count)
+                          ? open.ahead.substr(static_cast<std::size_t>(open.position - open.aheadStart),
+                                              static_cast<std::size_t>(count))
+                          : ReadAt(open.fd, open.position, count);
+  open.position += count;
+  return bytes;
+}
+
+// Small reads of a file read in order take their bytes from one larger read,
+// until the next Seek. When that read fails, the bytes beyond this read's own
+// may be what failed: the read is then made alone, and fails or not as it
+// would have.
+void PosixFileSystem::ReadAhead(OpenFile& open, int64_t length) {
+  try {
+    open.ahead = ReadAt(open.fd, open.position, length);
+    open.aheadStart = open.position;
+  } catch (const RunTimeError&) {
+    open.ahead.clear();
+  }
+}
+
+bool PosixFileSystem::ReadAheadHolds(const OpenFile& open, int64_t count) {
+  return open.position >= open.aheadStart &&
+         open.position + count <= open.aheadStart + static_cast<int64_t>(open.ahead.size());
+}
+
+std::string PosixFileSystem::ReadAt(int fd, int64_t at, int64_t count) {
   std::string bytes(static_cast<std::size_t>(count), '\0');
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const int64_t at = open.position + static_cast<int64_t>(done);
-    const ssize_t n = pread(open.fd, bytes.data() + done, bytes.size() - done, at);
+    const ssize_t n = pread(fd, bytes.data() + done, bytes.size() - done, at + static_cast<int64_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) RaiseErrno(errno);
     if (n == 0) throw RunTimeError(kInputPastEnd);
     done += static_cast<std::size_t>(n);
   }
-  open.position += count;
   return bytes;
 }
 
@@ -493,6 +522,9 @@ void PosixFileSystem::Seek(FileNumber file, int64_t position1) {
   OpenFile& open = Get(file);
   if (position1 < 1) throw RunTimeError(kInvalidCall);
   open.position = position1 - 1;
+  // A reader that goes back, to read again after a failure, meets the file
+  // as it is now.
+  open.ahead.clear();
 }
 
 void PosixFileSystem::Flush(FileNumber file) {

@@ -68,6 +68,9 @@ class PosixFileSystem : public FileSystem {
     // Written files on a drive that must be mounted: its root, which must
     // still be the mount of the medium the file lies on.
     std::string mountRoot;
+    // Read ahead for small reads: the file's bytes from aheadStart on.
+    std::string ahead;
+    int64_t aheadStart = 0;
   };
 
   // Translates a drive-form path and makes sure its drive is ready (71).
@@ -82,6 +85,10 @@ class PosixFileSystem : public FileSystem {
   Opened OpenForWriting(const std::string& path, int flags);
   FileNumber Register(const std::string& path, Opened opened, OpenMode mode, int64_t position);
   static void TakeBack(OpenFile& open, int64_t written);
+  static void ReadAhead(OpenFile& open, int64_t length);
+  static bool ReadAheadHolds(const OpenFile& open, int64_t count);
+  // Exactly count bytes at offset at, or fails (62 at the end of the file).
+  static std::string ReadAt(int fd, int64_t at, int64_t count);
   OpenFile& Get(FileNumber file);
   // Get for writing; 71 when the file's medium has been taken out meanwhile.
   OpenFile& GetOnMedium(FileNumber file);

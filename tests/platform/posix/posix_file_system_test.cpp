@@ -40,6 +40,68 @@ TEST_F(PosixFileSystemTest, PipeIsRefusedWithoutHanging) {
   EXPECT_EQ(ErrorCodeOf([&] { fs.Open("C:\\pipe", OpenMode::BinaryRead); }), kPathFileAccess);
 }
 
+// Small reads take their bytes from a larger read ahead. Each read still gives
+// the file's bytes at its position, a read ahead that fails fails no read that
+// can be made alone, and after a Seek the file is read as it is now.
+TEST_F(PosixFileSystemTest, ReadsGiveTheBytesAtTheirPositionWhateverWasReadAhead) {
+  const std::string data = testing::RandomBytes(200000, 7);
+  const std::filesystem::path native = drives.Native("D:\\v.bin");
+  struct Step {
+    int64_t seek;  // 1-based position to go to first; 0 reads on
+    int64_t count;
+    int32_t code = 0;
+  };
+  // What happens to the file after the first step, and what it then holds.
+  using Meanwhile = std::function<std::string()>;
+  const struct {
+    const char* what;
+    std::vector<Step> steps;
+    Meanwhile meanwhile;
+  } rows[] = {
+      {"small reads in order across read-ahead ends",
+       {{0, 4}, {0, 2}, {0, 22}, {0, 65000}, {0, 8}, {0, 70000}, {0, 3}}, nullptr},
+      {"back into what was read ahead", {{101, 10}, {51, 10}, {61, 100}, {0, 1}}, nullptr},
+      {"a large read between small ones", {{0, 10}, {0, 131072}, {0, 10}}, nullptr},
+      {"small reads up to the end", {{199991, 4}, {0, 6}, {0, 0}, {0, 1, kInputPastEnd}}, nullptr},
+      {"nothing read", {{5001, 0}, {0, 3}}, nullptr},
+      {"cut short meanwhile", {{0, 4}, {501, 100}, {0, 400}, {0, 1, kInputPastEnd}},
+       [&] {
+         std::filesystem::resize_file(native, 1000);
+         return data.substr(0, 1000);
+       }},
+      {"changed in place meanwhile", {{0, 4}, {1, 8}, {0, 100}},
+       [&] {
+         const std::string changed = testing::RandomBytes(data.size(), 8);
+         WriteFile(native, changed);
+         return changed;
+       }},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    WriteFile(native, data);
+    std::string now = data;
+    const FileNumber file = fs.Open("D:\\v.bin", OpenMode::BinaryRead);
+    int64_t position = 0;
+    for (std::size_t i = 0; i < row.steps.size(); ++i) {
+      SCOPED_TRACE("step " + std::to_string(i));
+      const Step& step = row.steps[i];
+      if (i == 1 && row.meanwhile) now = row.meanwhile();
+      if (step.seek > 0) {
+        fs.Seek(file, step.seek);
+        position = step.seek - 1;
+      }
+      std::string bytes;
+      EXPECT_EQ(ErrorCodeOf([&] { bytes = fs.Read(file, step.count); }), step.code);
+      if (step.code == 0) {
+        EXPECT_TRUE(bytes == now.substr(static_cast<std::size_t>(position), static_cast<std::size_t>(step.count)));
+        position += step.count;
+      }
+      EXPECT_EQ(fs.Position(file), position);
+    }
+    fs.Close(file);
+  }
+}
+
 class DirectoryQueryTest : public PosixFileSystemTest {
  protected:
   void SetUp() override {
