@@ -349,8 +349,9 @@ struct PosixFileSystem::Opened {
 FileNumber PosixFileSystem::Open(const std::string& path, OpenMode mode) {
   if (mode == OpenMode::BinaryRead) return Register(path, OpenForReading(path), mode, 0);
   Opened opened = OpenForWriting(path, O_CREAT);
-  // Emptied only once it is known not to be read-only.
-  if (mode == OpenMode::Output) {
+  // Emptied only once it is known not to be read-only; a file just made is
+  // empty already.
+  if (mode == OpenMode::Output && opened.size != 0) {
     if (ftruncate(opened.fd.get(), 0) != 0) RaiseErrno(errno);
     opened.size = 0;
   }
