@@ -63,7 +63,6 @@ TEST_F(PosixFileSystemTest, ReadsGiveTheBytesAtTheirPositionWhateverWasReadAhead
       {"back into what was read ahead", {{101, 10}, {51, 10}, {61, 100}, {0, 1}}, nullptr},
       {"a large read between small ones", {{0, 10}, {0, 131072}, {0, 10}}, nullptr},
       {"small reads up to the end", {{199991, 4}, {0, 6}, {0, 0}, {0, 1, kInputPastEnd}}, nullptr},
-      {"nothing read", {{5001, 0}, {0, 3}}, nullptr},
       {"cut short meanwhile", {{0, 4}, {501, 100}, {0, 400}, {0, 1, kInputPastEnd}},
        [&] {
          std::filesystem::resize_file(native, 1000);
