@@ -101,7 +101,19 @@ bytes_of() { du -sb --apparent-size "$@" | awk '{s += $1} END {print s + 0}'; }
 # is neither a volume nor compared.
 record_file=Parcelbarge-Kennung.txt
 count_volumes() { find "$1" -maxdepth 1 -type f ! -name "$record_file" | wc -l; }
-fresh() { rm -rf "$1" && mkdir -p "$1"; }
+# A file system may pass over inodes freed in the last minutes when it makes
+# new ones (ext4 without a journal does), which would slow whatever creates
+# files next: trees measured are put aside and removed only at the end.
+aside=0
+discard() {
+  local path
+  mkdir -p "$work/trash"
+  for path in "$@"; do
+    [[ -e $path ]] && mv "$path" "$work/trash/$((++aside))"
+  done
+  return 0
+}
+fresh() { discard "$1" && mkdir -p "$1"; }
 
 # Fails the run when a restore does not give back the corpus.
 verify() {
@@ -134,7 +146,7 @@ for set in $sets; do
       else
         if diff -r -q -x "$record_file" "$first" "$target" >/dev/null; then same=yes; else same=NO; fi
         record "$set" identical "parcelbarge-$size-w$w" "$same"
-        rm -rf "$target"
+        discard "$target"
       fi
     done
     fresh "$work/restore"
@@ -142,7 +154,7 @@ for set in $sets; do
     record "$set" restore "parcelbarge-$size" "$input" "$(bytes_of "$first")" "$seconds" "$peak" \
       "$(count_volumes "$first")"
     verify "$set" "$work/restore${corpus}/$set" "parcelbarge-$size"
-    rm -rf "$first" "$work/restore"
+    discard "$first" "$work/restore"
   done
 
   echo "== $set: tar and the peers"
@@ -181,7 +193,8 @@ for set in $sets; do
   timed "$work/zip.log" bash -c "zip -q -s 0 '$work/zip/$set.zip' --out '$work/joined.zip' && unzip -q '$work/joined.zip' -d '$work/x'"
   record "$set" restore zip-s1423k "$input" "$(bytes_of "$work/zip")" "$seconds" "$peak" "$(count_volumes "$work/zip")"
   verify "$set" "$work/x/$set" zip
-  rm -rf "$work/zip" "$work/joined.zip" "$work/x"
+  discard "$work/zip" "$work/x"
+  rm -f "$work/joined.zip"
 done
 done
 
