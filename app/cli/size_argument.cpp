@@ -11,7 +11,11 @@ std::optional<VolumeSizeText> ParseVolumeSize(const std::string& argument) {
   if (!std::regex_match(argument, match, size)) return std::nullopt;
   VolumeSizeText text;
   text.number = match[1].str();
-  if (match[2].matched) text.number += "." + match[2].str();
+  if (match[2].matched) {
+    // Appended piece by piece: GCC 12 warns falsely about "." + string.
+    text.number += '.';
+    text.number += match[2].str();
+  }
   const char unit = match[3].str().front();
   text.unitIndex = unit == 'K' || unit == 'k' ? 0 : 1;
   return text;
