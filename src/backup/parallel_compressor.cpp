@@ -60,9 +60,13 @@ class ParallelCompressor::Deflaters {
     return std::make_unique<FragmentDeflater>();
   }
 
-  void GiveBack(std::unique_ptr<FragmentDeflater> deflater) {
+  // A state that cannot be kept for later goes: a worker must not throw.
+  void GiveBack(std::unique_ptr<FragmentDeflater> deflater) noexcept {
     const std::lock_guard<std::mutex> lock(mutex_);
-    idle_.push_back(std::move(deflater));
+    try {
+      idle_.push_back(std::move(deflater));
+    } catch (const std::bad_alloc&) {
+    }
   }
 
  private:
@@ -88,8 +92,12 @@ struct ParallelCompressor::Job {
   void Compress(Deflaters& deflaters) { Finish(deflaters.Compress(bytes)); }
 
   void FeedAhead(Deflaters& deflaters) {
-    if (deflater->Begin(static_cast<int64_t>(bytes.size())) == 0) {
-      deflater->Feed(std::string_view(bytes).substr(0, fed));
+    try {
+      if (deflater->Begin(static_cast<int64_t>(bytes.size())) == 0) {
+        deflater->Feed(std::string_view(bytes).substr(0, fed));
+      }
+    } catch (const std::bad_alloc&) {
+      // Nothing begun: the end makes the whole stream.
     }
     {
       const std::lock_guard<std::mutex> lock(mutex);
@@ -101,7 +109,12 @@ struct ParallelCompressor::Job {
 
   // Once key.length is known.
   void End(Deflaters& deflaters) {
-    const int result = deflater->EndAt(bytes, static_cast<std::size_t>(key.length));
+    int result = kZlibMemError;
+    try {
+      result = deflater->EndAt(bytes, static_cast<std::size_t>(key.length));
+    } catch (const std::bad_alloc&) {
+      bytes.resize(static_cast<std::size_t>(key.length));
+    }
     deflaters.GiveBack(std::move(deflater));
     Finish(result);
   }

@@ -33,14 +33,17 @@ int FragmentDeflater::Compress(std::string& Buffer) {
 
 int FragmentDeflater::Begin(int64_t maxLength) {
   State& state = *state_;
+  state.begun = false;
   if (state.initStatus != Z_OK) return state.status = state.initStatus;
+  const uLong capacity = compressBound(static_cast<uLong>(maxLength));
+  // Grown first: should that fail, no stream is begun with too little room.
+  if (state.output.size() < capacity) state.output.resize(capacity);
   state.status = deflateReset(&state.stream);
   if (state.status != Z_OK) return state.status;
-  state.begun = true;
-  state.capacity = compressBound(static_cast<uLong>(maxLength));
-  if (state.output.size() < state.capacity) state.output.resize(state.capacity);
+  state.capacity = capacity;
   state.stream.next_out = state.output.data();
-  state.stream.avail_out = static_cast<uInt>(state.capacity);
+  state.stream.avail_out = static_cast<uInt>(capacity);
+  state.begun = true;
   return Z_OK;
 }
 
