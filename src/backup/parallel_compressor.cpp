@@ -161,10 +161,10 @@ CompressedFragment ParallelCompressor::Compress(const FragmentRequest& request,
     settledRoom_ = request.room;
     ahead_ = true;
     Submit(request, std::move(bytes));
+    Refill();
   }
   const JobPtr front = inFlight_.front();
   size_t finished = FinishedCount();
-  Refill();
   while (!front->done) {
     // A finished job may settle the length of the next one.
     workers_->WaitUntil([&] { return front->done || FinishedCount() != finished; });

@@ -65,7 +65,6 @@ int FragmentDeflater::EndAt(std::string& input, std::size_t length) {
       state.capacity < compressBound(static_cast<uLong>(length))) {
     const int status = Begin(static_cast<int64_t>(length));
     if (status != Z_OK) {
-      state.begun = false;
       input.resize(length);
       return status;
     }
