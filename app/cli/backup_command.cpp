@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <ostream>
 
-#include "backup/backup_inputs.h"
+#include "backup/backup_plan.h"
 #include "backup/backup_refusal.h"
 #include "backup/selection_drop.h"
 #include "backup/write_archive.h"
@@ -18,35 +18,32 @@ namespace pb::cli {
 
 namespace {
 
-class CliBackupInputs : public BackupInputs {
+// The progress line, with the total the run does not know.
+class CliBackupDisplay : public BackupDisplay {
  public:
-  CliBackupInputs(const BackupOptions& options, std::string target, std::vector<std::string> files,
-                  int64_t bytesTotal, ProgressLine& progress)
-      : options_(options), target_(std::move(target)), files_(std::move(files)), bytesTotal_(bytesTotal),
-        progress_(progress) {}
+  CliBackupDisplay(ProgressLine& progress, int64_t bytesTotal) : progress_(progress), bytesTotal_(bytesTotal) {}
 
-  bool DisketteTarget() const override { return target_ == "A:"; }
-  std::string TargetDirectory() const override { return target_; }
-  bool OwnVolumeSize() const override { return options_.volumeSize.has_value(); }
-  std::string VolumeSizeText() const override { return options_.volumeSize ? options_.volumeSize->number : ""; }
-  int VolumeSizeUnitIndex() const override { return options_.volumeSize ? options_.volumeSize->unitIndex : 0; }
-  int FileCount() const override { return static_cast<int>(files_.size()); }
-  std::string FileAt(int index) const override { return files_.at(static_cast<std::size_t>(index)); }
-  std::string Description() const override { return options_.description; }
-  bool ClearTarget() const override { return options_.clearTarget; }
-  bool VerifyVolumes() const override { return options_.verify; }
   void SetProgress(int) override {}
   void ShowProgress(const BackupProgress& progress) override {
     progress_.Show({progress.fileNumber, progress.fileCount, progress.bytesStored, bytesTotal_, progress.volume});
   }
 
  private:
-  const BackupOptions& options_;
-  std::string target_;
-  std::vector<std::string> files_;
-  int64_t bytesTotal_;
   ProgressLine& progress_;
+  int64_t bytesTotal_;
 };
+
+BackupPlan PlanOf(const BackupOptions& options, const std::string& target, std::vector<std::string> files) {
+  BackupPlan plan;
+  plan.diskette = target == "A:";
+  plan.target = PlanTarget(plan.diskette, target);
+  if (options.volumeSize) plan.volumeLimit = *options.volumeSize;
+  plan.files = std::move(files);
+  plan.description = StoredDescription(options.description);
+  plan.clearTarget = options.clearTarget;
+  plan.verifyVolumes = options.verify;
+  return plan;
+}
 
 // Files that cannot be opened now are left out before the run, so the run
 // does not stop at each; the others' lengths make the progress total.
@@ -113,16 +110,19 @@ int RunBackupCommand(CliContext& context, const BackupOptions& options) {
   }
 
   int status = kExitUsage;
-  CliBackupInputs inputs(options, target, std::move(files), bytesTotal, progress);
-  if (inputs.FileCount() == 0) {
+  const bool nothing = files.empty();
+  // An empty list is told as such, whatever else the plan holds.
+  const CheckedPlan checked = BackupRefusal(fs, PlanOf(options, target, std::move(files)));
+  CliBackupDisplay display(progress, bytesTotal);
+  if (nothing) {
     context.err << "Nichts zu sichern: keine lesbare Datei in den Quellen.\n";
-  } else if (const std::optional<std::string> refusal = BackupRefusal(fs, inputs)) {
+  } else if (const std::string* refusal = std::get_if<std::string>(&checked)) {
     std::string text = *refusal;
     std::replace(text.begin(), text.end(), '\r', '\n');
     context.err << text << '\n';
   } else {
     const int workers = options.workers > 0 ? options.workers : DefaultBackupWorkers();
-    const BackupOutcome outcome = WriteArchive(runtime, inputs, workers);
+    const BackupOutcome outcome = WriteArchive(runtime, std::get<BackupPlan>(checked), display, workers);
     progress.End();
     if (outcome != BackupOutcome::Complete) {
       status = context.giveUpStatus();

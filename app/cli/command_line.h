@@ -20,7 +20,7 @@ struct TerminalOptions {
 };
 
 struct BackupOptions {
-  std::optional<VolumeSizeText> volumeSize;
+  std::optional<int64_t> volumeSize;  // bytes
   bool clearTarget = false;
   bool verify = false;  // read each volume back after writing it
   std::string description;

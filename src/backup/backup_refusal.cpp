@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "backup/backup_refusal.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 #include "backup/volume_size.h"
 #include "store/records.h"
@@ -68,11 +70,11 @@ bool Openable(FileSystem& fs, const std::string& path) {
 }
 
 // fileBytes: the file's length is added to it when it has one.
-std::optional<std::string> FileRefusal(FileSystem& fs, const BackupInputs& inputs, const std::string& target,
-                                       const std::string& file, int64_t& fileBytes) {
+std::optional<std::string> FileRefusal(FileSystem& fs, const BackupPlan& plan, const std::string& file,
+                                       int64_t& fileBytes) {
   if (TooLong(file)) return "Ein Dateiname der Liste ist zu lang (mehr als 32767 Zeichen).\rDie Sicherung wird nicht gestartet.";
-  if (SameDirectory(fs, DirectoryOf(file), target)) {
-    if (inputs.ClearTarget()) {
+  if (SameDirectory(fs, DirectoryOf(file), plan.target)) {
+    if (plan.clearTarget) {
       return "Die zu sichernde Datei '" + file + "' liegt im Sicherungsziel,\rdas zuvor geleert werden soll. " +
              kOtherTarget;
     }
@@ -90,47 +92,50 @@ std::optional<std::string> FileRefusal(FileSystem& fs, const BackupInputs& input
 }
 
 // The bytes of the files that can be opened now.
-int64_t OpenableBytes(FileSystem& fs, const BackupInputs& inputs) {
+int64_t OpenableBytes(FileSystem& fs, const BackupPlan& plan) {
   int64_t bytes = 0;
-  for (int i = 0; i < inputs.FileCount(); ++i) {
-    const std::string file = inputs.FileAt(i);
+  for (const std::string& file : plan.files) {
     const std::optional<int64_t> length = LengthByPath(fs, file);
     if (length && Openable(fs, file)) bytes += *length;
   }
   return bytes;
 }
 
-}  // namespace
-
-std::optional<std::string> BackupRefusal(FileSystem& fs, const BackupInputs& inputs) {
-  const int64_t limit = BackupVolumeSize(inputs);
+// Why the plan must not start, or nullopt.
+std::optional<std::string> Refusal(FileSystem& fs, const BackupPlan& plan) {
+  const int64_t limit = plan.volumeLimit;
   if (limit <= 0 || limit > std::numeric_limits<int32_t>::max()) {
     return "Die Größe der Teilblöcke muss über 0 Byte und unter 2048 Mbyte liegen.\rDie Sicherung wird nicht gestartet.";
   }
-  if (inputs.FileCount() > kMaxFiles) {
+  const int fileCount = static_cast<int>(std::min<std::size_t>(plan.files.size(), kMaxFiles + 1));
+  if (fileCount > kMaxFiles) {
     return "Es können höchstens 32767 Dateien auf einmal gesichert werden.\rDie Sicherung wird nicht gestartet.";
   }
-  if (TooLong(BackupDescription(inputs))) {
+  if (TooLong(plan.description)) {
     return "Die Beschreibung ist zu lang (mehr als 32767 Zeichen).\rDie Sicherung wird nicht gestartet.";
   }
-  const std::string target = BackupTargetDirectory(inputs);
   int64_t fileBytes = 0;
-  for (int i = 0; i < inputs.FileCount(); ++i) {
-    if (std::optional<std::string> refusal = FileRefusal(fs, inputs, target, inputs.FileAt(i), fileBytes)) {
-      return refusal;
-    }
+  for (const std::string& file : plan.files) {
+    if (std::optional<std::string> refusal = FileRefusal(fs, plan, file, fileBytes)) return refusal;
   }
   // The volume number would overflow long before the end. The lengths by
   // path count files that cannot be opened too; those are left out, which
   // takes opening every file, only when the count would refuse.
   const auto tooManyVolumes = [&](int64_t bytes) {
-    return MinimumVolumeCount(bytes, inputs.FileCount(), limit) > std::numeric_limits<int16_t>::max();
+    return MinimumVolumeCount(bytes, fileCount, limit) > std::numeric_limits<int16_t>::max();
   };
-  if (tooManyVolumes(fileBytes) && tooManyVolumes(OpenableBytes(fs, inputs))) {
+  if (tooManyVolumes(fileBytes) && tooManyVolumes(OpenableBytes(fs, plan))) {
     return "Bei dieser Größe der Teilblöcke wären mehr als 32767 Teilblöcke nötig.\rDie Sicherung wird nicht "
            "gestartet.";
   }
   return std::nullopt;
+}
+
+}  // namespace
+
+CheckedPlan BackupRefusal(FileSystem& fs, BackupPlan plan) {
+  if (std::optional<std::string> refusal = Refusal(fs, plan)) return *std::move(refusal);
+  return plan;
 }
 
 }  // namespace pb

@@ -289,9 +289,9 @@ void ParallelCompressor::StopAhead() {
 bool ParallelCompressor::NextFile() {
   CloseAheadFile();
   const int next = cursor_.file + 1;
-  if (next >= lookAhead_.fileCount) return false;
+  if (next >= static_cast<int>(lookAhead_.files.size())) return false;
   cursor_.file = next;
-  cursor_.name = lookAhead_.fileAt(next);
+  cursor_.name = lookAhead_.files[static_cast<std::size_t>(next)];
   cursor_.offset = 0;
   try {
     aheadFile_ = lookAhead_.fs.Open(cursor_.name, OpenMode::BinaryRead);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "store/worker_pool.h"
 #include "support/file_system.h"
@@ -34,8 +35,7 @@ struct CompressedFragment {
 // behind it and the volume size limit.
 struct LookAhead {
   FileSystem& fs;
-  std::function<std::string(int)> fileAt;
-  int fileCount = 0;
+  const std::vector<std::string>& files;
   int64_t volumeLimit = 0;
 };
 

@@ -52,8 +52,11 @@ double LeadingNumber(const std::string& text) {
 }  // namespace
 
 int64_t VolumeSizeLimit(bool own, const std::string& text, int unitIndex) {
-  if (!own) return kDefaultVolumeSize;
-  const double bytes = std::nearbyint(LeadingNumber(text) * std::pow(1024.0, unitIndex + 1));
+  return own ? VolumeSizeBytes(LeadingNumber(text), unitIndex) : kDefaultVolumeSize;
+}
+
+int64_t VolumeSizeBytes(double number, int unitIndex) {
+  const double bytes = std::nearbyint(number * std::pow(1024.0, unitIndex + 1));
   // Out-of-range sizes are clamped so the conversion stays defined; the
   // refusal check rejects them anyway.
   constexpr double kLimit = 9.0e18;

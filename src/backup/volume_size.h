@@ -17,6 +17,10 @@ inline constexpr int64_t kDefaultVolumeSize = 536870912;
 // negative or too large for the format (see BackupRefusal).
 int64_t VolumeSizeLimit(bool own, const std::string& text, int unitIndex);
 
+// number Kbyte (unitIndex 0) or Mbyte (1) in bytes, rounded as above; sizes
+// beyond int64_t are clamped to its ends.
+int64_t VolumeSizeBytes(double number, int unitIndex);
+
 // The shortest fragment the disk-full fallback tries before it asks for the
 // next diskette; also what a volume gets when its leading records alone reach
 // the size limit, so such a volume still makes progress.

@@ -34,8 +34,8 @@ struct RewriteVolume {};
 
 class BackupRun {
  public:
-  BackupRun(Runtime& runtime, BackupInputs& inputs, int workers)
-      : runtime_(runtime), fs_(runtime.fs), inputs_(inputs), workers_(workers) {}
+  BackupRun(Runtime& runtime, const BackupPlan& plan, BackupDisplay& display, int workers)
+      : runtime_(runtime), fs_(runtime.fs), plan_(plan), display_(display), workers_(workers) {}
 
   BackupOutcome Run() {
     try {
@@ -61,26 +61,25 @@ class BackupRun {
 
  private:
   void Start() {
-    target_ = BackupTargetDirectory(inputs_);
-    diskette_ = inputs_.DisketteTarget();
+    target_ = plan_.target;
+    diskette_ = plan_.diskette;
     fs_.SetWriteDirectory(target_);
-    limit_ = BackupVolumeSize(inputs_);
-    fileCount_ = inputs_.FileCount();
+    limit_ = plan_.volumeLimit;
+    fileCount_ = static_cast<int>(plan_.files.size());
     ArchiveHeader header;
     header.FileCount = fileCount_;
-    header.Description = BackupDescription(inputs_);
+    header.Description = plan_.description;
     archiveHeader_ = ArchiveHeaderBytes(header);
     record_ = std::make_unique<MediumRecord>(fs_, target_, diskette_);
-    verify_ = inputs_.VerifyVolumes();
-    compressor_ = std::make_unique<ParallelCompressor>(
-        workers_, LookAhead{fs_, [this](int index) { return inputs_.FileAt(index); }, fileCount_, limit_});
+    verify_ = plan_.verifyVolumes;
+    compressor_ = std::make_unique<ParallelCompressor>(workers_, LookAhead{fs_, plan_.files, limit_});
   }
 
   void SaveFile(int i) {
-    inputs_.SetProgress(static_cast<int>(std::lrint(static_cast<float>(i) / static_cast<float>(fileCount_) * 100.0f)));
+    display_.SetProgress(static_cast<int>(std::lrint(static_cast<float>(i) / static_cast<float>(fileCount_) * 100.0f)));
     currentFile_ = i;
-    inputs_.ShowProgress({i, fileCount_, bytesStored_, volumeNumber_});
-    OpenSource(inputs_.FileAt(i - 1));
+    display_.ShowProgress({i, fileCount_, bytesStored_, volumeNumber_});
+    OpenSource(plan_.files[static_cast<std::size_t>(i - 1)]);
     const bool empty = fileLength_ == 0;
     for (;;) {
       const int64_t remaining = fileLength_ - readPosition_;
@@ -139,7 +138,7 @@ class BackupRun {
 
   void EnsureVolumeOpen() {
     while (!volumeOpen_) {
-      if (newDisk_ && inputs_.ClearTarget()) ClearTarget();
+      if (newDisk_ && plan_.clearTarget) ClearTarget();
       if (volumeHasFragment_ || volumeNumber_ == 0) {
         if (volumeNumber_ == std::numeric_limits<int16_t>::max()) Raise(kOverflow);
         ++volumeNumber_;
@@ -224,7 +223,7 @@ class BackupRun {
         orphansOnVolume_ = 0;
         readPosition_ += length;
         bytesStored_ += length;
-        inputs_.ShowProgress({currentFile_, fileCount_, bytesStored_, volumeNumber_});
+        display_.ShowProgress({currentFile_, fileCount_, bytesStored_, volumeNumber_});
         return;
       }
       length /= 2;
@@ -441,7 +440,7 @@ class BackupRun {
     if (completed_) {
       runtime_.boxes.Show(MessageBox{.text = "Die Kopie ist fertig!", .icon = BoxIcon::Information});
     }
-    inputs_.SetProgress(0);
+    display_.SetProgress(0);
   }
 
   void CloseQuietly(FileNumber file) {
@@ -466,7 +465,8 @@ class BackupRun {
 
   Runtime& runtime_;
   FileSystem& fs_;
-  BackupInputs& inputs_;
+  const BackupPlan& plan_;
+  BackupDisplay& display_;
   int workers_;
   std::unique_ptr<ParallelCompressor> compressor_;
   std::unique_ptr<MediumRecord> record_;
@@ -512,8 +512,8 @@ class BackupRun {
 
 int DefaultBackupWorkers() { return DefaultWorkers(); }
 
-BackupOutcome WriteArchive(Runtime& runtime, BackupInputs& inputs, int workers) {
-  return BackupRun(runtime, inputs, workers).Run();
+BackupOutcome WriteArchive(Runtime& runtime, const BackupPlan& plan, BackupDisplay& display, int workers) {
+  return BackupRun(runtime, plan, display, workers).Run();
 }
 
 }  // namespace pb

@@ -141,13 +141,14 @@ void Form1::ShowInfo() {
 }
 
 void Form1::StartBackup() {
-  if (const std::optional<std::string> refusal = BackupRefusal(runtime_.fs, *this)) {
+  const CheckedPlan checked = BackupRefusal(runtime_.fs, Plan());
+  if (const std::string* refusal = std::get_if<std::string>(&checked)) {
     runtime_.boxes.Show(MessageBox{.text = *refusal, .icon = BoxIcon::Critical});
     return;
   }
   runActive_ = true;
   flayer_[1]->setEnabled(false);
-  const BackupOutcome outcome = WriteArchive(runtime_, *this, DefaultBackupWorkers());
+  const BackupOutcome outcome = WriteArchive(runtime_, std::get<BackupPlan>(checked), *this, DefaultBackupWorkers());
   runtime_.EndProgram(outcome == BackupOutcome::Complete ? kExitComplete : kExitGivenUp);
 }
 
@@ -275,16 +276,18 @@ void Form1::closeEvent(QCloseEvent* event) {
   CancelRun();
 }
 
-bool Form1::DisketteTarget() const { return opt_[0]->isChecked(); }
-std::string Form1::TargetDirectory() const { return dirList_[0]->Path(); }
-bool Form1::OwnVolumeSize() const { return chk_[0]->isChecked(); }
-std::string Form1::VolumeSizeText() const { return zahlText_->text().toStdString(); }
-int Form1::VolumeSizeUnitIndex() const { return unitList_->currentIndex(); }
-int Form1::FileCount() const { return fileList_->count(); }
-std::string Form1::FileAt(int index) const {
-  const QListWidgetItem* item = fileList_->item(index);
-  return item ? item->text().toStdString() : std::string();
+BackupPlan Form1::Plan() const {
+  BackupPlan plan;
+  plan.diskette = opt_[0]->isChecked();
+  plan.target = PlanTarget(plan.diskette, dirList_[0]->Path());
+  plan.volumeLimit = VolumeSizeLimit(chk_[0]->isChecked(), zahlText_->text().toStdString(), unitList_->currentIndex());
+  for (int i = 0; i < fileList_->count(); ++i) plan.files.push_back(fileList_->item(i)->text().toStdString());
+  plan.description = StoredDescription(Description());
+  plan.clearTarget = ClearTarget();
+  return plan;
 }
+
+int Form1::FileCount() const { return fileList_->count(); }
 std::string Form1::Description() const { return archivBeschreibungTextBox_[0]->StoredText(); }
 bool Form1::ClearTarget() const { return chk_[2]->isChecked(); }
 void Form1::SetProgress(int percent) { pbar_->setValue(percent); }

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "backup/backup_inputs.h"
+#include "backup/backup_plan.h"
 #include "restore/probe_view.h"
 #include "support/runtime.h"
 #include "support/shell.h"
@@ -43,9 +43,9 @@ enum Command1Index : int {
 };
 
 // The program's one working window. Every setting of a run lives in its
-// controls; the runs read them through BackupInputs and ProbeView. Controls
+// controls; the runs get them as a BackupPlan and through ProbeView. Controls
 // are named after their arrays, with the index ("Command1_3", "Flayer_2").
-class Form1 : public QMainWindow, public BackupInputs, public ProbeView {
+class Form1 : public QMainWindow, public BackupDisplay, public ProbeView {
  public:
   Form1(Runtime runtime, Shell& shell);
   ~Form1() override;
@@ -74,16 +74,14 @@ class Form1 : public QMainWindow, public BackupInputs, public ProbeView {
   void SetFileChooser(FileChooser& chooser) { fileChooser_ = &chooser; }
   void LogoImg_Click();
 
-  // BackupInputs
-  bool DisketteTarget() const override;
-  std::string TargetDirectory() const override;
-  bool OwnVolumeSize() const override;
-  std::string VolumeSizeText() const override;
-  int VolumeSizeUnitIndex() const override;
-  int FileCount() const override;
-  std::string FileAt(int index) const override;
-  std::string Description() const override;
-  bool ClearTarget() const override;
+  // The backup the controls describe, built when it is started.
+  BackupPlan Plan() const;
+  // The selection list's length, the description as typed and the emptying
+  // option, for tests.
+  int FileCount() const;
+  std::string Description() const;
+  bool ClearTarget() const;
+  // BackupDisplay
   void SetProgress(int percent) override;
 
   // ProbeView

@@ -45,7 +45,7 @@ TEST_F(BackupCommandTest, SourcesAreHandledLikeADropInOrder) {
   boxes.Then(BoxButton::Ok).Then(BoxButton::Ok);
 
   cli::BackupOptions options;
-  options.volumeSize = cli::VolumeSizeText{"2", 0};
+  options.volumeSize = 2048;
   options.description = " Wochenende ";
   options.sources = {"C:\\einzeln.txt", "C:\\wer?", "C:\\Daten", "C:\\fehlt.txt"};
   const int status = Backup(options);
@@ -118,7 +118,7 @@ TEST_F(BackupCommandTest, VerifyReadsEachVolumeBackPastTheCache) {
   Make("C:\\a.bin", RandomBytes(5000, 2));
   boxes.Then(BoxButton::Ok).Then(BoxButton::Ok);
   cli::BackupOptions options;
-  options.volumeSize = cli::VolumeSizeText{"2", 0};
+  options.volumeSize = 2048;
   options.sources = {"C:\\a.bin"};
   ASSERT_EQ(Backup(options), kExitComplete);
   EXPECT_EQ(faulty.calls(Op::DropCache), 0);

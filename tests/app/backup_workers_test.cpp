@@ -23,7 +23,7 @@ class BackupWorkersTest : public ::testing::Test {
 
   int Backup(int workers) {
     cli::BackupOptions options;
-    options.volumeSize = cli::VolumeSizeText{"100", 0};
+    options.volumeSize = 102400;
     options.workers = workers;
     options.target = "D:\\Sich";
     options.sources = {"C:\\Daten"};

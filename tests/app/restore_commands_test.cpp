@@ -88,7 +88,7 @@ TEST_F(RestoreCommandsTest, RestoresWhatTheBackupCommandWrote) {
   }
   std::filesystem::create_directories(drives.Native("D:\\Sich"));
   cli::BackupOptions backup;
-  backup.volumeSize = cli::VolumeSizeText{"1423", 0};
+  backup.volumeSize = 1457152;
   backup.target = Native("D:\\Sich");
   backup.sources = {Native("C:\\Daten")};
   ASSERT_EQ(Run(cli::RunBackupCommand, backup), kExitComplete) << err.str();

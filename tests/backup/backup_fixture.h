@@ -3,11 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "backup/backup_inputs.h"
+#include "backup/backup_plan.h"
 #include "backup/write_archive.h"
 #include "faulty_file_system.h"
 #include "scripted_boxes.h"
@@ -18,44 +17,24 @@
 
 namespace pb::testing {
 
-// The window's values as plain fields.
-struct TestInputs : BackupInputs {
-  bool diskette = false;
-  std::string targetDirectory = "D:\\Sich";
-  bool ownSize = false;
-  std::string sizeText = "1423";
-  int unitIndex = 0;
-  std::vector<std::string> files;
-  std::string description;
-  bool clearTarget = false;
-  bool verify = false;
-  std::vector<int> progress;
-  mutable int clearTargetReads = 0;
+// A plan for the test drives' target D:\Sich, or for the diskette.
+inline BackupPlan TestPlan(bool diskette = false) {
+  BackupPlan plan;
+  plan.diskette = diskette;
+  plan.target = diskette ? "A:\\" : "D:\\Sich\\";
+  return plan;
+}
 
-  bool DisketteTarget() const override { return diskette; }
-  std::string TargetDirectory() const override { return targetDirectory; }
-  bool OwnVolumeSize() const override { return ownSize; }
-  std::string VolumeSizeText() const override { return sizeText; }
-  int VolumeSizeUnitIndex() const override { return unitIndex; }
-  int FileCount() const override { return static_cast<int>(files.size()); }
-  std::string FileAt(int index) const override { return files.at(static_cast<std::size_t>(index)); }
-  std::string Description() const override { return description; }
-  bool ClearTarget() const override {
-    ++clearTargetReads;
-    return clearTarget;
-  }
-  bool VerifyVolumes() const override { return verify; }
-  void SetProgress(int percent) override { progress.push_back(percent); }
-
-  // An own volume size of exactly bytes, written as Kbyte the way a user could.
-  void SetOwnSizeBytes(int64_t bytes) {
-    ownSize = true;
-    unitIndex = 0;
-    char text[64];
-    std::snprintf(text, sizeof text, "%.10f", static_cast<double>(bytes) / 1024.0);
-    sizeText = text;
-  }
+// The progress bar's values, in order.
+struct RecordedProgress : BackupDisplay {
+  std::vector<int> percents;
+  void SetProgress(int percent) override { percents.push_back(percent); }
 };
+
+inline BackupOutcome RunPlan(Runtime& runtime, const BackupPlan& plan, int workers = 1) {
+  RecordedProgress progress;
+  return WriteArchive(runtime, plan, progress, workers);
+}
 
 // A run on test drives: sources below C:\Daten, the target D:\Sich, every
 // call through a fault injector.
@@ -67,11 +46,11 @@ class BackupTest : public ::testing::Test {
   std::string AddSource(const std::string& name, const std::string& bytes) {
     const std::string path = "C:\\Daten\\" + name;
     WriteFile(drives.Native(path), bytes);
-    inputs.files.push_back(path);
+    plan.files.push_back(path);
     return path;
   }
 
-  BackupOutcome Run() { return WriteArchive(runtime, inputs); }
+  BackupOutcome Run() { return WriteArchive(runtime, plan, progress); }
 
   std::vector<std::string> Volumes() { return ReadVolumes(drives.Native("D:\\Sich")); }
   DecodedSet Decoded() { return DecodeSet(Volumes()); }
@@ -79,11 +58,11 @@ class BackupTest : public ::testing::Test {
   // Expects every source file back, in list order, with its stored name.
   void ExpectSetHoldsSources() {
     const DecodedSet set = Decoded();
-    ASSERT_EQ(set.fileCount, static_cast<int32_t>(inputs.files.size()));
-    ASSERT_EQ(set.files.size(), inputs.files.size());
-    for (std::size_t i = 0; i < inputs.files.size(); ++i) {
-      EXPECT_EQ(set.files[i].name, inputs.files[i]);
-      EXPECT_EQ(set.files[i].data, ReadFile(drives.Native(inputs.files[i]))) << inputs.files[i];
+    ASSERT_EQ(set.fileCount, static_cast<int32_t>(plan.files.size()));
+    ASSERT_EQ(set.files.size(), plan.files.size());
+    for (std::size_t i = 0; i < plan.files.size(); ++i) {
+      EXPECT_EQ(set.files[i].name, plan.files[i]);
+      EXPECT_EQ(set.files[i].data, ReadFile(drives.Native(plan.files[i]))) << plan.files[i];
     }
   }
 
@@ -98,7 +77,8 @@ class BackupTest : public ::testing::Test {
   ScriptedBoxes boxes;
   ScriptedHost host;
   Runtime runtime{faulty, boxes, host};
-  TestInputs inputs;
+  BackupPlan plan = TestPlan();
+  RecordedProgress progress;
 };
 
 }  // namespace pb::testing

@@ -72,17 +72,16 @@ TEST(DisketteRun, FillsEachDisketteAndAsksForTheNextAndTheVolumesHoldEveryFile) 
   if (!diskette.mounted()) GTEST_SKIP() << "no tmpfs diskette can be mounted here: " << diskette.reason();
   DisketteUser user(diskette, drives.Root('A'));
 
-  TestInputs inputs;
-  inputs.diskette = true;
-  inputs.clearTarget = true;
-  inputs.description = "Diskettenlauf";
+  BackupPlan plan = TestPlan(true);
+  plan.clearTarget = true;
+  plan.description = "Diskettenlauf";
   const std::vector<std::pair<std::string, std::size_t>> sources = {
       {"C:\\Daten\\gross.bin", 1300000}, {"C:\\Daten\\leer.txt", 0}, {"C:\\Daten\\mittel.bin", 900000},
       {"C:\\Daten\\klein.txt", 4000},    {"C:\\Daten\\rest.bin", 1000000}};
   unsigned seed = 20;
   for (const auto& [path, size] : sources) {
     WriteFile(drives.Native(path), RandomBytes(size, ++seed));
-    inputs.files.push_back(path);
+    plan.files.push_back(path);
   }
 
   ScriptedBoxes boxes;
@@ -97,7 +96,7 @@ TEST(DisketteRun, FillsEachDisketteAndAsksForTheNextAndTheVolumesHoldEveryFile) 
   ScriptedHost host;
   Runtime runtime{drives.fs(), boxes, host};
 
-  ASSERT_EQ(WriteArchive(runtime, inputs), BackupOutcome::Complete);
+  ASSERT_EQ(RunPlan(runtime, plan), BackupOutcome::Complete);
   EXPECT_EQ(boxes.texts().back(), "Die Kopie ist fertig!");
   user.TakeOut();
 
@@ -141,10 +140,9 @@ TEST(DisketteRun, PulledAndPutBackContinuesOnOk) {
     Diskette diskette(drives.Root('A'));
     if (!diskette.mounted()) GTEST_SKIP() << "no tmpfs diskette can be mounted here: " << diskette.reason();
     const std::filesystem::path volume = drives.Root('A') / "DataBlock#1.Parcelbarge";
-    TestInputs inputs;
-    inputs.diskette = true;
-    inputs.files = {"C:\\Daten\\a.bin"};
-    WriteFile(drives.Native(inputs.files[0]), RandomBytes(600000, 50));
+    BackupPlan plan = TestPlan(true);
+    plan.files = {"C:\\Daten\\a.bin"};
+    WriteFile(drives.Native(plan.files[0]), RandomBytes(600000, 50));
     std::string written;
     ScriptedHost host;
     host.onYield = [&](int yield) {
@@ -162,14 +160,14 @@ TEST(DisketteRun, PulledAndPutBackContinuesOnOk) {
     boxes.Then(BoxButton::Ok);
     Runtime runtime{drives.fs(), boxes, host};
 
-    ASSERT_EQ(WriteArchive(runtime, inputs), BackupOutcome::Complete);
+    ASSERT_EQ(RunPlan(runtime, plan), BackupOutcome::Complete);
 
     std::vector<std::string> expected(static_cast<std::size_t>(othersFirst) + 1, kNotReady);
     expected.push_back("Die Kopie ist fertig!");
     EXPECT_EQ(boxes.texts(), expected);
     const DecodedSet set = DecodeSet(ReadVolumes(drives.Root('A')));
     ASSERT_EQ(set.files.size(), 1u);
-    EXPECT_EQ(set.files[0].data, ReadFile(drives.Native(inputs.files[0])));
+    EXPECT_EQ(set.files[0].data, ReadFile(drives.Native(plan.files[0])));
   }
 }
 
@@ -252,16 +250,15 @@ TEST_P(DisketteChangeSweep, SuccessIsOnlyClaimedForASetThatHoldsTheSources) {
   if (!diskette.mounted()) GTEST_SKIP() << "no tmpfs diskette can be mounted here: " << diskette.reason();
   SweepUser user(diskette, drives.Root('A'), sweep.offers);
 
-  TestInputs inputs;
-  inputs.diskette = true;
-  inputs.clearTarget = clear;
+  BackupPlan plan = TestPlan(true);
+  plan.clearTarget = clear;
   const std::vector<std::pair<std::string, std::size_t>> sources = {
       {"C:\\Daten\\gross.bin", 1300000}, {"C:\\Daten\\leer.txt", 0},  {"C:\\Daten\\mittel.bin", 900000},
       {"C:\\Daten\\klein.txt", 4000},    {"C:\\Daten\\leer2.txt", 0}, {"C:\\Daten\\rest.bin", 300000}};
   unsigned seed = 40;
   for (const auto& [path, size] : sources) {
     WriteFile(drives.Native(path), RandomBytes(size, ++seed));
-    inputs.files.push_back(path);
+    plan.files.push_back(path);
   }
   ScriptedBoxes boxes;
   for (int i = 0; i < 60; ++i) {
@@ -272,7 +269,7 @@ TEST_P(DisketteChangeSweep, SuccessIsOnlyClaimedForASetThatHoldsTheSources) {
   ScriptedHost host;
   Runtime runtime{drives.fs(), boxes, host};
 
-  const BackupOutcome outcome = WriteArchive(runtime, inputs);
+  const BackupOutcome outcome = RunPlan(runtime, plan);
   user.TakeOut();
 
   ASSERT_EQ(outcome, BackupOutcome::Complete);

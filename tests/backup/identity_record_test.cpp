@@ -18,7 +18,7 @@ class IdentityRecordTest : public BackupTest {
     AddSource("eins.bin", RandomBytes(30000, 3));
     AddSource("leer.txt", "");
     AddSource("zwei.bin", RandomBytes(25000, 4));
-    inputs.SetOwnSizeBytes(20000);
+    plan.volumeLimit = 20000;
   }
 
   SetIdentity Record() {
@@ -98,7 +98,7 @@ class VerifyTest : public IdentityRecordTest, public ::testing::WithParamInterfa
 
 TEST_P(VerifyTest, ReadsEachVolumeBackAndWritesAFailedOneAgain) {
   AddThreeVolumesOfSources();
-  inputs.verify = true;
+  plan.verifyVolumes = true;
   // A planned fault counts only the calls that no earlier one took.
   for (int i = 0; i < GetParam().badReads; ++i) faulty.Fail(Op::Read, 1, kCorruptRead, "DataBlock#2");
   for (const std::string& text : GetParam().boxes) {

@@ -57,7 +57,7 @@ class ParallelBackupTest : public BackupTest {
     Runtime runRuntime{faulty, runBoxes, runHost};
     RunRecord record;
     try {
-      record.outcome = WriteArchive(runRuntime, inputs, workers);
+      record.outcome = RunPlan(runRuntime, plan, workers);
     } catch (const ProgramEnded&) {
       record.ended = true;
     }
@@ -86,7 +86,7 @@ TEST_F(ParallelBackupTest, LimitInsideFragmentsAndEmptyFilesGiveTheSameVolumes) 
   AddMixedSources();
   int workers = 2;
   for (const int64_t limit : {int64_t{6000}, int64_t{40000}, int64_t{131072}, int64_t{131128}, int64_t{250000}}) {
-    inputs.SetOwnSizeBytes(limit);
+    plan.volumeLimit = limit;
     const RunRecord serial = RunWith(1);
     ASSERT_EQ(serial.outcome, BackupOutcome::Complete);
     ASSERT_GT(serial.volumes.size(), 1u);
@@ -121,7 +121,7 @@ TEST_F(ParallelBackupTest, MediumFullWithHalvingGivesTheSameVolumes) {
 // target then is what the single-threaded run would have left.
 TEST_F(ParallelBackupTest, ProgramEndMidFileLeavesTheSameVolumes) {
   AddMixedSources();
-  inputs.SetOwnSizeBytes(100000);
+  plan.volumeLimit = 100000;
   for (const int endAt : {1, 3, 9}) {
     auto endAtYield = [&](ScriptedBoxes&, ScriptedHost& runHost) {
       runHost.onYield = [endAt](int yield) {
@@ -139,14 +139,13 @@ TEST(ParallelDisketteRun, GivesTheSameDiskettesAsOneWorker) {
   TestDrives drives(true);
   Diskette diskette(drives.Root('A'));
   if (!diskette.mounted()) GTEST_SKIP() << "no tmpfs diskette can be mounted here: " << diskette.reason();
-  TestInputs inputs;
-  inputs.diskette = true;
+  BackupPlan plan = TestPlan(true);
   const std::vector<std::pair<std::string, std::string>> sources = {
       {"C:\\Daten\\gross.bin", RandomBytes(1300000, 1)}, {"C:\\Daten\\leer.txt", ""},
       {"C:\\Daten\\text.txt", Text(2500000, 2)}, {"C:\\Daten\\rest.bin", RandomBytes(2000000, 3)}};
   for (const auto& [path, bytes] : sources) {
     WriteFile(drives.Native(path), bytes);
-    inputs.files.push_back(path);
+    plan.files.push_back(path);
   }
 
   auto run = [&](int workers) {
@@ -170,7 +169,7 @@ TEST(ParallelDisketteRun, GivesTheSameDiskettesAsOneWorker) {
     }
     ScriptedHost host;
     Runtime runtime{drives.fs(), boxes, host};
-    EXPECT_EQ(WriteArchive(runtime, inputs, workers), BackupOutcome::Complete);
+    EXPECT_EQ(RunPlan(runtime, plan, workers), BackupOutcome::Complete);
     takeOut();
     diskette.Change();
     return taken;

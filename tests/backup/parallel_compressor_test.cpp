@@ -58,10 +58,7 @@ class ParallelCompressorTest : public ::testing::Test {
     AddFile(Text(200000, 3) + RandomBytes(100000, 4));
   }
 
-  LookAhead Ahead(int64_t limit) {
-    return {fs, [this](int i) { return names.at(static_cast<std::size_t>(i)); }, static_cast<int>(names.size()),
-            limit};
-  }
+  LookAhead Ahead(int64_t limit) { return {fs, names, limit}; }
 
   // Asks for every fragment the way the backup run does (the archive header
   // first, each file's header, the cut at the limit, the next volume) and

@@ -28,7 +28,7 @@ TEST_P(VolumeFlushTest, ClosedVolumesReachTheDeviceBeforeTheNextBox) {
   const FlushCase& c = GetParam();
   AddSource("gross.bin", RandomBytes(20000, 3));
   AddSource("klein.txt", std::string(3000, 'x'));
-  inputs.SetOwnSizeBytes(4096);
+  plan.volumeLimit = 4096;
   for (const Fault& fault : c.faults) faulty.Fail(fault);
   std::vector<int> flushesAtBoxes;
   for (std::size_t i = 0; i < c.boxes.size(); ++i) {

@@ -25,7 +25,7 @@ using WriteArchiveTest = BackupTest;
 
 TEST_F(WriteArchiveTest, EmptyListCreatesNoVolumeAndClearsNothing) {
   WriteFile(drives.Native("D:\\Sich\\alt.txt"), "bleibt");
-  inputs.clearTarget = true;
+  plan.clearTarget = true;
   boxes.Then(BoxButton::Ok);
 
   EXPECT_EQ(Run(), BackupOutcome::Complete);
@@ -33,13 +33,13 @@ TEST_F(WriteArchiveTest, EmptyListCreatesNoVolumeAndClearsNothing) {
   ExpectOnlyFinalMessage();
   EXPECT_TRUE(Volumes().empty());
   EXPECT_TRUE(std::filesystem::exists(drives.Native("D:\\Sich\\alt.txt")));
-  EXPECT_EQ(inputs.progress, std::vector<int>{0});
+  EXPECT_EQ(progress.percents, std::vector<int>{0});
 }
 
 TEST_F(WriteArchiveTest, SmallSetHasExactlyTheBytesOfTheFormat) {
   AddSource("a.txt", "hello");
   AddSource("leer.txt", "");
-  inputs.description = "  Test ";
+  plan.description = "Test";
   boxes.Then(BoxButton::Ok);
 
   ASSERT_EQ(Run(), BackupOutcome::Complete);
@@ -70,13 +70,13 @@ TEST_F(WriteArchiveTest, FragmentsAreAtMost128KiBAndOneYieldPrecedesEach) {
   EXPECT_TRUE(set.files[1].fragments.empty());
   EXPECT_EQ(set.files[2].fragments, (std::vector<int32_t>{131072, 1}));
   EXPECT_EQ(host.yields, 3);
-  EXPECT_EQ(inputs.progress, (std::vector<int>{33, 67, 100, 0}));
+  EXPECT_EQ(progress.percents, (std::vector<int>{33, 67, 100, 0}));
 }
 
 TEST_F(WriteArchiveTest, OwnSizeStartsNextVolumeWithoutPromptAtTheLimit) {
   AddSource("gross.bin", RandomBytes(20000, 3));
   AddSource("klein.txt", std::string(3000, 'x'));
-  inputs.SetOwnSizeBytes(4096);
+  plan.volumeLimit = 4096;
   boxes.Then(BoxButton::Ok);
 
   ASSERT_EQ(Run(), BackupOutcome::Complete);
@@ -100,7 +100,7 @@ TEST_F(WriteArchiveTest, FileHeaderThatFillsTheVolumeStaysAndIsNotRepeated) {
   const int64_t header = 30;
   const int64_t firstItems = 6 + 17 + 8 + static_cast<int64_t>(ZlibStream(first).size());
   const int64_t secondHeader = 6 + 17;
-  inputs.SetOwnSizeBytes(header + firstItems + secondHeader);
+  plan.volumeLimit = header + firstItems + secondHeader;
   boxes.Then(BoxButton::Ok);
 
   ASSERT_EQ(Run(), BackupOutcome::Complete);
@@ -117,7 +117,7 @@ TEST_F(WriteArchiveTest, FileHeaderThatFillsTheVolumeStaysAndIsNotRepeated) {
 TEST_F(WriteArchiveTest, LimitBelowTheLeadingRecordsStillMakesProgress) {
   AddSource("leer.txt", "");
   AddSource("daten.bin", RandomBytes(1500, 6));
-  inputs.SetOwnSizeBytes(40);
+  plan.volumeLimit = 40;
   boxes.Then(BoxButton::Ok);
 
   ASSERT_EQ(Run(), BackupOutcome::Complete);
@@ -230,7 +230,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(WriteArchiveTest, ClearingAfterAFullMediumKeepsTheRunsOwnVolumes) {
   AddSource("a.bin", RandomBytes(300000, 12));
   WriteFile(drives.Native("D:\\Sich\\alt.txt"), "x");
-  inputs.clearTarget = true;
+  plan.clearTarget = true;
   // The second fragment finds the medium full down to the shortest one.
   faulty.Fail(Op::Write, 4, 61, "DataBlock", true);
   boxes.Then(BoxButton::Ok, [&] { faulty.Heal(); }).Then(BoxButton::Ok);
@@ -315,7 +315,7 @@ TEST_F(WriteArchiveTest, ClearingTheTargetRemovesReadOnlyFilesButNotDotNamesOrDi
   WriteFile(target / "DataBlock#7.Parcelbarge", "alt");
   WriteFile(target / "Unter" / "bleibt.txt", "k");
   AddSource("a.txt", "abc");
-  inputs.clearTarget = true;
+  plan.clearTarget = true;
   boxes.Then(BoxButton::Ok);
 
   ASSERT_EQ(Run(), BackupOutcome::Complete);
@@ -356,7 +356,7 @@ TEST_F(WriteArchiveTest, PlantedLinksAreRemovedWithoutTouchingWhatTheyPointTo) {
     WriteFile(outside / "fest.txt", "fest");
     MakeReadOnly(outside / "fest.txt");
     PlantLink(c.points, target / c.link);
-    inputs.clearTarget = c.clear;
+    plan.clearTarget = c.clear;
     boxes = {};
     boxes.Then(BoxButton::Ok);
 
@@ -397,7 +397,7 @@ TEST_P(CancelInEachBox, GivesUpOnlyAfterConfirmationAndKeepsWhatWasWritten) {
   AddSource("eins.txt", std::string(3000, 'a'));
   AddSource("zwei.txt", std::string(3000, 'b'));
   WriteFile(drives.Native("D:\\Sich\\alt.txt"), "x");
-  inputs.clearTarget = true;
+  plan.clearTarget = true;
   faulty.Fail(GetParam().fault);
   boxes.Then(BoxButton::Cancel).Then(BoxButton::No).Then(BoxButton::Cancel).Then(BoxButton::Yes);
 
@@ -408,7 +408,7 @@ TEST_P(CancelInEachBox, GivesUpOnlyAfterConfirmationAndKeepsWhatWasWritten) {
   EXPECT_EQ(texts[0], GetParam().text);
   EXPECT_EQ(texts[1], "Wollen Sie den Vorgang wirklich abbrechen?");
   EXPECT_EQ(texts[2], GetParam().text);
-  EXPECT_EQ(inputs.progress.back(), 0);
+  EXPECT_EQ(progress.percents.back(), 0);
 }
 
 const char* const kFull = "Der Datenträger ist voll! Bitte die nächste Diskette\reinlegen und auf OK klicken.";

@@ -26,28 +26,28 @@ std::map<std::string, std::string> SourceTree() {
 }
 
 // Writes the tree below C:\ and lists its files in the selection.
-testing::TestInputs InputsFor(testing::TestDrives& drives, const std::map<std::string, std::string>& tree) {
-  testing::TestInputs inputs;
+BackupPlan PlanFor(testing::TestDrives& drives, const std::map<std::string, std::string>& tree) {
+  BackupPlan plan = testing::TestPlan();
   for (const auto& [relative, bytes] : tree) {
     testing::WriteFile(drives.Root('C') / testing::NativePath(relative), bytes);
     std::string drivePath = "C:\\" + relative;
     std::replace(drivePath.begin(), drivePath.end(), '/', '\\');
-    inputs.files.push_back(drivePath);
+    plan.files.push_back(drivePath);
   }
-  inputs.description = "Rundreise";
-  return inputs;
+  plan.description = "Rundreise";
+  return plan;
 }
 
 class RoundTripTest : public testing::RestoreTest {};
 
 TEST_F(RoundTripTest, TreeWithOwnVolumeSize) {
   const std::map<std::string, std::string> tree = SourceTree();
-  testing::TestInputs inputs = InputsFor(drives, tree);
-  inputs.ownSize = true;
+  BackupPlan plan = PlanFor(drives, tree);
+  plan.volumeLimit = 1457152;
   std::filesystem::create_directories(SetDir());
   boxes.Then(BoxButton::Ok);
   Runtime runtime{drives.fs(), boxes, host};
-  ASSERT_EQ(WriteArchive(runtime, inputs), BackupOutcome::Complete);
+  ASSERT_EQ(testing::RunPlan(runtime, plan), BackupOutcome::Complete);
   ASSERT_TRUE(std::filesystem::exists(SetDir() / "DataBlock#2.Parcelbarge"));
 
   boxes = {};
@@ -62,12 +62,12 @@ TEST_F(RoundTripTest, TinyVolumesCutEverywhere) {
   for (int i = 0; i < 12; ++i) {
     tree["Daten/d" + std::to_string(i)] = i % 3 == 0 ? "" : RandomBytes(static_cast<std::size_t>(i) * 700, 80 + i);
   }
-  testing::TestInputs inputs = InputsFor(drives, tree);
-  inputs.SetOwnSizeBytes(1500);
+  BackupPlan plan = PlanFor(drives, tree);
+  plan.volumeLimit = 1500;
   std::filesystem::create_directories(SetDir());
   boxes.Then(BoxButton::Ok);
   Runtime runtime{drives.fs(), boxes, host};
-  ASSERT_EQ(WriteArchive(runtime, inputs), BackupOutcome::Complete);
+  ASSERT_EQ(testing::RunPlan(runtime, plan), BackupOutcome::Complete);
 
   boxes = {};
   EXPECT_EQ(Restore(), RestoreOutcome::Intact);
@@ -85,8 +85,9 @@ TEST_F(RoundTripTest, DisketteChanges) {
   tree.erase("Daten/Unter/Text.txt");
   tree["Daten/mehr.bin"] = RandomBytes(1200000, 74);
 
-  testing::TestInputs inputs = InputsFor(disketteDrives, tree);
-  inputs.diskette = true;
+  BackupPlan plan = PlanFor(disketteDrives, tree);
+  plan.diskette = true;
+  plan.target = "A:\\";
 
   std::vector<std::map<std::string, std::string>> stack;
   const auto takeOut = [&] {
@@ -108,7 +109,7 @@ TEST_F(RoundTripTest, DisketteChanges) {
   };
   Changer backupUser(takeOut);
   Runtime backup{disketteDrives.fs(), backupUser, host};
-  ASSERT_EQ(WriteArchive(backup, inputs), BackupOutcome::Complete);
+  ASSERT_EQ(testing::RunPlan(backup, plan), BackupOutcome::Complete);
   takeOut();
   ASSERT_GE(stack.size(), 3u);
 

@@ -9,7 +9,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include "backup/backup_inputs.h"
+#include "backup/backup_plan.h"
 #include "window/info_form.h"
 #include "window_fixture.h"
 
@@ -24,12 +24,12 @@ TEST_F(CommandsTest, TheTargetOptionShowsAndHidesTheTargetPair) {
   EXPECT_TRUE(Dirs(0)->isVisible());
   EXPECT_TRUE(Drives(0)->isVisible());
   Drives(0)->SetDrive('D');
-  EXPECT_EQ(BackupTargetDirectory(window), "D:\\");
+  EXPECT_EQ(window.Plan().target, "D:\\");
   Find<QRadioButton>("Opt_0")->click();
   EXPECT_FALSE(Dirs(0)->isVisible());
   EXPECT_FALSE(Drives(0)->isVisible());
   // The hidden pair still points at D:, but the diskette wins.
-  EXPECT_EQ(BackupTargetDirectory(window), "A:\\");
+  EXPECT_EQ(window.Plan().target, "A:\\");
 }
 
 TEST_F(CommandsTest, TheOwnSizeBoxShowsTheSizeControlsTogether) {
@@ -50,13 +50,13 @@ TEST_F(CommandsTest, TheVolumeSizeComesFromTheOptionsPage) {
   Form1& window = Window();
   auto* number = Find<QLineEdit>("ZahlText");
   auto* unit = Find<QComboBox>("UnitList");
-  EXPECT_EQ(BackupVolumeSize(window), 536870912);
+  EXPECT_EQ(window.Plan().volumeLimit, 536870912);
   ClickTab(2);
   Find<QCheckBox>("Chk_0")->click();
-  EXPECT_EQ(BackupVolumeSize(window), 1457152);
+  EXPECT_EQ(window.Plan().volumeLimit, 1457152);
   number->setText("1");
   unit->setCurrentIndex(1);
-  EXPECT_EQ(BackupVolumeSize(window), 1048576);
+  EXPECT_EQ(window.Plan().volumeLimit, 1048576);
   number->setText("1234567");
   EXPECT_EQ(number->text(), "12345");
 }
@@ -66,7 +66,7 @@ TEST_F(CommandsTest, TheDescriptionKeepsItsLineBreaksAndAtMost500Characters) {
   auto* box = Find<QPlainTextEdit>("ArchivBeschreibungTextBox_0");
   box->setPlainText("  Urlaub\nFotos  ");
   EXPECT_EQ(window.Description(), "  Urlaub\r\nFotos  ");
-  EXPECT_EQ(BackupDescription(window), "Urlaub\r\nFotos");
+  EXPECT_EQ(window.Plan().description, "Urlaub\r\nFotos");
   box->setPlainText(QString(600, QLatin1Char('x')));
   EXPECT_EQ(window.Description().size(), 500u);
   // A line break takes two of the 500.

@@ -10,7 +10,7 @@
 #include <QTest>
 #include <functional>
 
-#include "backup/backup_inputs.h"
+#include "backup/backup_plan.h"
 #include "store/records.h"
 
 #include "window_fixture.h"
@@ -139,7 +139,7 @@ TEST_F(KeyboardTest, TheWritePageIsWorkedByKeys) {
   key(Qt::Key_Tab);
   EXPECT_EQ(FocusName(), "Command1_3");
   EXPECT_EQ(window.FileCount(), 1);
-  EXPECT_EQ(BackupTargetDirectory(window), "D:\\Sich\\");
+  EXPECT_EQ(window.Plan().target, "D:\\Sich\\");
   EXPECT_EQ(window.Description(), "Urlaub");
 }
 
