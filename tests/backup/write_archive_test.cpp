@@ -147,6 +147,34 @@ TEST_F(WriteArchiveTest, FullMediumHalvesTheFragmentAtTheSamePosition) {
   EXPECT_EQ(host.yields, 4);  // also before each retry
 }
 
+// The halving goes down to 512 bytes exactly; only what falls below asks for
+// the next disk.
+TEST_F(WriteArchiveTest, HalvingTriesAFragmentOfExactly512Bytes) {
+  const struct {
+    int length;
+    std::vector<int32_t> fragments;
+    std::size_t prompts;
+  } cases[] = {{1024, {512, 512}, 0}, {1023, {1023}, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.length);
+    std::filesystem::remove_all(drives.Native("D:\\Sich"));
+    std::filesystem::create_directories(drives.Native("D:\\Sich"));
+    plan.files.clear();
+    AddSource("daten.bin", RandomBytes(static_cast<std::size_t>(c.length), 8));
+    // ArchiveHeader, FileHeader, then the whole fragment finds the medium full.
+    faulty.Heal();
+    faulty.Fail(Op::Write, 3, 61, "DataBlock");
+    boxes = {};
+    for (std::size_t i = 0; i <= c.prompts; ++i) boxes.Then(BoxButton::Ok);
+
+    ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+    EXPECT_EQ(boxes.texts().size(), c.prompts + 1);
+    ExpectSetHoldsSources();
+    EXPECT_EQ(Decoded().files[0].fragments, c.fragments);
+  }
+}
+
 TEST_F(WriteArchiveTest, FullMediumBelow512AsksForNextDiskAndKeepsVolumeWithFragments) {
   AddSource("eins.txt", std::string(2000, 'a'));
   AddSource("zwei.txt", std::string(1000, 'b'));
@@ -277,6 +305,19 @@ TEST_F(WriteArchiveTest, UnreadableSourceCanOnlyBeRetried) {
 
   EXPECT_EQ(boxes.shown()[0].text, "Auf die zu kopierende Datei kann nicht zugegriffen werden.\rBitte überprüfen und OK drücken.");
   EXPECT_EQ(boxes.shown()[0].buttons, BoxButtons::OkCancel);
+  ExpectSetHoldsSources();
+}
+
+// A file that reached 2 GiB after the refusal, or that the refusal could not
+// open, would be stored with a wrapped length: the run checks it again.
+TEST_F(WriteArchiveTest, FileOf2GiBAtOpeningCanOnlyBeRetriedWhenSmaller) {
+  const std::string path = AddSource("waechst.bin", "klein");
+  std::filesystem::resize_file(drives.Native(path), std::uintmax_t{1} << 31);
+  boxes.Then(BoxButton::Ok, [&] { std::filesystem::resize_file(drives.Native(path), 5); }).Then(BoxButton::Ok);
+
+  ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+  EXPECT_EQ(boxes.texts()[0], "Auf die zu kopierende Datei kann nicht zugegriffen werden.\rBitte überprüfen und OK drücken.");
   ExpectSetHoldsSources();
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "restore/inflating_stage.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -214,6 +215,41 @@ INSTANTIATE_TEST_SUITE_P(FileLengths, EarlyWriteBackTest,
                          ::testing::Values(WriteBackCase{0, 0}, WriteBackCase{1000, 0},
                                            WriteBackCase{(1 << 20) - 1, 0}, WriteBackCase{1 << 20, 1},
                                            WriteBackCase{8 << 20, 1}, WriteBackCase{(9 << 20) + 5, 2}));
+
+}  // namespace
+}  // namespace pb::testing
+
+namespace pb::testing {
+namespace {
+
+// Inflating takes longer than passing stored streams on, so without a bound
+// the reader would hold a whole set in memory.
+TEST(InflatingStageBound, HoldsAtMostFourFragmentsPerWorker) {
+  struct Counting : InflatedSink {
+    int received = 0;
+    Flow BeginFile(const FileHeader&) override { return Flow::Continue; }
+    Flow Fragment(const FragmentHeader&, int, std::string&) override {
+      ++received;
+      return Flow::Continue;
+    }
+    Flow EndFile() override { return Flow::Continue; }
+  } sink;
+  constexpr int kWorkers = 2;
+  constexpr int kFragments = 2000;
+  InflatingStage stage(kWorkers, sink);
+  const std::string stream = Compressed(std::string(131072, 'z'));
+  stage.BeginFile(FileHeader{131072 * kFragments, "C:\\null.bin"});
+  int peak = 0;
+  for (int fed = 1; fed <= kFragments; ++fed) {
+    std::string buffer = stream;
+    stage.Fragment(FragmentHeader{131072, static_cast<int32_t>(stream.size())}, buffer);
+    peak = std::max(peak, fed - sink.received);
+  }
+  stage.EndFile();
+  EXPECT_TRUE(stage.Drain());
+  EXPECT_EQ(sink.received, kFragments);
+  EXPECT_LE(peak, 4 * kWorkers);
+}
 
 }  // namespace
 }  // namespace pb::testing
