@@ -4,6 +4,7 @@
 #include <QMimeData>
 #include <QSignalBlocker>
 
+#include "window/focus_mark.h"
 #include "window/stored_text.h"
 
 namespace pb {
@@ -44,6 +45,22 @@ void DescriptionBox::EnforceMaxLength() {
   const QSignalBlocker blocker(this);
   setPlainText(text.left(keep));
   moveCursor(QTextCursor::End);
+}
+
+// A read-only box shows no cursor to mark the focus by.
+void DescriptionBox::paintEvent(QPaintEvent* event) {
+  QPlainTextEdit::paintEvent(event);
+  if (isReadOnly() && hasFocus()) DrawFocusMark(*viewport());
+}
+
+void DescriptionBox::focusInEvent(QFocusEvent* event) {
+  QPlainTextEdit::focusInEvent(event);
+  viewport()->update();
+}
+
+void DescriptionBox::focusOutEvent(QFocusEvent* event) {
+  QPlainTextEdit::focusOutEvent(event);
+  viewport()->update();
 }
 
 }  // namespace pb

@@ -17,6 +17,9 @@ class DescriptionBox : public QPlainTextEdit {
 
  protected:
   void insertFromMimeData(const QMimeData* source) override;
+  void paintEvent(QPaintEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   void EnforceMaxLength();

@@ -9,6 +9,8 @@
 #include <QMenu>
 #include <QMimeData>
 
+#include "window/focus_mark.h"
+
 namespace pb {
 
 FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
@@ -80,6 +82,22 @@ void FileListBox::keyPressEvent(QKeyEvent* event) {
   } else {
     QListWidget::keyPressEvent(event);
   }
+}
+
+// An empty list has no current entry to show the focus by.
+void FileListBox::paintEvent(QPaintEvent* event) {
+  QListWidget::paintEvent(event);
+  if (hasFocus() && count() == 0) DrawFocusMark(*viewport());
+}
+
+void FileListBox::focusInEvent(QFocusEvent* event) {
+  QListWidget::focusInEvent(event);
+  viewport()->update();
+}
+
+void FileListBox::focusOutEvent(QFocusEvent* event) {
+  QListWidget::focusOutEvent(event);
+  viewport()->update();
 }
 
 }  // namespace pb

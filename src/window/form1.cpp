@@ -29,12 +29,18 @@
 #include "window/file_list_box.h"
 #include "window/file_list_data.h"
 #include "window/info_form.h"
+#include "window/keyboard_rules.h"
+#include "window/picture_link.h"
 #include "window/stored_text.h"
 #include "window/twips.h"
 
 namespace pb {
 
 namespace {
+
+// The bullet's drawing rendered for screens at 1, 1.25, 1.5, 2 and 3 times
+// the density (see CMakeLists.txt).
+constexpr int kBulletRenderings[] = {16, 20, 24, 32, 48};
 
 class BusyCursor {
  public:
@@ -48,6 +54,7 @@ class BusyCursor {
 
 Form1::Form1(Runtime runtime, Shell& shell) : runtime_(runtime), shell_(shell) {
   CreateControls();
+  new KeyboardRules(*this, [this] { runtime_.host.Beep(); });
   // The three pairs start where the process stands.
   std::string current;
   try {
@@ -78,10 +85,13 @@ void Form1::Form_Load() {
   opt_[0]->setChecked(true);
   Opt_Click(0);
   chk_[0]->setChecked(false);
-  // Bullets are 16 × 16 device pixels whatever the screen's scale.
+  // Bullets are 16 × 16 pixels, as big beside their captions on any screen;
+  // a scaled screen gets the drawing rendered at its own density.
   const int bulletWidth = Twips(static_cast<int>(PixelsToTwipsX(*this, 16)));
   const int bulletHeight = Twips(static_cast<int>(PixelsToTwipsY(*this, 16)));
-  const QPixmap bullet = QIcon(QStringLiteral(":/art/bullet.png")).pixmap(QSize(bulletWidth, bulletHeight), devicePixelRatioF());
+  QIcon bulletArt;
+  for (int size : kBulletRenderings) bulletArt.addFile(QStringLiteral(":/art/bullet_%1.png").arg(size));
+  const QPixmap bullet = bulletArt.pixmap(QSize(bulletWidth, bulletHeight), devicePixelRatioF());
   for (int i = 0; i < image1Count_; ++i) {
     image1_[i]->resize(bulletWidth, bulletHeight);
     image1_[i]->setPixmap(bullet);
@@ -255,14 +265,6 @@ void Form1::AddToFileList(const std::vector<std::string>& names) {
 
 void Form1::LogoImg_Click() {
   shell_.ShellOpen(contacts::kPublisherPage, kShowNormal);
-}
-
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == logoImg_ && event->type() == QEvent::MouseButtonRelease) {
-    LogoImg_Click();
-    return true;
-  }
-  return QMainWindow::eventFilter(watched, event);
 }
 
 // Closing through the title bar acts like the cancel button during a run;

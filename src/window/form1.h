@@ -30,6 +30,7 @@ class DirListBox;
 class DriveListBox;
 class FileListBox;
 class InfoForm;
+class PictureLink;
 
 // The buttons of the control array Command1, by index.
 enum Command1Index : int {
@@ -92,7 +93,6 @@ class Form1 : public QMainWindow, public BackupDisplay, public ProbeView {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // form1_layout.cpp: the controls of the right-hand column and the pages.
@@ -104,8 +104,11 @@ class Form1 : public QMainWindow, public BackupDisplay, public ProbeView {
   void CreateOptionsPage(QFrame* page);
   void AddTip(QFrame* page, int tipIndex, const QString& caption, int top, int width);
   void AddDirectoryPair(QFrame* page, int index, int driveTop, int dirTop);
+  void LayOutSizeRow();
   void ConnectHandlers();
   void SetTabOrder();
+  // form1_accessibility.cpp: captions tied to their controls, names for the rest.
+  void DescribeForScreenReaders();
 
   void CancelRun();
   void ShowInfo();
@@ -126,7 +129,7 @@ class Form1 : public QMainWindow, public BackupDisplay, public ProbeView {
 
   QTabWidget* tabStrip1_ = nullptr;
   QLabel* image2_ = nullptr;
-  QLabel* logoImg_ = nullptr;
+  PictureLink* logoImg_ = nullptr;
   QProgressBar* pbar_ = nullptr;
   std::array<QPushButton*, kCommand1Count> command1_{};
   std::array<QFrame*, 4> flayer_{};  // 1 to 3

@@ -8,13 +8,18 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QShortcut>
 #include <QTabWidget>
+#include <algorithm>
 
+#include "window/accessibles.h"
 #include "window/description_box.h"
 #include "window/dir_list_box.h"
 #include "window/drive_list_box.h"
 #include "window/file_list_box.h"
 #include "window/form1.h"
+#include "window/picture_link.h"
 #include "window/twips.h"
 #include "window/window_font.h"
 
@@ -40,6 +45,13 @@ Widget* Place(Widget* widget, const QString& objectName, int left, int top, int 
   widget->setObjectName(objectName);
   widget->setGeometry(TwipsRect(left, top, width, height));
   return widget;
+}
+
+// A caption's word broken by "- " reads as one word where it fits on a line
+// and is hyphenated where the line breaks in it.
+QString SoftHyphens(QString caption) {
+  static const QRegularExpression brokenWord(QStringLiteral("(?<=\\p{L})- (?=\\p{Ll})"));
+  return caption.replace(brokenWord, QString(QChar(0x00AD)));
 }
 
 QPushButton* StartButton(QFrame* page, int index, const QString& caption) {
@@ -73,6 +85,7 @@ void Form1::CreateControls() {
   CreateOptionsPage(CreatePage(client, 3));
   ConnectHandlers();
   SetTabOrder();
+  DescribeForScreenReaders();
 }
 
 void Form1::CreateRightColumn(QWidget* client) {
@@ -81,6 +94,7 @@ void Form1::CreateRightColumn(QWidget* client) {
   image2_ = Place(new QLabel(client), QStringLiteral("Image2"), kLeft, 360, 1200, 1140);
   image2_->setPixmap(QPixmap(QStringLiteral(":/art/program_icon_48.png")));
   image2_->setScaledContents(true);
+  MarkAsDecoration(*image2_);
 
   pbar_ = Place(new QProgressBar(client), QStringLiteral("pbar"), kLeft, 1740, kWidth, 375);
   pbar_->setRange(0, 100);
@@ -94,12 +108,10 @@ void Form1::CreateRightColumn(QWidget* client) {
   command1_[kCancelCommand] = Place(new QPushButton(QStringLiteral("&Abbrechen"), client),
                                     Name("Command1", kCancelCommand), kLeft, 3540, kWidth, 555);
 
-  logoImg_ = Place(new QLabel(client), QStringLiteral("LogoImg"), kLeft, 4260, kWidth, 1695);
+  logoImg_ = Place(new PictureLink(client), QStringLiteral("LogoImg"), kLeft, 4260, kWidth, 1695);
   logoImg_->setPixmap(QPixmap(QStringLiteral(":/art/logo.png")));
   logoImg_->setScaledContents(true);
-  logoImg_->setCursor(Qt::PointingHandCursor);
   logoImg_->setToolTip(QStringLiteral("Ein Klick hier führt Sie zur aktuellen Internet-Ausgabe des Herausgebers"));
-  logoImg_->installEventFilter(this);
 }
 
 QFrame* Form1::CreatePage(QWidget* client, int index) {
@@ -113,7 +125,7 @@ QFrame* Form1::CreatePage(QWidget* client, int index) {
 }
 
 void Form1::AddTip(QFrame* page, int tipIndex, const QString& caption, int top, int width) {
-  auto* tip = Place(new QLabel(caption, page), Name("Tip", tipIndex), kTipLeft, top, width, 750);
+  auto* tip = Place(new QLabel(SoftHyphens(caption), page), Name("Tip", tipIndex), kTipLeft, top, width, 750);
   tip->setWordWrap(true);
   tip->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   tip_[tipIndex] = tip;
@@ -121,6 +133,7 @@ void Form1::AddTip(QFrame* page, int tipIndex, const QString& caption, int top, 
   const int bullet = image1Count_++;
   auto* image = Place(new QLabel(page), Name("Image1", bullet), kBulletLeft, top, 240, 240);
   image->setScaledContents(true);
+  MarkAsDecoration(*image);
   image1_[bullet] = image;
 }
 
@@ -200,6 +213,18 @@ void Form1::CreateOptionsPage(QFrame* page) {
 
   AddTip(page, 6, QStringLiteral("Soll das Sicherungsziel (Verzeichnis) zuvor geleert werden?"), 1260, kTipWidth);
   chk_[2] = Place(new QCheckBox(QStringLiteral("Ja, &leeren"), page), Name("Chk", 2), kControlLeft, 1200, kTipWidth, 315);
+  LayOutSizeRow();
+}
+
+// "- und zwar auf " leads into the number: a wider font than the layout was
+// measured in moves the number and the unit on rather than touch them.
+void Form1::LayOutSizeRow() {
+  constexpr int kGap = 60;
+  const int textEnd = label1_->x() + label1_->fontMetrics().horizontalAdvance(label1_->text().trimmed());
+  const int shift = std::max(0, textEnd + Twips(kGap) - zahlText_->x());
+  label1_->resize(label1_->width() + shift, label1_->height());
+  zahlText_->move(zahlText_->x() + shift, zahlText_->y());
+  unitList_->move(unitList_->x() + shift, unitList_->y());
 }
 
 void Form1::ConnectHandlers() {
@@ -208,6 +233,21 @@ void Form1::ConnectHandlers() {
   connect(tabStrip1_, &QTabWidget::tabBarClicked, this, [this](int index) {
     if (index == tabStrip1_->currentIndex()) TabStrip1_Click();
   });
+  // The page keys work from every control, not only from the tab strip.
+  const struct {
+    QKeyCombination keys;
+    int step;
+  } pageKeys[] = {{Qt::CTRL | Qt::Key_Tab, 1},
+                  {Qt::CTRL | Qt::Key_PageDown, 1},
+                  {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, -1},
+                  {Qt::CTRL | Qt::Key_PageUp, -1}};
+  for (const auto& pageKey : pageKeys) {
+    connect(new QShortcut(QKeySequence(pageKey.keys), this), &QShortcut::activated, this, [this, step = pageKey.step] {
+      const int count = tabStrip1_->count();
+      tabStrip1_->setCurrentIndex((tabStrip1_->currentIndex() + step + count) % count);
+    });
+  }
+  logoImg_->Click = [this] { LogoImg_Click(); };
   for (int i = 0; i < kCommand1Count; ++i) {
     connect(command1_[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
   }
@@ -231,7 +271,7 @@ void Form1::SetTabOrder() {
       fileList_, command1_[4], opt_[0], opt_[1], driveList_[0], dirList_[0], archivBeschreibungTextBox_[0], command1_[3],
       driveList_[1], dirList_[1], archivBeschreibungTextBox_[1], driveList_[2], dirList_[2], command1_[5],
       chk_[0], zahlText_, unitList_, chk_[2],
-      command1_[2], command1_[0], command1_[1],
+      command1_[2], command1_[0], command1_[1], logoImg_,
   };
   for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }

@@ -6,6 +6,7 @@
 #include <QLabel>
 
 #include "support/contacts.h"
+#include "window/accessibles.h"
 #include "window/stored_text.h"
 #include "window/twips.h"
 #include "window/window_font.h"
@@ -47,6 +48,7 @@ InfoForm::InfoForm(Shell& shell) : QDialog(nullptr), shell_(shell) {
   picture->setObjectName(QStringLiteral("Picture1"));
   picture->setGeometry(TwipsRect(120, 120, 1635, 6135));
   picture->setPixmap(QPixmap(QStringLiteral(":/art/about_picture.png")));
+  MarkAsDecoration(*picture);
   picture->setScaledContents(true);
 
   label_ = new QLabel(QStringLiteral("Label1"), this);

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/twips.h"
 
-#include <QWidget>
 #include <cmath>
 
 namespace pb {
@@ -18,8 +17,8 @@ QRect TwipsRect(int left, int top, int width, int height) {
   return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
 }
 
-float PixelsToTwipsX(const QWidget& window, float value) {
-  return value * kTwipsPerLogicalPixel / static_cast<float>(window.devicePixelRatioF());
+float PixelsToTwipsX(const QWidget&, float value) {
+  return value * kTwipsPerLogicalPixel;
 }
 
 float PixelsToTwipsY(const QWidget& window, float value) {

@@ -13,7 +13,9 @@ namespace pb {
 int Twips(int twips);
 QRect TwipsRect(int left, int top, int width, int height);
 
-// Device pixels of the window's screen in twips.
+// The window's pixels in twips. Its pixels are the logical ones its whole
+// layout is reckoned in, so on a scaled screen a picture of 16 pixels keeps
+// its size beside the text.
 float PixelsToTwipsX(const QWidget& window, float value);
 float PixelsToTwipsY(const QWidget& window, float value);
 

@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
+#include <QTextLayout>
 #include <QTimer>
 
 #include "window/info_form.h"
@@ -73,10 +74,12 @@ QStringList Captions(QWidget& control) {
   return items;
 }
 
-// The part of the window a control takes: a label only its text, any other
-// control its whole face.
+// The part of the window a control takes: a label its text and a pixel of
+// clear room around it, any other control its whole face.
 QRect Taken(QWidget& control, QWidget& window) {
-  const QRect local = qobject_cast<QLabel*>(&control) ? TextRect(control, Captions(control).value(0)) : control.rect();
+  const QRect local = qobject_cast<QLabel*>(&control)
+                          ? TextRect(control, Captions(control).value(0)).adjusted(-1, -1, 1, 1)
+                          : control.rect();
   return QRect(control.mapTo(&window, local.topLeft()), local.size());
 }
 
@@ -159,6 +162,38 @@ TEST_F(CaptionFitTest, EveryCaptionFitsItsControlAndNoTextsOverlap) {
       if (caption.page == page || caption.page == 0) ExpectCaptionsFit(*Find<QWidget>(caption.control));
     }
     ExpectNoOverlap({window.centralWidget(), Find<QWidget>(QStringLiteral("Flayer_%1").arg(page))}, window);
+  }
+}
+
+// The Part's "Sicherungs- satzes" reads as one word: hyphenated only where a
+// line ends in it.
+TEST_F(CaptionFitTest, ABrokenWordIsHyphenatedOnlyAtALineEnd) {
+  const struct {
+    const char* tip;
+    const char* head;
+    const char* tail;
+  } words[] = {{"Tip_5", "Sicherungs", "satzes"}, {"Tip_10", "Wieder", "herstellung"}};
+  Window();
+  for (const auto& word : words) {
+    SCOPED_TRACE(word.tip);
+    auto* tip = Find<QLabel>(word.tip);
+    EXPECT_FALSE(tip->text().contains("- "));
+    QTextLayout layout(tip->text(), tip->font());
+    layout.beginLayout();
+    QStringList lines;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLineWidth(tip->contentsRect().width());
+      lines << tip->text().mid(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+    const QString joined = QString::fromUtf8(word.head) + QString::fromUtf8(word.tail);
+    const QString broken = QString::fromUtf8(word.head) + QChar(0x00AD);
+    bool found = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+      if (QString(lines[i]).remove(QChar(0x00AD)).contains(joined)) found = true;
+      if (lines[i].endsWith(broken) && i + 1 < lines.size() && lines[i + 1].startsWith(word.tail)) found = true;
+    }
+    EXPECT_TRUE(found) << lines.join(" | ").toStdString();
   }
 }
 

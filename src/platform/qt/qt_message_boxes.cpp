@@ -20,6 +20,17 @@ QMessageBox::Icon QtIcon(BoxIcon icon) {
   return QMessageBox::NoIcon;
 }
 
+// What a screen reader says after the title: the icon alone does not reach it.
+QString KindOf(BoxIcon icon) {
+  switch (icon) {
+    case BoxIcon::Critical: return QStringLiteral("Fehler");
+    case BoxIcon::Question: return QStringLiteral("Frage");
+    case BoxIcon::Information: return QStringLiteral("Information");
+    case BoxIcon::None: break;
+  }
+  return {};
+}
+
 struct ButtonChoice {
   BoxButton button;
   QMessageBox::StandardButton standard;
@@ -47,6 +58,8 @@ BoxButton QtMessageBoxes::Show(const MessageBox& box) {
   dialog.setTextFormat(Qt::PlainText);
   dialog.setText(QString::fromStdString(box.text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
   dialog.setIcon(QtIcon(box.icon));
+  const QString kind = KindOf(box.icon);
+  dialog.setAccessibleName(kind.isEmpty() ? dialog.windowTitle() : dialog.windowTitle() + QStringLiteral(": ") + kind);
 
   const std::vector<ButtonChoice> choices = ButtonsOf(box.buttons);
   std::map<QAbstractButton*, BoxButton> answers;

@@ -34,8 +34,16 @@ QUrl ShellTargetUrl(FileSystem& fs, const std::string& target) {
 
 void QtShell::ShellOpen(const std::string& target, int /*showMode*/) {
   const QUrl url = ShellTargetUrl(fs_, target);
-  // As the platform call it stands for, failures are the desktop's to report.
-  if (url.isValid()) QDesktopServices::openUrl(url);
+  // A handler that starts and then fails reports that itself.
+  if (!url.isValid() || QDesktopServices::openUrl(url)) return;
+  const QString what = url.isLocalFile() ? QStringLiteral("Die Datei \"%1\"").arg(url.toLocalFile())
+                       : url.scheme() == QLatin1String("mailto")
+                           ? QStringLiteral("Die E-Mail-Adresse \"%1\"").arg(url.path())
+                           : QStringLiteral("Die Adresse \"%1\"").arg(url.toString());
+  boxes_.Show(MessageBox{.text = (what + QString::fromUtf8(" kann nicht geöffnet werden: Auf diesem System ist "
+                                                            "kein Programm dafür eingerichtet."))
+                                     .toStdString(),
+                         .icon = BoxIcon::Critical});
 }
 
 }  // namespace pb

@@ -5,19 +5,23 @@
 #include <string>
 
 #include "support/file_system.h"
+#include "support/message_boxes.h"
 #include "support/shell.h"
 
 namespace pb {
 
 // Opens targets with the desktop's registered handler (QDesktopServices).
 // The show mode has no counterpart there; the handler decides how to show.
+// Where the desktop has no handler at all, a box names what could not be
+// opened: no other part of the desktop would say so.
 class QtShell : public Shell {
  public:
-  explicit QtShell(FileSystem& fs) : fs_(fs) {}
+  QtShell(FileSystem& fs, MessageBoxes& boxes) : fs_(fs), boxes_(boxes) {}
   void ShellOpen(const std::string& target, int showMode) override;
 
  private:
   FileSystem& fs_;
+  MessageBoxes& boxes_;
 };
 
 // The URL a target is opened as: a drive-form document becomes a local file,

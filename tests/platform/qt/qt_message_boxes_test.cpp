@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/qt_message_boxes.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -18,6 +19,7 @@ namespace {
 // What the box looked like while it was open.
 struct Seen {
   QString title;
+  QString spokenName;  // what a screen reader announces
   QString text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QStringList buttons;
@@ -36,6 +38,7 @@ BoxButton ShowAnswered(const MessageBox& box, Seen& seen, const std::function<vo
       return;
     }
     seen.title = dialog->windowTitle();
+    seen.spokenName = QAccessible::queryAccessibleInterface(dialog)->text(QAccessible::Name);
     seen.text = dialog->text();
     seen.icon = dialog->icon();
     for (QAbstractButton* button : dialog->buttons()) seen.buttons << button->text();
@@ -76,6 +79,7 @@ TEST_F(QtMessageBoxesTest, YesNoQuestionWithNoAsDefaultAnswersNoOnEnter) {
   Seen seen;
   EXPECT_EQ(ShowAnswered(box, seen, PressEnter), BoxButton::No);
   EXPECT_EQ(seen.title, "Parcelbarge");
+  EXPECT_EQ(seen.spokenName, "Parcelbarge: Frage");
   EXPECT_EQ(seen.text, "Wollen Sie den Vorgang wirklich abbrechen?");
   EXPECT_EQ(seen.icon, QMessageBox::Question);
   EXPECT_EQ(seen.buttons, (QStringList{"Ja", "Nein"}));
@@ -95,6 +99,7 @@ TEST_F(QtMessageBoxesTest, CarriageReturnsBreakLinesAndTextIsNotMarkup) {
             QString::fromUtf8("Der Datenträger ist voll! Bitte die nächste Diskette\n"
                               "einlegen und auf OK klicken. <b>&amp;</b>"));
   EXPECT_EQ(seen.icon, QMessageBox::Information);
+  EXPECT_EQ(seen.spokenName, "Parcelbarge: Information");
   EXPECT_EQ(seen.buttons, (QStringList{"Abbrechen", "OK"}));
   EXPECT_EQ(seen.defaultButton, "OK");
   EXPECT_EQ(ShowAnswered(box, seen, PressEnter), BoxButton::Ok);
@@ -107,7 +112,14 @@ TEST_F(QtMessageBoxesTest, CriticalOkBoxWithItsOwnTitle) {
   EXPECT_EQ(ShowAnswered(box, seen, PressEnter), BoxButton::Ok);
   EXPECT_EQ(seen.title, "ZlibDecompressString(Buffer, FragmentHeader.NormalLen)");
   EXPECT_EQ(seen.icon, QMessageBox::Critical);
+  EXPECT_EQ(seen.spokenName, "ZlibDecompressString(Buffer, FragmentHeader.NormalLen): Fehler");
   EXPECT_EQ(seen.buttons, (QStringList{"OK"}));
+}
+
+TEST_F(QtMessageBoxesTest, ABoxWithoutIconIsAnnouncedByItsTitleAlone) {
+  Seen seen;
+  EXPECT_EQ(ShowAnswered(MessageBox{.text = "Der Verzeichnisname"}, seen, PressEnter), BoxButton::Ok);
+  EXPECT_EQ(seen.spokenName, "Parcelbarge");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "qt_app.h"
+#include "scripted_boxes.h"
 #include "test_drives.h"
 
 namespace pb {
@@ -38,7 +39,8 @@ class QtShellTest : public ::testing::Test {
 
   UrlCatcher catcher;
   testing::TestDrives drives;
-  QtShell shell{drives.fs()};
+  testing::ScriptedBoxes boxes;
+  QtShell shell{drives.fs(), boxes};
 };
 
 TEST_F(QtShellTest, WebAddressesGetASchemeAndMailAddressesStay) {
@@ -62,6 +64,37 @@ TEST_F(QtShellTest, RefusedDocumentPathOpensNothing) {
   shell.ShellOpen("C:\\..\\etc\\passwd", kShowDefault);
   shell.ShellOpen("Q:\\Hilfe.htm", kShowDefault);
   EXPECT_TRUE(catcher.opened.isEmpty());
+  EXPECT_TRUE(boxes.shown().empty());
+}
+
+// A desktop without any handler: no xdg-open, no browser named.
+TEST_F(QtShellTest, WithoutAHandlerABoxNamesWhatCouldNotBeOpened) {
+  TearDown();
+  const QByteArray path = qgetenv("PATH");
+  const QByteArray browser = qgetenv("BROWSER");
+  qputenv("PATH", "/nonexistent");
+  qunsetenv("BROWSER");
+  const struct {
+    std::string target;
+    std::string named;
+  } targets[] = {
+      {"C:\\Programm\\Hilfe.htm", "Die Datei \"" + drives.Native("C:\\Programm\\Hilfe.htm").string() + "\""},
+      {"parcelbarge.example.org/aktuelles.htm", "Die Adresse \"https://parcelbarge.example.org/aktuelles.htm\""},
+      {"mailto:autor@parcelbarge.example.org", "Die E-Mail-Adresse \"autor@parcelbarge.example.org\""},
+  };
+  for (const auto& row : targets) {
+    boxes.Then(BoxButton::Ok);
+    shell.ShellOpen(row.target, kShowNormal);
+  }
+  qputenv("PATH", path);
+  if (!browser.isNull()) qputenv("BROWSER", browser);
+  ASSERT_EQ(boxes.shown().size(), std::size(targets));
+  for (std::size_t i = 0; i < std::size(targets); ++i) {
+    EXPECT_EQ(boxes.shown()[i].text,
+              targets[i].named + " kann nicht geöffnet werden: Auf diesem System ist kein Programm dafür eingerichtet.");
+    EXPECT_EQ(boxes.shown()[i].icon, BoxIcon::Critical);
+  }
+  SetUp();
 }
 
 }  // namespace
