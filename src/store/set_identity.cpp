@@ -52,6 +52,18 @@ std::string Hex128(const XXH128_hash_t& hash) {
   return text;
 }
 
+std::optional<RepairFileEntry> ParseRepairFileLine(const std::string& line) {
+  std::istringstream words(line);
+  std::string kind, name, length, checksum, rest;
+  if (!(words >> kind >> name >> length >> checksum) || (words >> rest) || kind != "Reparatur" ||
+      !IsDigits(length, kUnknownLength.size()) || !IsHex(checksum)) {
+    return std::nullopt;
+  }
+  return RepairFileEntry{name, std::stoll(length), checksum};
+}
+
+}  // namespace
+
 std::optional<VolumeEntry> ParseVolumeLine(const std::string& line) {
   std::istringstream words(line);
   std::string band, number, length, checksum, state, rest;
@@ -75,7 +87,17 @@ std::optional<VolumeEntry> ParseVolumeLine(const std::string& line) {
   return entry;
 }
 
-}  // namespace
+std::string VolumeLine(const VolumeEntry& entry) {
+  char line[96];
+  if (entry.state == VolumeState::Open) {
+    std::snprintf(line, sizeof line, "Band %05d %s %s %-7s", entry.number, std::string(kUnknownLength).c_str(),
+                  std::string(kUnknownChecksum).c_str(), std::string(StateWord(entry.state)).c_str());
+  } else {
+    std::snprintf(line, sizeof line, "Band %05d %010lld %s %-7s", entry.number, static_cast<long long>(entry.length),
+                  entry.checksum.c_str(), std::string(StateWord(entry.state)).c_str());
+  }
+  return line;
+}
 
 const VolumeEntry* SetIdentity::Find(int16_t number) const {
   const auto found =
@@ -96,17 +118,11 @@ void SetIdentity::Remove(int16_t number) {
 
 std::string IdentityRecordBytes(const SetIdentity& identity) {
   std::string text = std::string(kFirstLine) + "\nSatz " + identity.setId + "\n";
-  for (const VolumeEntry& entry : identity.volumes) {
-    char line[96];
-    if (entry.state == VolumeState::Open) {
-      std::snprintf(line, sizeof line, "Band %05d %s %s %-7s\n", entry.number, std::string(kUnknownLength).c_str(),
-                    std::string(kUnknownChecksum).c_str(), std::string(StateWord(entry.state)).c_str());
-    } else {
-      std::snprintf(line, sizeof line, "Band %05d %010lld %s %-7s\n", entry.number,
-                    static_cast<long long>(entry.length), entry.checksum.c_str(),
-                    std::string(StateWord(entry.state)).c_str());
-    }
-    text += line;
+  for (const VolumeEntry& entry : identity.volumes) text += VolumeLine(entry) + "\n";
+  for (const RepairFileEntry& entry : identity.repairFiles) {
+    char length[16];
+    std::snprintf(length, sizeof length, "%010lld", static_cast<long long>(entry.length));
+    text += "Reparatur " + entry.name + " " + length + " " + entry.checksum + "\n";
   }
   return text;
 }
@@ -129,9 +145,15 @@ std::optional<SetIdentity> ParseIdentityRecord(std::string_view bytes) {
   }
   identity.setId = line.substr(5);
   while (NextLine(lines, line)) {
-    const std::optional<VolumeEntry> entry = ParseVolumeLine(line);
-    if (!entry || identity.Find(entry->number)) return std::nullopt;
-    identity.volumes.push_back(*entry);
+    if (line.rfind("Band ", 0) == 0) {
+      const std::optional<VolumeEntry> entry = ParseVolumeLine(line);
+      if (!entry || identity.Find(entry->number)) return std::nullopt;
+      identity.volumes.push_back(*entry);
+    } else if (line.rfind("Reparatur ", 0) == 0) {
+      const std::optional<RepairFileEntry> entry = ParseRepairFileLine(line);
+      if (!entry) return std::nullopt;
+      identity.repairFiles.push_back(*entry);
+    }
   }
   return identity;
 }

@@ -17,7 +17,10 @@ namespace pb {
 //   Parcelbarge-Kennung 1
 //   Satz <32 hex digits, random per backup run>
 //   Band 00001 0001457182 <32 hex digits, XXH3-128 of the volume> weiter
+//   Reparatur Reparatur#1.Parcelbarge 0001457182 <32 hex digits>
 //
+// Lines of a kind this version does not know are passed by, so later kinds
+// can be added without hiding the volumes from it.
 // Every line of a version has a fixed width, so a record rewritten with the
 // same volumes has the same size: on a full diskette it can be completed in
 // the space reserved for it when the volume was opened.
@@ -37,9 +40,17 @@ struct VolumeEntry {
   std::string checksum;   // VolumeChecksum::Hex of the volume's bytes; not known while Open
 };
 
+// A repair volume's file on the medium, written whole before it is listed.
+struct RepairFileEntry {
+  std::string name;
+  int64_t length = 0;
+  std::string checksum;
+};
+
 struct SetIdentity {
   std::string setId;  // 32 lower-case hex digits
   std::vector<VolumeEntry> volumes;
+  std::vector<RepairFileEntry> repairFiles = {};  // after the volumes
 
   const VolumeEntry* Find(int16_t number) const;
   VolumeEntry& Put(const VolumeEntry& entry);  // replaces the entry of its number
@@ -50,6 +61,11 @@ std::string IdentityRecordBytes(const SetIdentity& identity);
 // nullopt for anything but a well-formed record of a version this program
 // knows: such a record is passed by like a missing one.
 std::optional<SetIdentity> ParseIdentityRecord(std::string_view bytes);
+
+// One volume's line, without its end, as the record and the repair volumes
+// have it; nullopt for anything but a well-formed one.
+std::string VolumeLine(const VolumeEntry& entry);
+std::optional<VolumeEntry> ParseVolumeLine(const std::string& line);
 
 // A fresh random set identity.
 std::string NewSetId();

@@ -52,11 +52,27 @@ TEST(SetIdentity, AnythingButAWellFormedRecordIsNone) {
            head + "Band 00001 ---------- " + kSum + " Ende\n",
            head + "Band 00001 0000000005 -------------------------------- offen\n",
            head + line + line,
+           head + line + "Reparatur Reparatur#1.Parcelbarge 5 " + kSum + "\n",
        }) {
     EXPECT_FALSE(ParseIdentityRecord(text)) << text;
   }
   EXPECT_TRUE(ParseIdentityRecord(head + line));
   EXPECT_TRUE(ParseIdentityRecord("Parcelbarge-Kennung 1\r\nSatz " + kId + "\r\n" + line));
+}
+
+// Repair volumes' files follow the volumes; kinds of line a later version
+// may add are passed by without losing the volumes.
+TEST(SetIdentity, RepairFilesAreListedAndUnknownLinesPassedBy) {
+  const SetIdentity identity{kId, {{9, VolumeState::Last, 5, kSum}}, {{"Reparatur#1-2.Parcelbarge", 1234, kSum}}};
+  const std::string text = IdentityRecordBytes(identity);
+  EXPECT_EQ(text.substr(text.find("Reparatur ")), "Reparatur Reparatur#1-2.Parcelbarge 0000001234 " + kSum + "\n");
+  const std::optional<SetIdentity> back = ParseIdentityRecord(text + "Kommentar eines späteren Programms\n");
+  ASSERT_TRUE(back);
+  ASSERT_EQ(back->repairFiles.size(), 1u);
+  EXPECT_EQ(back->repairFiles[0].name, "Reparatur#1-2.Parcelbarge");
+  EXPECT_EQ(back->repairFiles[0].length, 1234);
+  EXPECT_EQ(back->repairFiles[0].checksum, kSum);
+  EXPECT_EQ(back->volumes.size(), 1u);
 }
 
 // An entry reserved while its volume is written takes as many bytes as the
