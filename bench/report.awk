@@ -93,6 +93,10 @@ END {
         need = one ? 0.95 : (name == "large" ? 1.9 : 1.85)
         check(name " backup " label ", x zlib-1", medianOf(name, k, label, "ref", "zlib-compress-1"), need)
       }
+      # Repair volumes may cost the backup at most 5 %.
+      if (k == "backup+repair" && label !~ /-r0$/)
+        check(name " backup " label ", x without repair volumes",
+              medianOf(name, k, label, "backup+repair", "parcelbarge-1423K-r0"), 0.95)
       if (k == "restore")
         check(name " restore " label ", x tar-x+sync", medianOf(name, k, label, "restore", "tar-x+sync"),
               name == "large" ? 0.9 : 1.0)

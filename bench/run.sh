@@ -157,6 +157,35 @@ for set in $sets; do
     discard "$first" "$work/restore"
   done
 
+  if [[ $set == large ]]; then
+    echo "== $set: repair volumes"
+    w=${workers##* }
+    workerFlags=()
+    [[ $w == default ]] || workerFlags=(--workers "$w")
+    for rows in 0 1 2; do
+      target=$work/pb-repair-$rows
+      fresh "$target"
+      repairFlags=()
+      [[ $rows == 0 ]] || repairFlags=(--repair-volumes "$rows")
+      timed "$work/backup.log" "$cli" backup "${workerFlags[@]}" --volume-size 1423K "${repairFlags[@]}" \
+        "$target" "$corpus/$set"
+      record "$set" backup+repair "parcelbarge-1423K-r$rows" "$input" "$(bytes_of "$target")" "$seconds" "$peak" \
+        "$(count_volumes "$target")"
+      [[ $rows == 2 ]] || discard "$target"
+    done
+    # Two volumes of the first group lost; the repair reads the whole set.
+    fresh "$work/lost"
+    mv "$target/DataBlock#2.Parcelbarge" "$target/DataBlock#7.Parcelbarge" "$work/lost/"
+    setBytes=$(bytes_of "$target")
+    timed "$work/repair.log" "$cli" repair "$target"
+    record "$set" repair "parcelbarge-repair-2-lost" "$setBytes" "$setBytes" "$seconds" "$peak" \
+      "$(count_volumes "$target")"
+    for lost in "$work/lost"/*; do
+      cmp -s "$lost" "$target/${lost##*/}" || { echo "repair rebuilt ${lost##*/} wrongly" >&2; exit 1; }
+    done
+    discard "$target" "$work/lost"
+  fi
+
   echo "== $set: tar and the peers"
   tar -cf "$work/$set.tar" -C "$corpus" "$set"
   fresh "$work/x"

@@ -42,6 +42,7 @@ BackupPlan PlanOf(const BackupOptions& options, const std::string& target, std::
   plan.description = StoredDescription(options.description);
   plan.clearTarget = options.clearTarget;
   plan.verifyVolumes = options.verify;
+  plan.repairVolumes = options.repairVolumes;
   return plan;
 }
 

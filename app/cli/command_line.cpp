@@ -8,13 +8,14 @@
 #include <ostream>
 
 #include "exit_status.h"
+#include "store/repair_code.h"
 #include "terminal_text.h"
 
 namespace pb::cli {
 
 namespace {
 
-enum class Opt { VolumeSize, ClearTarget, Verify, Description, Workers, StripComponents, KeepExisting, Long, Quiet, Yes, Help };
+enum class Opt { VolumeSize, ClearTarget, Verify, RepairVolumes, Description, Workers, StripComponents, KeepExisting, Long, Quiet, Yes, Help };
 
 struct OptionEntry {
   Opt id;
@@ -31,6 +32,9 @@ const OptionEntry kOptions[] = {
      "löscht vorher die Dateien im Ziel und auf jeder weiteren Diskette"},
     {Opt::Verify, "verify", '\0', nullptr,
      "liest jeden Teilblock nach dem Schreiben vom Datenträger zurück und prüft ihn"},
+    {Opt::RepairVolumes, "repair-volumes", '\0', "N",
+     "schreibt N Reparaturbände (1 bis 16) je 255 - N Teilblöcke: aus ihnen lassen sich bis zu N verlorene "
+     "oder beschädigte Teilblöcke wiederherstellen"},
     {Opt::Description, "description", 'd', "TEXT", "speichert TEXT (bis 500 Zeichen) als Beschreibung"},
     {Opt::Workers, "workers", 'j', "N",
      "komprimiert in N Threads, 1 bis 64 (Vorgabe: einer je Prozessorkern, höchstens 16)"},
@@ -55,12 +59,14 @@ struct CommandEntry {
 
 const std::vector<CommandEntry> kCommands = {
     {Command::Backup, "backup", "ZIEL QUELLE...", 2, SIZE_MAX,
-     {Opt::VolumeSize, Opt::ClearTarget, Opt::Verify, Opt::Description, Opt::Workers, Opt::Quiet, Opt::Yes, Opt::Help}},
+     {Opt::VolumeSize, Opt::ClearTarget, Opt::Verify, Opt::RepairVolumes, Opt::Description, Opt::Workers, Opt::Quiet,
+      Opt::Yes, Opt::Help}},
     {Command::Probe, "probe", "QUELLVERZEICHNIS", 1, 1, {Opt::Help}},
     {Command::Restore, "restore", "QUELLVERZEICHNIS ZIELVERZEICHNIS [MUSTER...]", 2, SIZE_MAX,
      {Opt::StripComponents, Opt::KeepExisting, Opt::Quiet, Opt::Yes, Opt::Help}},
     {Command::List, "list", "QUELLVERZEICHNIS [MUSTER...]", 1, SIZE_MAX, {Opt::Long, Opt::Yes, Opt::Help}},
     {Command::Test, "test", "QUELLVERZEICHNIS", 1, 1, {Opt::Quiet, Opt::Yes, Opt::Help}},
+    {Command::Repair, "repair", "VERZEICHNIS", 1, 1, {Opt::Quiet, Opt::Help}},
 };
 
 // What the window's description box takes.
@@ -236,6 +242,15 @@ std::variant<Invocation, int> ParseCommandLine(const std::vector<std::string>& a
         const std::optional<int> workers = Number(value, 1, kMaxWorkers);
         if (!workers) return Refuse(err, where, "ungültige Zahl von Threads: " + value + " (1 bis 64)");
         backup.workers = *workers;
+        break;
+      }
+      case Opt::RepairVolumes: {
+        if (!RepairCodeAvailable()) {
+          return Refuse(err, where, "Reparaturbände kann diese Fassung des Programms nicht schreiben.");
+        }
+        const std::optional<int> rows = Number(value, 1, kMaxRepairRows);
+        if (!rows) return Refuse(err, where, "ungültige Zahl von Reparaturbänden: " + value + " (1 bis 16)");
+        backup.repairVolumes = *rows;
         break;
       }
       case Opt::StripComponents: {

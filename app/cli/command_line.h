@@ -11,7 +11,7 @@
 
 namespace pb::cli {
 
-enum class Command { Backup, Probe, Restore, List, Test };
+enum class Command { Backup, Probe, Restore, List, Test, Repair };
 
 // How the terminal answers and what it shows.
 struct TerminalOptions {
@@ -23,13 +23,14 @@ struct BackupOptions {
   std::optional<int64_t> volumeSize;  // bytes
   bool clearTarget = false;
   bool verify = false;  // read each volume back after writing it
+  int repairVolumes = 0;  // per group of volumes
   std::string description;
   int workers = 0;  // 0: one per core
   std::string target;
   std::vector<std::string> sources;
 };
 
-// probe, restore, list and test.
+// probe, restore, list, test and repair.
 struct ReadOptions {
   std::string source;
   std::string target;                 // restore

@@ -12,6 +12,7 @@
 #include "restore_selection.h"
 #include "restore/archive_stream.h"
 #include "restore/probe_display.h"
+#include "restore/repair_survey.h"
 #include "support/runtime.h"
 
 namespace pb::cli {
@@ -33,6 +34,10 @@ int RunProbeCommand(CliContext& context, const ReadOptions& options);
 int RunRestoreCommand(CliContext& context, const ReadOptions& options);
 int RunListCommand(CliContext& context, const ReadOptions& options);
 int RunTestCommand(CliContext& context, const ReadOptions& options);
+int RunRepairCommand(CliContext& context, const ReadOptions& options);
+
+// What the repair volumes beside a set can bring back of it, as test says.
+void PrintRecoverability(CliContext& context, RepairSurvey& survey);
 
 // "A:", "D:\Sich" and the like are taken as drive form; anything else is a
 // native path, made absolute and translated.

@@ -45,6 +45,7 @@ int Run(pb::cli::CliContext& context, const pb::cli::Invocation& invocation) {
     case Command::Probe: return pb::cli::RunProbeCommand(context, invocation.read);
     case Command::Restore: return pb::cli::RunRestoreCommand(context, invocation.read);
     case Command::List: return pb::cli::RunListCommand(context, invocation.read);
+    case Command::Repair: return pb::cli::RunRepairCommand(context, invocation.read);
     case Command::Test: break;
   }
   return pb::cli::RunTestCommand(context, invocation.read);

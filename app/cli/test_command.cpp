@@ -154,17 +154,20 @@ int RunTestCommand(CliContext& context, const ReadOptions& options) {
   if (const int* status = std::get_if<int>(&found)) return *status;
   const SourceSet& set = std::get<SourceSet>(found);
   PrintSetSummary(context.out, set.display);
+  RepairSurvey survey(context.runtime.fs, WithTrailingBackslash(set.directory));
+  if (!survey.Empty()) PrintRecoverability(context, survey);
   SetCheck check(context, WithTrailingBackslash(set.directory.substr(0, 2)));
   const int32_t count = set.results.ArchiveFileCount;
   if (count <= 0) check.Fail("Der Satz nennt " + std::to_string(count) + " Dateien");
   const StreamEnd end = ReadArchiveStream(context.runtime, set.results, set.directory, check);
+  const bool lostVolumes = !survey.Empty() && (!survey.Losses().empty() || !survey.BrokenRepairVolumes().empty());
   if (end == StreamEnd::VolumeMissing) check.GaveUp("der nächste Datenträger fehlt");
   const bool complete = end == StreamEnd::AllFiles;
   context.out << check.filesRead() << " von " << count << " Dateien vollständig gelesen, " << check.damaged()
               << " fehlerhaft";
   if (check.warnings() > 0) context.out << ", " << check.warnings() << " Warnungen";
   context.out << (complete ? "" : "; Prüfung abgebrochen") << "\n";
-  return StatusOfReading(context, end, check.damaged() + check.warnings() > 0);
+  return StatusOfReading(context, end, lostVolumes || check.damaged() + check.warnings() > 0);
 }
 
 }  // namespace pb::cli

@@ -19,6 +19,7 @@ struct BackupPlan {
   std::string description;                   // as stored
   bool clearTarget = false;                  // empty each new medium first
   bool verifyVolumes = false;                // read each volume back after writing it
+  int repairVolumes = 0;                     // per group of volumes; 0 for none
 };
 
 // The target of a plan: the diskette's root, or directory with its "\".

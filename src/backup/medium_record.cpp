@@ -21,7 +21,7 @@ MediumRecord::MediumRecord(FileSystem& fs, std::string target, bool diskette)
   identity_.setId = setId_;
 }
 
-void MediumRecord::Opening(int16_t number) {
+void MediumRecord::Meet() {
   if (!mediumSeen_) {
     // A medium this run wrote on before (the same directory after a full
     // disk) keeps the entries of its volumes; any other record goes.
@@ -38,6 +38,10 @@ void MediumRecord::Opening(int16_t number) {
     }
     mediumSeen_ = true;
   }
+}
+
+void MediumRecord::Opening(int16_t number) {
+  Meet();
   // An entry of the number from before (the volume is written again) goes.
   const bool replacing = identity_.Find(number) != nullptr;
   identity_.Remove(number);
@@ -65,6 +69,23 @@ void MediumRecord::Closed(int16_t number, int64_t length, const std::string& che
   const std::size_t at = static_cast<std::size_t>(reserved - identity_.volumes.data());
   identity_.Put({number, state, length, checksum});
   Store(at, flush);
+}
+
+void MediumRecord::RepairFileOpening(const std::string& name) {
+  Meet();
+  SetIdentity reserved = identity_;
+  reserved.repairFiles.push_back({name, 0, std::string(32, '0')});
+  if (diskette_ && IdentityRecordBytes(reserved).size() > kDisketteRecordBytes) return;
+  identity_ = std::move(reserved);
+  Store(identity_.volumes.size(), false);
+}
+
+void MediumRecord::RepairFileClosed(const RepairFileEntry& entry) {
+  for (RepairFileEntry& listed : identity_.repairFiles) {
+    if (listed.name != entry.name) continue;
+    listed = entry;
+    Store(identity_.volumes.size(), true);
+  }
 }
 
 void MediumRecord::Store(std::size_t from, bool flush) {

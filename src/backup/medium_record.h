@@ -32,10 +32,18 @@ class MediumRecord {
   // the device (as the volume was).
   void Closed(int16_t number, int64_t length, const std::string& checksum, VolumeState state, bool flush);
 
+  const std::string& setId() const { return setId_; }
+  // Before a repair volume's file is created, and once it is written whole;
+  // its entry keeps its room on the medium in between.
+  void RepairFileOpening(const std::string& name);
+  void RepairFileClosed(const RepairFileEntry& entry);
+
  private:
   // Writes the record as it now is from its entry at index from on, and puts
   // it on the device with flush; nothing when it cannot.
   void Store(std::size_t from, bool flush);
+  // A medium seen for the first time loses any record of another set.
+  void Meet();
 
   FileSystem& fs_;
   std::string path_;

@@ -16,6 +16,7 @@
 #include "backup/fragment_cut.h"
 #include "backup/medium_record.h"
 #include "backup/parallel_compressor.h"
+#include "backup/repair_writer.h"
 #include "backup/volume_size.h"
 #include "store/identity_file.h"
 #include "store/records.h"
@@ -45,6 +46,7 @@ class BackupRun {
         try {
           for (int i = first; i <= fileCount_; ++i) SaveFile(i);
           FinishLastVolume();
+          if (repair_) repair_->Finish();
           break;
         } catch (const RewriteVolume&) {
           first = BackToVolumeStart();
@@ -72,6 +74,9 @@ class BackupRun {
     archiveHeader_ = ArchiveHeaderBytes(header);
     record_ = std::make_unique<MediumRecord>(fs_, target_, diskette_);
     verify_ = plan_.verifyVolumes;
+    if (plan_.repairVolumes > 0) {
+      repair_ = std::make_unique<RepairWriter>(runtime_, target_, diskette_, plan_.repairVolumes, *record_);
+    }
     compressor_ = std::make_unique<ParallelCompressor>(workers_, LookAhead{fs_, plan_.files, limit_});
   }
 
@@ -155,6 +160,7 @@ class BackupRun {
       volumeOpen_ = true;
       volumeLength_ = 0;
       volumeChecksum_.emplace();
+      if (repair_) repair_->VolumeBegun();
       if (volumeNumber_ == 1 && !WriteRecord(archiveHeader_)) continue;
       RewriteOrphans();
     }
@@ -265,6 +271,7 @@ class BackupRun {
     if (result == WriteResult::Done) {
       volumeLength_ += static_cast<int64_t>(item.size());
       volumeChecksum_->Update(item);
+      if (repair_) repair_->Wrote(item);
     }
     return result;
   }
@@ -367,10 +374,12 @@ class BackupRun {
   void VolumeDone(VolumeState state, bool flushed) {
     const std::string checksum = volumeChecksum_->Hex();
     record_->Closed(volumeNumber_, volumeLength_, checksum, state, flushed);
-    if (!verify_ || ReadsBackAs(checksum)) return;
-    AskToWriteVolumeAgain(runtime_.boxes, volumeNumber_);
-    NewDisk();
-    throw RewriteVolume{};
+    if (verify_ && !ReadsBackAs(checksum)) {
+      AskToWriteVolumeAgain(runtime_.boxes, volumeNumber_);
+      NewDisk();
+      throw RewriteVolume{};
+    }
+    if (repair_) repair_->VolumeKept({volumeNumber_, state, volumeLength_, checksum});
   }
 
   bool ReadsBackAs(const std::string& checksum) {
@@ -470,6 +479,7 @@ class BackupRun {
   int workers_;
   std::unique_ptr<ParallelCompressor> compressor_;
   std::unique_ptr<MediumRecord> record_;
+  std::unique_ptr<RepairWriter> repair_;
   bool verify_ = false;
 
   std::string target_;

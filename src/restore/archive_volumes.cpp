@@ -25,7 +25,7 @@ ArchiveVolumes::ArchiveVolumes(Runtime& runtime, std::string SourceDir, int32_t 
     : runtime_(runtime), SourceDir_(std::move(SourceDir)), ArchiveDataStart_(ArchiveDataStart), events_(events) {}
 
 ArchiveVolumes::~ArchiveVolumes() {
-  if (!VolumeOpen_) return;
+  if (!VolumeOpen_ || rebuilt_) return;
   try {
     runtime_.fs.Close(VolumeFile_);
   } catch (const RunTimeError&) {
@@ -50,6 +50,7 @@ bool ArchiveVolumes::OpenNextVolume() {
   if (VolumeNumber_ == std::numeric_limits<int16_t>::max()) Raise(kOverflow);
   ++VolumeNumber_;
   const std::string path = SourceDir_ + VolumeFileName(VolumeNumber_);
+  if (OpenRebuilt()) return true;
   if (Found(path) && TryOpen(path, false)) return true;
   if (EndsIncomplete() && events_.StopAtIncompleteEnd(static_cast<int16_t>(VolumeNumber_ - 1))) return false;
   do {
@@ -57,6 +58,26 @@ bool ArchiveVolumes::OpenNextVolume() {
                      "Bitte den nächsten Datenträger dieses Sicherungssatzes\reinlegen und auf OK klicken.",
                      BoxIcon::Information);
   } while (!TryOpen(path, true));
+  return true;
+}
+
+bool ArchiveVolumes::OpenRebuilt() {
+  if (!survey_) survey_ = std::make_unique<RepairSurvey>(runtime_.fs, SourceDir_, setId_.value_or(""));
+  const VolumeEntry* expected = survey_->Expected(VolumeNumber_);
+  if (!expected || survey_->Condition(VolumeNumber_) == VolumeCondition::Intact ||
+      !survey_->Rebuildable(VolumeNumber_)) {
+    return false;
+  }
+  Tell(runtime_.boxes,
+       "Band " + std::to_string(VolumeNumber_) +
+           " dieses Sicherungssatzes fehlt oder ist beschädigt.\rEr wird aus den Reparaturbänden wiederhergestellt.",
+       BoxIcon::Information);
+  length_ = expected->length;
+  position_ = VolumeNumber_ == 1 ? ArchiveDataStart_ - 1 : 0;
+  openedState_ = expected->state;
+  checksum_.reset();
+  rebuilt_ = true;
+  VolumeOpen_ = true;
   return true;
 }
 
@@ -185,6 +206,11 @@ void ArchiveVolumes::TellWhatIsInTheDrive() {
 }
 
 std::string ArchiveVolumes::Read(int64_t count) {
+  if (rebuilt_) {
+    std::string bytes = survey_->Rebuilt(VolumeNumber_, position_, count);
+    position_ += count;
+    return bytes;
+  }
   if (reposition_) {
     runtime_.fs.Seek(VolumeFile_, position_ + 1);
     reposition_ = false;
@@ -208,6 +234,10 @@ void ArchiveVolumes::Rewind(int64_t position) {
 void ArchiveVolumes::CloseVolume() {
   if (!VolumeOpen_) return;
   VolumeOpen_ = false;
+  if (rebuilt_) {
+    rebuilt_ = false;
+    return;
+  }
   // Only a volume read to its end can be compared with its checksum.
   const bool damaged = checksum_ && hashed_ == length_ && checksum_->Hex() != expectedChecksum_;
   checksum_.reset();

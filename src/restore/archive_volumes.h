@@ -2,10 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "restore/repair_survey.h"
 #include "store/set_identity.h"
 #include "support/runtime.h"
 
@@ -36,6 +38,10 @@ class VolumeEvents {
 // named as damaged. Its checksum is taken from the stream's own reads and
 // compared once the volume has been read to its end. Volumes without a
 // record are read unchecked, as sets written without records are.
+//
+// Where repair volumes of the set lie beside the volumes, each volume is
+// checked against them before it is read, and a missing or damaged one that
+// they can rebuild is read as rebuilt instead.
 class ArchiveVolumes {
  public:
   // SourceDir ends in "\"; ArchiveDataStart is the 1-based position of the
@@ -67,6 +73,9 @@ class ArchiveVolumes {
 
  private:
   bool OpenNextVolume();
+  // Stands at the start of the volume wanted as rebuilt from repair volumes;
+  // false when it is whole or cannot be rebuilt.
+  bool OpenRebuilt();
   bool Found(const std::string& path);
   // Opens the volume at path and stands at its first unread byte; false when
   // it cannot be opened or is not the volume wanted.
@@ -96,6 +105,8 @@ class ArchiveVolumes {
   std::optional<VolumeChecksum> checksum_;   // while the open volume can be checked
   std::string expectedChecksum_;
   int64_t hashed_ = 0;                        // bytes of the volume in checksum_
+  std::unique_ptr<RepairSurvey> survey_;      // from volume 1 on; empty without repair volumes
+  bool rebuilt_ = false;                      // the open volume is read from survey_
 };
 
 }  // namespace pb

@@ -238,7 +238,7 @@ TEST(CliProgram, ManPageDocumentsEveryCommandOptionAndExitStatus) {
   for (std::sregex_iterator it(usage.begin(), usage.end(), commandLine), end; it != end; ++it) {
     commands.insert((*it)[1]);
   }
-  EXPECT_EQ(commands.size(), 5u) << usage;
+  EXPECT_EQ(commands.size(), 6u) << usage;
   for (const std::string& command : commands) {
     EXPECT_NE(manPage.find(".B parcelbarge-cli " + command + "\n"), std::string::npos) << command;
   }

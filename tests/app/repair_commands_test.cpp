@@ -1,0 +1,246 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Repair volumes from backup to test, repair and restore: each way a set can
+// lose volumes, on a directory and on diskettes copied into one directory.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <sstream>
+
+#include "backup/write_archive.h"
+#include "commands.h"
+#include "diskette.h"
+#include "scripted_boxes.h"
+#include "scripted_host.h"
+#include "set_reader.h"
+#include "store/repair_code.h"
+#include "terminal_boxes.h"
+#include "test_drives.h"
+
+namespace pb {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::WriteFile;
+
+const std::vector<std::pair<std::string, std::size_t>> kSources = {
+    {"C:\\Daten\\eins.bin", 3000}, {"C:\\Daten\\zwei.bin", 2400000}, {"C:\\Daten\\leer.txt", 0},
+    {"C:\\Daten\\drei.bin", 3600000}, {"C:\\Daten\\vier.bin", 700000}};
+
+struct NoDisplay : BackupDisplay {
+  void SetProgress(int) override {}
+};
+
+class RepairCommandsTest : public ::testing::TestWithParam<bool> {
+ protected:
+  RepairCommandsTest() : drives(GetParam()) {
+    unsigned seed = 5;
+    for (const auto& [path, size] : kSources) WriteFile(drives.Native(path), testing::RandomBytes(size, ++seed));
+  }
+
+  void SetUp() override {
+    if (!RepairCodeAvailable()) GTEST_SKIP() << "built without the repair code";
+  }
+
+  template <class Options>
+  int Run(int (*command)(cli::CliContext&, const Options&), const Options& options) {
+    std::istringstream in;
+    TerminalBoxes boxes(in, terminal, cli::TerminalOptions{false, true});
+    Runtime runtime{drives.fs(), boxes, host};
+    cli::CliContext context{runtime, out, err, false, true};
+    return command(context, options);
+  }
+
+  static cli::ReadOptions Read(const std::string& source, const std::string& target = "") {
+    cli::ReadOptions options;
+    options.source = source;
+    options.target = target;
+    return options;
+  }
+
+  // The set with two repair volumes in D:\Satz: written there, or on
+  // diskettes whose files the user then copied into it.
+  void Backup() {
+    if (!GetParam()) {
+      cli::BackupOptions options;
+      options.volumeSize = 1423 * 1024;
+      options.repairVolumes = 2;
+      options.target = "D:\\Satz";
+      options.sources = {"C:\\Daten"};
+      fs::create_directories(drives.Native("D:\\Satz"));
+      ASSERT_EQ(Run(cli::RunBackupCommand, options), kExitComplete) << err.str();
+      return;
+    }
+    testing::Diskette diskette(drives.Root('A'));
+    if (!diskette.mounted()) GTEST_SKIP() << "no tmpfs diskette can be mounted here: " << diskette.reason();
+    BackupPlan plan;
+    plan.target = "A:\\";
+    plan.diskette = true;
+    plan.repairVolumes = 2;
+    for (const auto& source : kSources) plan.files.push_back(source.first);
+    NoDisplay display;
+    testing::ScriptedBoxes boxes;
+    int media = 0;
+    auto takeOut = [&] {
+      ++media;
+      for (const auto& entry : fs::directory_iterator(drives.Root('A'))) {
+        fs::copy_file(entry.path(), drives.Native("D:\\Satz") / entry.path().filename(),
+                      fs::copy_options::overwrite_existing);
+      }
+    };
+    for (int i = 0; i < 20; ++i) {
+      boxes.Then(BoxButton::Ok, [&] {
+        if (boxes.shown().back().text == "Die Kopie ist fertig!") return;
+        takeOut();
+        diskette.Change();
+      });
+    }
+    fs::create_directories(drives.Native("D:\\Satz"));
+    Runtime runtime{drives.fs(), boxes, host};
+    ASSERT_EQ(WriteArchive(runtime, plan, display), BackupOutcome::Complete);
+    takeOut();
+    EXPECT_GE(media, 7);  // five volumes, then each repair volume on a diskette of its own
+  }
+
+  std::string Volume(int number) { return "D:\\Satz\\DataBlock#" + std::to_string(number) + ".Parcelbarge"; }
+
+  testing::TestDrives drives;
+  testing::ScriptedHost host;
+  std::ostringstream out;
+  std::ostringstream err;
+  std::ostringstream terminal;
+};
+
+struct Loss {
+  const char* what;
+  std::function<void(const fs::path& set)> damage;
+  std::vector<std::string> testSays;  // lines test prints about volumes
+  std::vector<int> lost;              // volumes the repair cannot rebuild
+  const char* summary;
+};
+
+void Remove(const fs::path& file) { ASSERT_TRUE(fs::remove(file)) << file; }
+void Flip(const fs::path& file, std::size_t at) {
+  std::string bytes = ReadFile(file);
+  bytes[at] = static_cast<char>(bytes[at] ^ 0x5A);
+  WriteFile(file, bytes);
+}
+fs::path V(const fs::path& set, int n) { return set / ("DataBlock#" + std::to_string(n) + ".Parcelbarge"); }
+fs::path R(const fs::path& set, int n) { return set / ("Reparatur#" + std::to_string(n) + ".Parcelbarge"); }
+
+const char* const kWhole = "Der Satz ist mit den Reparaturbänden vollständig wiederherstellbar.";
+
+TEST_P(RepairCommandsTest, EachLossIsRebuiltOrNamed) {
+  Backup();
+  if (IsSkipped()) return;
+  const fs::path set = drives.Native("D:\\Satz");
+  ASSERT_TRUE(fs::exists(V(set, 5)));
+  ASSERT_FALSE(fs::exists(V(set, 6)));
+  std::map<int, std::string> original;
+  for (int n = 1; n <= 5; ++n) original[n] = ReadFile(V(set, n));
+  const fs::path pristine = drives.Native("D:\\Heil");
+  fs::copy(set, pristine);
+
+  const std::vector<Loss> losses = {
+      {"one of five missing", [](const fs::path& s) { Remove(V(s, 3)); }, {"Band 3 fehlt; wiederherstellbar"}, {}, kWhole},
+      {"one damaged in the middle", [&](const fs::path& s) { Flip(V(s, 3), original[3].size() / 2); },
+       {"Band 3 ist beschädigt; wiederherstellbar"}, {}, kWhole},
+      {"the short last missing", [](const fs::path& s) { Remove(V(s, 5)); }, {"Band 5 fehlt; wiederherstellbar"}, {}, kWhole},
+      {"two missing", [](const fs::path& s) { Remove(V(s, 2)); Remove(V(s, 4)); },
+       {"Band 2 fehlt; wiederherstellbar", "Band 4 fehlt; wiederherstellbar"}, {}, kWhole},
+      {"three missing", [](const fs::path& s) { Remove(V(s, 2)); Remove(V(s, 3)); Remove(V(s, 4)); },
+       {"Band 2 fehlt; nicht wiederherstellbar", "Band 3 fehlt; nicht wiederherstellbar",
+        "Band 4 fehlt; nicht wiederherstellbar"},
+       {2, 3, 4},
+       "Der Satz ist nicht vollständig wiederherstellbar: die Bände 2, 3 und 4 bleiben verloren."},
+      {"a repair volume missing", [](const fs::path& s) { Remove(R(s, 1)); },
+       {"Reparaturband 1 fehlt oder ist beschädigt"}, {}, "Alle Bände sind unbeschädigt."},
+      {"a repair volume damaged and two missing",
+       [](const fs::path& s) { Flip(R(s, 2), 4000); Remove(V(s, 2)); Remove(V(s, 5)); },
+       {"Reparaturband 2 fehlt oder ist beschädigt", "Band 2 fehlt; nicht wiederherstellbar",
+        "Band 5 fehlt; nicht wiederherstellbar"},
+       {2, 5},
+       "Der Satz ist nicht vollständig wiederherstellbar: die Bände 2 und 5 bleiben verloren."},
+      {"the identity record missing", [](const fs::path& s) { Remove(V(s, 4)); Remove(s / "Parcelbarge-Kennung.txt"); },
+       {"Band 4 fehlt; wiederherstellbar"}, {}, kWhole},
+  };
+  for (const Loss& loss : losses) {
+    SCOPED_TRACE(loss.what);
+    fs::remove_all(set);
+    fs::remove_all(drives.Native("C:\\Rueck"));
+    fs::copy(pristine, set);
+    loss.damage(set);
+
+    out.str("");
+    const bool rebuildable = loss.lost.empty();
+    {
+      EXPECT_NE(Run(cli::RunTestCommand, Read("D:\\Satz")), kExitComplete);
+      for (const std::string& line : loss.testSays) EXPECT_NE(out.str().find(line), std::string::npos) << out.str();
+      EXPECT_NE(out.str().find(std::string(loss.summary) + "\n"), std::string::npos) << out.str();
+    }
+    // A restore from the damaged set rebuilds as it reads.
+    if (rebuildable) {
+      EXPECT_EQ(Run(cli::RunRestoreCommand, Read("D:\\Satz", "C:\\Rueck")), kExitComplete) << terminal.str();
+      for (const auto& [path, size] : kSources) {
+        EXPECT_EQ(ReadFile(drives.Native("C:\\Rueck" + path.substr(2))), ReadFile(drives.Native(path))) << path;
+      }
+    }
+
+    out.str("");
+    EXPECT_EQ(Run(cli::RunRepairCommand, Read("D:\\Satz")), rebuildable ? kExitComplete : cli::kExitProblems);
+    for (int n = 1; n <= 5; ++n) {
+      const bool lost = std::find(loss.lost.begin(), loss.lost.end(), n) != loss.lost.end();
+      EXPECT_EQ(fs::exists(V(set, n)), !lost) << n;
+      if (!lost) {
+        EXPECT_EQ(ReadFile(V(set, n)), original[n]) << "volume " << n << "\n" << out.str();
+      }
+    }
+    for (int n : loss.lost) {
+      EXPECT_NE(out.str().find("Band " + std::to_string(n) + " fehlt; nicht wiederherstellbar"), std::string::npos)
+          << out.str();
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, RepairCommandsTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& target) { return target.param ? "Diskettes" : "Directory"; });
+
+// The volumes do not change with repair volumes beside them, so every reader
+// of the format reads the set as before.
+TEST(RepairVolumes, LeaveTheVolumesAsTheyAreWithout) {
+  if (!RepairCodeAvailable()) GTEST_SKIP() << "built without the repair code";
+  testing::TestDrives drives;
+  testing::ScriptedHost host;
+  std::ostringstream out, err, terminal;
+  for (const auto& [path, size] : kSources) WriteFile(drives.Native(path), testing::RandomBytes(size, 9));
+  std::map<int, std::vector<std::string>> volumes;
+  for (int rows : {0, 1, 3}) {
+    cli::BackupOptions options;
+    options.volumeSize = 700 * 1024;
+    options.repairVolumes = rows;
+    options.target = "D:\\Satz" + std::to_string(rows);
+    options.sources = {"C:\\Daten"};
+    fs::create_directories(drives.Native(options.target));
+    std::istringstream in;
+    TerminalBoxes boxes(in, terminal);
+    Runtime runtime{drives.fs(), boxes, host};
+    cli::CliContext context{runtime, out, err, false, true};
+    ASSERT_EQ(cli::RunBackupCommand(context, options), kExitComplete) << err.str();
+    volumes[rows] = testing::ReadVolumes(drives.Native(options.target));
+    EXPECT_EQ(fs::exists(drives.Native(options.target + "\\Reparatur#" + std::to_string(rows) + ".Parcelbarge")), rows > 0);
+    EXPECT_FALSE(fs::exists(drives.Native(options.target + "\\Reparatur#" + std::to_string(rows + 1) + ".Parcelbarge")));
+  }
+  EXPECT_GE(volumes[0].size(), 10u);
+  EXPECT_EQ(volumes[1], volumes[0]);
+  EXPECT_EQ(volumes[3], volumes[0]);
+  const testing::DecodedSet set = testing::DecodeSet(volumes[3]);
+  ASSERT_EQ(set.files.size(), kSources.size());
+  for (const testing::DecodedFile& file : set.files) {
+    EXPECT_TRUE(file.data == ReadFile(drives.Native(file.name))) << file.name;
+  }
+}
+
+}  // namespace
+}  // namespace pb
