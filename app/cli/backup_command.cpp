@@ -79,7 +79,7 @@ int RunBackupCommand(CliContext& context, const BackupOptions& options) {
     // The diskette may still be put in when the run asks for it.
     if (target != "A:" && !(fs.GetAttributes(target) & kAttrDirectory)) throw RunTimeError(kPathNotFound);
   } catch (const RunTimeError&) {
-    context.err << "Das Ziel ist kein Verzeichnis: " << TerminalSafe(options.target) << '\n';
+    context.err << "Das Ziel ist kein Verzeichnis: " << ShownArgument(options.target) << '\n';
     return kExitUsage;
   }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "command_line.h"
 #include "exit_status.h"
@@ -46,9 +47,15 @@ std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg);
 // A drive path as the system names it, where it can; else as it is.
 std::string ShownPath(FileSystem& fs, const std::string& drivePath);
 
+// A path argument as a message shows it: an empty one as "".
+std::string ShownArgument(const std::string& arg);
+
 // A directory argument in drive form; nullopt, after a message on err, when it
 // is no path on a drive.
 std::optional<std::string> DirectoryArgument(CliContext& context, const std::string& arg);
+
+// Whether a file, or anything else but a directory, lies at drivePath.
+bool HoldsOtherThanDirectory(FileSystem& fs, const std::string& drivePath);
 
 // A set found in a SOURCE_DIR argument by the probe of the read page.
 struct SourceSet {
@@ -65,6 +72,12 @@ int StatusOfReading(CliContext& context, StreamEnd end, bool problems);
 // After a whole set was read: names each pattern that chose no file, which
 // makes a complete run one with problems.
 int StatusAfterPatterns(CliContext& context, const PatternSelection& selection, int status);
+// A file count below one: the set's head is damaged and reading it yields
+// nothing. nullopt for a count a set may have.
+std::optional<std::string> FileCountProblem(const ProbeResults& results);
+// What lies after the last file a set announces and so is never read: bytes
+// on its last volume, a volume of the next number.
+std::vector<std::string> UnreadAfterLastFile(int64_t trailingBytes, bool furtherVolume, int16_t lastVolume);
 // The read page's summary line and the description, if there is one.
 void PrintSetSummary(std::ostream& out, const ProbeDisplay& display);
 

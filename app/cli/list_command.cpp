@@ -45,12 +45,21 @@ class FileList : public ArchiveSink {
   void GaveUp(const std::string& reason) override {
     context_.err << "parcelbarge-cli: abgebrochen: " << reason << "\n";
   }
+  // The box said which; the listing goes on.
+  void VolumeDamaged(int16_t) override { problems_ = true; }
+  void AfterLastFile(int64_t trailingBytes, bool furtherVolume) override {
+    for (const std::string& unread : UnreadAfterLastFile(trailingBytes, furtherVolume, volume_)) {
+      context_.err << "parcelbarge-cli: " << unread << "\n";
+      problems_ = true;
+    }
+  }
   bool StopAtIncompleteEnd(int16_t lastVolume) override {
     context_.err << "parcelbarge-cli: " << IncompleteSetText(lastVolume) << "\n";
     return true;
   }
 
   const PatternSelection& selection() const { return selection_; }
+  bool problems() const { return problems_; }
 
  private:
   CliContext& context_;
@@ -61,6 +70,7 @@ class FileList : public ArchiveSink {
   int16_t volume_ = 0;
   int16_t firstVolume_ = 0;
   int64_t packed_ = 0;
+  bool problems_ = false;
 };
 
 }  // namespace
@@ -71,9 +81,11 @@ int RunListCommand(CliContext& context, const ReadOptions& options) {
   const SourceSet& set = std::get<SourceSet>(found);
   PrintSetSummary(context.out, set.display);
   if (options.longList) context.out << "       Länge     Gepackt  Teil  Name\n";
+  const std::optional<std::string> countProblem = FileCountProblem(set.results);
+  if (countProblem) context.err << "parcelbarge-cli: " << *countProblem << "\n";
   FileList list(context, options);
   const StreamEnd end = ReadArchiveStream(context.runtime, set.results, set.directory, list);
-  const int status = StatusOfReading(context, end, false);
+  const int status = StatusOfReading(context, end, countProblem || list.problems());
   return end == StreamEnd::AllFiles ? StatusAfterPatterns(context, list.selection(), status) : status;
 }
 

@@ -36,12 +36,23 @@ std::string ShownPath(FileSystem& fs, const std::string& drivePath) {
   }
 }
 
+std::string ShownArgument(const std::string& arg) { return arg.empty() ? "\"\"" : TerminalSafe(arg); }
+
 std::optional<std::string> DirectoryArgument(CliContext& context, const std::string& arg) {
   try {
     return DrivePathFromArgument(context.runtime.fs, arg);
   } catch (const RunTimeError& error) {
-    context.err << "parcelbarge-cli: " << TerminalSafe(arg) << ": " << error.description() << "\n";
+    context.err << "parcelbarge-cli: " << ShownArgument(arg) << ": " << error.description() << "\n";
     return std::nullopt;
+  }
+}
+
+bool HoldsOtherThanDirectory(FileSystem& fs, const std::string& drivePath) {
+  try {
+    return (fs.GetAttributes(drivePath) & kAttrDirectory) == 0;
+  } catch (const RunTimeError&) {
+    // Nothing there, or nothing to tell yet: the run makes or reports it.
+    return false;
   }
 }
 

@@ -3,6 +3,8 @@
 
 #include "commands.h"
 #include "restore/probe_archive.h"
+#include "store/volume_name.h"
+#include "support/run_time_error.h"
 #include "terminal_text.h"
 
 namespace pb::cli {
@@ -15,6 +17,17 @@ SourceSet Probe(CliContext& context, const std::string& directory) {
   return set;
 }
 
+// Why a directory where the probe found no set cannot even be looked into;
+// nullopt when it can.
+std::optional<std::string> Unreadable(FileSystem& fs, const std::string& directory) {
+  try {
+    fs.ListDirectory(directory, kMaskOrdinary);
+    return std::nullopt;
+  } catch (const RunTimeError& error) {
+    return error.description();
+  }
+}
+
 }  // namespace
 
 std::variant<SourceSet, int> SetToRead(CliContext& context, const ReadOptions& options) {
@@ -22,7 +35,9 @@ std::variant<SourceSet, int> SetToRead(CliContext& context, const ReadOptions& o
   if (!directory) return kExitUsage;
   SourceSet set = Probe(context, *directory);
   if (!set.display.restoreEnabled) {
-    context.err << "parcelbarge-cli: " << TerminalSafe(options.source) << ": " << set.display.restoreInfo << "\n";
+    const std::optional<std::string> unreadable = Unreadable(context.runtime.fs, *directory);
+    context.err << "parcelbarge-cli: " << ShownArgument(options.source) << ": "
+                << unreadable.value_or(set.display.restoreInfo) << "\n";
     return kExitUnavailable;
   }
   return set;
@@ -46,6 +61,20 @@ int StatusAfterPatterns(CliContext& context, const PatternSelection& selection, 
   return unmatched.empty() || status != kExitComplete ? status : kExitProblems;
 }
 
+std::optional<std::string> FileCountProblem(const ProbeResults& results) {
+  if (results.ArchiveFileCount > 0) return std::nullopt;
+  return "Der Satz nennt " + std::to_string(results.ArchiveFileCount) + " Dateien";
+}
+
+std::vector<std::string> UnreadAfterLastFile(int64_t trailingBytes, bool furtherVolume, int16_t lastVolume) {
+  std::vector<std::string> unread;
+  if (trailingBytes > 0) unread.push_back(std::to_string(trailingBytes) + " Byte nach der letzten Datei");
+  if (furtherVolume) {
+    unread.push_back(VolumeFileName(static_cast<int16_t>(lastVolume + 1)) + " folgt nach dem Ende des Satzes");
+  }
+  return unread;
+}
+
 void PrintSetSummary(std::ostream& out, const ProbeDisplay& display) {
   out << display.restoreInfo << "\n";
   if (!display.description.empty()) out << TerminalSafe(display.description) << "\n";
@@ -56,7 +85,12 @@ int RunProbeCommand(CliContext& context, const ReadOptions& options) {
   if (!directory) return kExitUsage;
   const SourceSet set = Probe(context, *directory);
   PrintSetSummary(context.out, set.display);
-  if (!set.display.restoreEnabled) return kExitUnavailable;
+  if (!set.display.restoreEnabled) {
+    if (const std::optional<std::string> unreadable = Unreadable(context.runtime.fs, *directory)) {
+      context.err << "parcelbarge-cli: " << ShownArgument(options.source) << ": " << *unreadable << "\n";
+    }
+    return kExitUnavailable;
+  }
   if (const std::optional<int16_t> lastVolume = IncompleteEnd(context.runtime.fs, *directory)) {
     context.out << IncompleteSetText(*lastVolume) << "\n";
   }

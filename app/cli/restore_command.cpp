@@ -15,6 +15,13 @@ int RunRestoreCommand(CliContext& context, const ReadOptions& options) {
   const SourceSet& set = std::get<SourceSet>(found);
   const std::optional<std::string> target = DirectoryArgument(context, options.target);
   if (!target) return kExitUsage;
+  if (HoldsOtherThanDirectory(context.runtime.fs, *target)) {
+    context.err << "Das Ziel ist kein Verzeichnis: " << ShownArgument(options.target) << '\n';
+    return kExitUsage;
+  }
+
+  const std::optional<std::string> countProblem = FileCountProblem(set.results);
+  if (countProblem) context.err << "parcelbarge-cli: " << *countProblem << "\n";
 
   ProgressLine progress(context.err, context.progressOnTerminal);
   RestoreOptions restore;
@@ -29,15 +36,35 @@ int RunRestoreCommand(CliContext& context, const ReadOptions& options) {
     progress.End();
     if (!context.quiet) context.err << "Beibehalten: " << TerminalSafe(ShownPath(context.runtime.fs, targetPath)) << '\n';
   };
+  int16_t volume = 0;
   restore.progress = [&](const RestoreProgress& state) {
+    volume = static_cast<int16_t>(state.volume);
     progress.Show({state.fileNumber, state.fileCount, state.bytesRead, 0, state.volume});
+  };
+  bool unread = false;
+  restore.afterLastFile = [&](int64_t trailingBytes, bool furtherVolume) {
+    progress.End();
+    for (const std::string& text : UnreadAfterLastFile(trailingBytes, furtherVolume, volume)) {
+      context.err << "parcelbarge-cli: " << text << "\n";
+      unread = true;
+    }
+  };
+  restore.damagedFile = [&](const std::string& targetPath, int16_t damagedVolume) {
+    progress.End();
+    context.err << "parcelbarge-cli: gelesen aus dem beschädigten Band " << damagedVolume << ": "
+                << TerminalSafe(ShownPath(context.runtime.fs, targetPath)) << "\n";
   };
   BoxesAfterProgress boxes(context.runtime.boxes, progress, context.err, true);
   Runtime runtime{context.runtime.fs, boxes, context.runtime.host};
   const RestoreOutcome outcome = ReadArchive(runtime, set.results, set.directory, *target, DefaultWorkers(), restore);
   progress.End();
+  for (const std::string& name : selection.StrippedAway()) {
+    context.err << "Übergangen: " << TerminalSafe(name) << ": nach --strip-components bleibt vom Namen nichts\n";
+  }
+  const bool leftOut = countProblem || unread || !selection.StrippedAway().empty();
   switch (outcome) {
-    case RestoreOutcome::Intact: return StatusAfterPatterns(context, selection, kExitComplete);
+    case RestoreOutcome::Intact:
+      return StatusAfterPatterns(context, selection, leftOut ? kExitProblems : kExitComplete);
     case RestoreOutcome::Damaged: return kExitProblems;
     case RestoreOutcome::GivenUp: return context.giveUpStatus();
     case RestoreOutcome::TargetFull: break;

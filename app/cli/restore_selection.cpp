@@ -75,7 +75,10 @@ std::optional<std::string> PatternSelection::PlaceBelowTarget(const std::string&
   std::string place = TargetPathFor("", FileName);
   for (int i = 0; i < stripComponents; ++i) {
     const std::size_t separator = place.find('\\');
-    if (separator == std::string::npos) return std::nullopt;
+    if (separator == std::string::npos) {
+      strippedAway_.push_back(FileName);
+      return std::nullopt;
+    }
     place.erase(0, separator + 1);
   }
   return place;

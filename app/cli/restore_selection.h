@@ -25,6 +25,8 @@ class PatternSelection {
 
   // The patterns, as given, that chose no name so far.
   std::vector<std::string> Unmatched() const;
+  // The chosen names of which stripping left nothing so far.
+  const std::vector<std::string>& StrippedAway() const { return strippedAway_; }
 
  private:
   struct Pattern {
@@ -33,6 +35,7 @@ class PatternSelection {
     bool matched = false;
   };
   std::vector<Pattern> patterns_;
+  std::vector<std::string> strippedAway_;
 };
 
 }  // namespace pb::cli

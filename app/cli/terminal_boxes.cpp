@@ -72,11 +72,10 @@ void TerminalBoxes::Print(const MessageBox& box) {
     start = cr + 1;
   }
   out_ << cli::TerminalSafe(std::string_view(box.text).substr(start)) << '\n';
+  if (!box.reason.empty()) out_ << cli::TerminalSafe(box.reason) << '\n';
 }
 
 BoxButton TerminalBoxes::Show(const MessageBox& box) {
-  // --yes gives up on a medium only when its prompt comes again at once.
-  if (!AsksForNextMedium(box)) mediumPromptAnswered_ = false;
   const bool question = box.buttons != BoxButtons::Ok;
   const bool informs = box.icon == BoxIcon::Information || box.icon == BoxIcon::None;
   if (!question) {
@@ -92,9 +91,12 @@ BoxButton TerminalBoxes::Show(const MessageBox& box) {
     return BoxButton::Yes;
   }
   if (AsksForNextMedium(box) && options_.yes) {
-    if (!options_.quiet || mediumPromptAnswered_) Print(box);
-    if (mediumPromptAnswered_) return Unanswered(box, cli::kExitUnavailable);
-    mediumPromptAnswered_ = true;
+    // --yes gives up on a volume when it is asked for again, whatever came
+    // between: an OK changed nothing.
+    const bool again = promptedVolume_ == box.volume;
+    if (!options_.quiet || again) Print(box);
+    if (again) return Unanswered(box, cli::kExitUnavailable);
+    promptedVolume_ = box.volume;
     if (!options_.quiet) out_ << "OK\n" << std::flush;
     return BoxButton::Ok;
   }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <istream>
+#include <optional>
 #include <ostream>
 
 #include "command_line.h"
@@ -14,9 +15,10 @@ namespace pb {
 // only OK informs and the tool goes on; a question prints its buttons, the
 // default one in brackets, and reads a line with a button's word or its
 // first letter, any case, or an empty line for the default. Anything else asks
-// again. Where no answer comes (end of input, or a prompt for the next medium
-// that --yes already answered once) the box answers Cancel and the question
-// that follows Yes, so a script never hangs.
+// again. A failure's reason comes on a line of its own. Where no answer comes
+// (end of input, or a prompt for a volume that --yes already answered once)
+// the box answers Cancel and the question that follows Yes, so a script never
+// hangs.
 class TerminalBoxes : public MessageBoxes {
  public:
   TerminalBoxes(std::istream& in, std::ostream& out, cli::TerminalOptions options = {})
@@ -38,7 +40,7 @@ class TerminalBoxes : public MessageBoxes {
   std::ostream& out_;
   cli::TerminalOptions options_;
   int giveUpStatus_ = kExitFatal;
-  bool mediumPromptAnswered_ = false;
+  std::optional<int> promptedVolume_;  // the volume --yes answered OK for last
   bool confirmUnanswered_ = false;
 };
 

@@ -5,8 +5,8 @@
 #include "commands.h"
 #include "restore/archive_stream.h"
 #include "restore/create_target_file.h"
+#include "restore/damage_spans.h"
 #include "restore/probe_archive.h"
-#include "store/volume_name.h"
 #include "support/paths.h"
 #include "support/run_time_error.h"
 #include "terminal_text.h"
@@ -15,29 +15,41 @@ namespace pb::cli {
 
 namespace {
 
+struct FileReport {
+  std::string name;
+  std::string problems;  // each after "; "
+};
+
 // Reads every file of a set as a restore would, decompressing every fragment,
 // and says per file whether it would come back intact.
 class SetCheck : public ArchiveSink {
  public:
-  SetCheck(CliContext& context, std::string drive) : context_(context), drive_(std::move(drive)) {}
+  SetCheck(CliContext& context, std::string drive)
+      : context_(context), drive_(std::move(drive)), spans_([this](FileReport& file, int16_t damagedVolume) {
+          if (damagedVolume != 0) file.problems += "; gelesen aus dem beschädigten Band " + std::to_string(damagedVolume);
+          Report(file);
+        }) {}
 
-  void VolumeOpened(int16_t number) override { volume_ = number; }
+  void VolumeOpened(int16_t number) override {
+    volume_ = number;
+    spans_.VolumeOpened(number);
+  }
 
   Flow BeginFile(const FileHeader& header) override {
-    fileName_ = header.FileName;
     inFile_ = true;
-    problems_.clear();
     fragments_ = 0;
+    std::string problems;
     const std::string place = TargetPathFor("", header.FileName);
     if (!Restorable(header.FileName)) {
-      problems_ += "; Name würde bei der Wiederherstellung abgelehnt";
+      problems += "; Name würde bei der Wiederherstellung abgelehnt";
     } else if (UnderAnEarlierFile(place)) {
-      problems_ += "; ein Verzeichnis im Namen ist eine frühere Datei des Satzes";
+      problems += "; ein Verzeichnis im Namen ist eine frühere Datei des Satzes";
     } else if (directories_.count(place) != 0) {
-      problems_ += "; der Name ist ein Verzeichnis früherer Dateien des Satzes";
+      problems += "; der Name ist ein Verzeichnis früherer Dateien des Satzes";
     } else {
       Remember(place);
     }
+    spans_.FileBegun({header.FileName, problems});
     return Flow::Continue;
   }
 
@@ -45,7 +57,7 @@ class SetCheck : public ArchiveSink {
     ++fragments_;
     const int status = DecompressFragment(Buffer, header.NormalLen);
     if (status != 0) {
-      problems_ += "; Fragment " + std::to_string(fragments_) + " lässt sich nicht entpacken (" +
+      spans_.Current().problems += "; Fragment " + std::to_string(fragments_) + " lässt sich nicht entpacken (" +
                    std::to_string(status) + ")";
     }
     return Flow::Continue;
@@ -53,18 +65,28 @@ class SetCheck : public ArchiveSink {
 
   Flow EndFile() override {
     ++filesRead_;
-    Report();
+    inFile_ = false;
+    spans_.FileEnded();
     return Flow::Continue;
   }
 
   void GaveUp(const std::string& reason) override {
-    if (!inFile_) fileName_ = "(Datei " + std::to_string(filesRead_ + 1) + ")";
-    problems_ += "; " + reason + ", abgebrochen";
-    Report();
+    if (!inFile_) spans_.FileBegun({"(Datei " + std::to_string(filesRead_ + 1) + ")", ""});
+    spans_.Current().problems += "; " + reason + ", abgebrochen";
+    Settle();
   }
 
   void VolumeDamaged(int16_t number) override {
     Fail("Band " + std::to_string(number) + ": Länge oder Prüfsumme weichen von seiner Kennung ab");
+    spans_.VolumeDamaged(number);
+  }
+
+  // Once the reading has ended, every file read is reported.
+  void Settle() {
+    spans_.SettleAll();
+    inFile_ = false;
+    for (const std::string& unread : unread_) Warn(unread);
+    unread_.clear();
   }
 
   bool StopAtIncompleteEnd(int16_t lastVolume) override {
@@ -75,11 +97,10 @@ class SetCheck : public ArchiveSink {
 
   // A restore reads what a set promises and no more: what follows was not
   // written with it.
+  // Told after the last files, which are settled only once their volume
+  // has been read.
   void AfterLastFile(int64_t trailingBytes, bool furtherVolume) override {
-    if (trailingBytes > 0) Warn(std::to_string(trailingBytes) + " Byte nach der letzten Datei");
-    if (furtherVolume) {
-      Warn(VolumeFileName(static_cast<int16_t>(volume_ + 1)) + " folgt nach dem Ende des Satzes");
-    }
+    unread_ = UnreadAfterLastFile(trailingBytes, furtherVolume, volume_);
   }
 
   void Warn(const std::string& text) {
@@ -124,20 +145,17 @@ class SetCheck : public ArchiveSink {
     }
   }
 
-  void Report() {
-    inFile_ = false;
-    if (!problems_.empty()) {
-      Fail(TerminalSafe(fileName_) + ": " + problems_.substr(2));
+  void Report(const FileReport& file) {
+    if (!file.problems.empty()) {
+      Fail(TerminalSafe(file.name) + ": " + file.problems.substr(2));
     } else if (!context_.quiet) {
-      context_.out << "OK      " << TerminalSafe(fileName_) << "\n";
+      context_.out << "OK      " << TerminalSafe(file.name) << "\n";
     }
   }
 
   CliContext& context_;
   std::string drive_;
-  std::string fileName_;
   bool inFile_ = false;
-  std::string problems_;
   int fragments_ = 0;
   int16_t volume_ = 0;
   int filesRead_ = 0;
@@ -145,6 +163,8 @@ class SetCheck : public ArchiveSink {
   int warnings_ = 0;
   std::set<std::string> files_;
   std::set<std::string> directories_;
+  std::vector<std::string> unread_;
+  DamageSpans<FileReport> spans_;
 };
 
 }  // namespace
@@ -158,10 +178,11 @@ int RunTestCommand(CliContext& context, const ReadOptions& options) {
   if (!survey.Empty()) PrintRecoverability(context, survey);
   SetCheck check(context, WithTrailingBackslash(set.directory.substr(0, 2)));
   const int32_t count = set.results.ArchiveFileCount;
-  if (count <= 0) check.Fail("Der Satz nennt " + std::to_string(count) + " Dateien");
+  if (const std::optional<std::string> problem = FileCountProblem(set.results)) check.Fail(*problem);
   const StreamEnd end = ReadArchiveStream(context.runtime, set.results, set.directory, check);
   const bool lostVolumes = !survey.Empty() && (!survey.Losses().empty() || !survey.BrokenRepairVolumes().empty());
   if (end == StreamEnd::VolumeMissing) check.GaveUp("der nächste Datenträger fehlt");
+  check.Settle();
   const bool complete = end == StreamEnd::AllFiles;
   context.out << check.filesRead() << " von " << count << " Dateien vollständig gelesen, " << check.damaged()
               << " fehlerhaft";

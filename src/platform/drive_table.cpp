@@ -78,6 +78,22 @@ bool IsShortEnough(std::string_view name) {
 #endif
 }
 
+// The longest path the system takes: in bytes with its end on POSIX
+// systems, in UTF-16 units on Windows, where long paths are passed whole.
+bool IsShortEnoughPath(std::string_view path) {
+#ifdef _WIN32
+  std::size_t units = 0;
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    // A character beyond the basic plane, four bytes in UTF-8, takes two.
+    units += (byte & 0xC0) == 0x80 ? 0 : byte >= 0xF0 ? 2 : 1;
+  }
+  return units < 32767;
+#else
+  return path.size() < PATH_MAX;
+#endif
+}
+
 bool IsRepresentableComponent(std::string_view name) {
   if (name.empty() || name == "." || name == ".." || !IsShortEnough(name)) return false;
 #ifdef _WIN32
@@ -105,13 +121,23 @@ bool SameNativeText(std::string_view a, std::string_view b) {
 // The absolute, normalised form of a native path, without a trailing
 // separator unless it is a top root.
 std::string AbsoluteNative(const std::string& nativePath) {
+  // An empty path names nothing; a relative one after the working directory
+  // was removed has nothing to start from.
+  if (nativePath.empty()) throw RunTimeError(kBadFileNameOrNumber);
 #ifdef _WIN32
   // Native paths are UTF-8 here; Windows' narrow code page is not.
   const std::filesystem::path given(std::u8string(nativePath.begin(), nativePath.end()));
-  const std::u8string normal = std::filesystem::absolute(given).lexically_normal().u8string();
+#else
+  const std::filesystem::path given(nativePath);
+#endif
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(given, error);
+  if (error) throw RunTimeError(kPathNotFound);
+#ifdef _WIN32
+  const std::u8string normal = absolute.lexically_normal().u8string();
   std::string path(normal.begin(), normal.end());
 #else
-  std::string path = std::filesystem::absolute(nativePath).lexically_normal().string();
+  std::string path = absolute.lexically_normal().string();
 #endif
   if (path.size() > 1 && path.back() == kNativeSeparator && !(path.size() == 3 && path[1] == ':')) path.pop_back();
   return path;
@@ -196,6 +222,7 @@ std::string DriveTable::ToNative(const std::string& drivePath) const {
     if (end == std::string_view::npos) break;
     rest.remove_prefix(end + 1);
   }
+  if (!IsShortEnoughPath(native)) throw RunTimeError(kBadFileNameOrNumber);
   return native;
 }
 

@@ -56,7 +56,7 @@ bool ArchiveVolumes::OpenNextVolume() {
   do {
     AskRetryOrGiveUp(runtime_.boxes,
                      "Bitte den nächsten Datenträger dieses Sicherungssatzes\reinlegen und auf OK klicken.",
-                     BoxIcon::Information);
+                     BoxIcon::Information, VolumeNumber_);
   } while (!TryOpen(path, true));
   return true;
 }

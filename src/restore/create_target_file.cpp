@@ -33,7 +33,14 @@ std::string TargetPathFor(const std::string& targetDir, const std::string& FileN
   return targetDir + WithoutFirstCharacters(FileName, 3);
 }
 
-int32_t CreateTargetFile(FileSystem& fs, const std::string& Path) {
+int32_t CreateTargetFile(FileSystem& fs, const std::string& Path, bool replace) {
+  // A name the file system refuses leaves no directories behind.
+  if (Path.empty() || Path.back() == '\\') return kBadFileNameOrNumber;
+  try {
+    fs.ToNative(Path);
+  } catch (const RunTimeError& error) {
+    return error.code();
+  }
   std::vector<std::string> directories;  // from the drive root down
   for (std::size_t p = Path.find('\\'); p != std::string::npos; p = Path.find('\\', p + 1)) {
     directories.push_back(Path.substr(0, p));
@@ -47,11 +54,33 @@ int32_t CreateTargetFile(FileSystem& fs, const std::string& Path) {
     for (std::size_t i = first; i < directories.size(); ++i) {
       if (fs.FindEntry(directories[i], kMaskAll).empty()) fs.CreateDirectory(directories[i]);
     }
+    // A new file takes the old one's place: writing into it would also
+    // change every other name it has.
+    if (replace) fs.DeleteFile(Path);
     fs.Close(fs.Open(Path, OpenMode::Output));
     return 0;
   } catch (const RunTimeError& error) {
     return error.code();
   }
+}
+
+std::string TargetFailureReason(FileSystem& fs, const std::string& Path, int32_t code) {
+  switch (code) {
+    case kBadFileNameOrNumber: return "Das System lässt diesen Namen nicht zu.";
+    case kPathNotFound: return "Ein Teil des Pfads ist kein Verzeichnis.";
+    case kPermissionDenied: return "Zugriff verweigert: keine Schreibrechte, oder der Datenträger ist schreibgeschützt.";
+    case kPathFileAccess: break;
+    default: return ErrorDescription(code);
+  }
+  int attributes = 0;
+  try {
+    attributes = fs.GetAttributes(Path);
+  } catch (const RunTimeError&) {
+    return "Eine Verknüpfung steht im Weg.";
+  }
+  if ((attributes & kAttrDirectory) != 0) return "An ihrer Stelle steht ein Verzeichnis.";
+  if ((attributes & kAttrReadOnly) != 0) return "Die vorhandene Datei ist schreibgeschützt.";
+  return "Eine Verknüpfung steht im Weg.";
 }
 
 }  // namespace pb

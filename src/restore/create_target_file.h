@@ -13,9 +13,14 @@ namespace pb {
 std::string TargetPathFor(const std::string& targetDir, const std::string& FileName);
 
 // Creates the missing directories of Path level by level from the top, then
-// creates or empties the file itself. Returns 0, or the code of the first
-// failure. Unsafe names are refused by the file system's path translation, so
+// creates the file itself, deleting the file there first when replace is
+// set. Returns 0, or the code of the first failure. Unsafe names are refused
+// by the file system's path translation before anything is created, so
 // nothing is ever created outside the drive root the target lies on.
-int32_t CreateTargetFile(FileSystem& fs, const std::string& Path);
+int32_t CreateTargetFile(FileSystem& fs, const std::string& Path, bool replace = false);
+
+// Why CreateTargetFile failed with code, in words for the user: looks at
+// what lies at Path where the code alone does not tell.
+std::string TargetFailureReason(FileSystem& fs, const std::string& Path, int32_t code);
 
 }  // namespace pb

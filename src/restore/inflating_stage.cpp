@@ -61,6 +61,10 @@ void InflatingStage::GaveUp(const std::string& reason) {
   if (Drain()) next_.GaveUp(reason);
 }
 
+void InflatingStage::AfterLastFile(int64_t trailingBytes, bool furtherVolume) {
+  if (Drain()) next_.AfterLastFile(trailingBytes, furtherVolume);
+}
+
 Flow InflatingStage::Hold(Item item) {
   if (stopped_) return Flow::Finish;
   if (item.kind == Item::Kind::Fragment) ++fragments_;

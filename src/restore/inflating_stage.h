@@ -25,6 +25,7 @@ class InflatedSink {
   virtual void GaveUp(const std::string& /*reason*/) {}
   virtual void VolumeOpened(int16_t /*number*/) {}
   virtual void VolumeDamaged(int16_t /*number*/) {}
+  virtual void AfterLastFile(int64_t /*trailingBytes*/, bool /*furtherVolume*/) {}
 };
 
 // Inflates the fragments of a set on worker threads while the reader goes on
@@ -46,6 +47,7 @@ class InflatingStage : public ArchiveSink {
   Flow EndFile() override;
   Flow EndOfSet() override;
   void GaveUp(const std::string& reason) override;
+  void AfterLastFile(int64_t trailingBytes, bool furtherVolume) override;
   void VolumeOpened(int16_t number) override;
   // Told at once: it is no item of the stream.
   void VolumeDamaged(int16_t number) override { next_.VolumeDamaged(number); }

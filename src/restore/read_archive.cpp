@@ -6,7 +6,9 @@
 
 #include "restore/archive_stream.h"
 #include "restore/create_target_file.h"
+#include "restore/damage_spans.h"
 #include "restore/inflating_stage.h"
+#include "restore/protected_files.h"
 #include "support/dialogs.h"
 #include "support/guarded_step.h"
 #include "support/paths.h"
@@ -25,8 +27,15 @@ constexpr int64_t kWriteBackMinimum = 1 << 20;
 // Writes each file of the set to its place below the target directory.
 class TargetFiles : public InflatedSink {
  public:
-  TargetFiles(Runtime& runtime, std::string TargetDir, const RestoreOptions& options, int fileCount)
-      : runtime_(runtime), TargetDir_(std::move(TargetDir)), options_(options) {
+  TargetFiles(Runtime& runtime, std::string SourceDir, std::string TargetDir, const RestoreOptions& options,
+              int fileCount)
+      : runtime_(runtime),
+        TargetDir_(std::move(TargetDir)),
+        options_(options),
+        protected_(runtime.fs, std::move(SourceDir)),
+        damage_([this](const std::string& path, int16_t damagedVolume) {
+          if (damagedVolume != 0 && options_.damagedFile) options_.damagedFile(path, damagedVolume);
+        }) {
     progress_.fileCount = fileCount;
   }
 
@@ -40,6 +49,8 @@ class TargetFiles : public InflatedSink {
   }
 
   void VolumeOpened(int16_t number) override {
+    protected_.VolumeOpened(number);
+    damage_.VolumeOpened(number);
     progress_.volume = number;
     Tell();
   }
@@ -52,19 +63,27 @@ class TargetFiles : public InflatedSink {
     SkipFile_ = !place;
     if (SkipFile_) return Flow::Continue;
     TargetPath_ = TargetDir_ + *place;
-    if (options_.keepExisting && Exists(TargetPath_)) {
+    const TargetCheck check = protected_.Check(TargetPath_);
+    if (check.refusal.empty() && options_.keepExisting && Exists(TargetPath_)) {
       SkipFile_ = true;
       if (options_.kept) options_.kept(TargetPath_);
       return Flow::Continue;
     }
-    SkipFile_ = CreateTargetFile(runtime_.fs, TargetPath_) != 0;
+    std::string reason = check.refusal;
+    if (reason.empty()) {
+      const int32_t code = CreateTargetFile(runtime_.fs, TargetPath_, check.exists);
+      if (code != 0) reason = TargetFailureReason(runtime_.fs, TargetPath_, code);
+    }
+    SkipFile_ = !reason.empty();
     createdAny_ = createdAny_ || !SkipFile_;
     if (SkipFile_) {
       damaged_ = true;
       runtime_.boxes.Show(MessageBox{.text = "Die Datei " + TargetPath_ + " konnte nicht angelegt werden ...",
-                                     .icon = BoxIcon::Critical});
+                                     .icon = BoxIcon::Critical,
+                                     .reason = reason});
       return Flow::Continue;
     }
+    damage_.FileBegun(TargetPath_);
     return TargetStep([&] { TargetFile_ = runtime_.fs.Open(TargetPath_, OpenMode::BinaryWrite); });
   }
 
@@ -85,16 +104,30 @@ class TargetFiles : public InflatedSink {
   }
 
   Flow EndFile() override {
+    damage_.FileEnded();
     if (!SkipFile_) {
       if (unsent_ >= kWriteBackMinimum) StartWriteBack();
       unsent_ = 0;
       CloseTargetFile();
+      // The file's identity is taken here: whatever still changes the
+      // file goes before.
+      protected_.Restored(TargetPath_);
     }
     return Flow::Continue;
   }
 
   // The files from it may hold other bytes than were saved.
-  void VolumeDamaged(int16_t) override { damaged_ = true; }
+  void VolumeDamaged(int16_t number) override {
+    damaged_ = true;
+    damage_.VolumeDamaged(number);
+  }
+
+  // Once the reading has ended, every file written is settled.
+  void SettleDamage() { damage_.SettleAll(); }
+
+  void AfterLastFile(int64_t trailingBytes, bool furtherVolume) override {
+    if (options_.afterLastFile) options_.afterLastFile(trailingBytes, furtherVolume);
+  }
 
   // Everything restored is on the device before the beep says the run is
   // done. One flush of the target's file system costs far less than one per
@@ -176,6 +209,8 @@ class TargetFiles : public InflatedSink {
   bool createdAny_ = false;
   std::optional<RestoreOutcome> stop_;
   RestoreProgress progress_;
+  ProtectedFiles protected_;
+  DamageSpans<std::string> damage_;  // the paths of files written
 };
 
 }  // namespace
@@ -183,7 +218,8 @@ class TargetFiles : public InflatedSink {
 RestoreOutcome ReadArchive(Runtime& runtime, const ProbeResults& probe, const std::string& sourceDir,
                            const std::string& targetDir, int workers, const RestoreOptions& options) {
   runtime.fs.SetWriteDirectory(WithTrailingBackslash(targetDir));
-  TargetFiles target(runtime, WithTrailingBackslash(targetDir), options, probe.ArchiveFileCount);
+  TargetFiles target(runtime, WithTrailingBackslash(sourceDir), WithTrailingBackslash(targetDir), options,
+                     probe.ArchiveFileCount);
   InflatingStage stage(workers, target);
   InflatingStage::Boxes readerBoxes(stage, runtime.boxes);
   Runtime reader{runtime.fs, readerBoxes, runtime.host};
@@ -192,6 +228,7 @@ RestoreOutcome ReadArchive(Runtime& runtime, const ProbeResults& probe, const st
     end = ReadArchiveStream(reader, probe, sourceDir, stage);
   } catch (const InflatingStage::Stopped&) {
   }
+  target.SettleDamage();
   // Without the next volume the program ends at once, without the beep.
   if (end == StreamEnd::VolumeMissing) runtime.EndProgram(kExitGivenUp);
   try {

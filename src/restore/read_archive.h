@@ -39,6 +39,13 @@ struct RestoreOptions {
   std::function<void(const std::string& TargetPath)> kept;
   // Called when a file is begun, a volume opened and a fragment read.
   std::function<void(const RestoreProgress&)> progress;
+  // After the last file the set announces: the bytes left on its volume and
+  // whether a volume of the next number lies beside it, which a set whose
+  // count is too small leaves unread.
+  std::function<void(int64_t trailingBytes, bool furtherVolume)> afterLastFile;
+  // A file written with bytes from a volume its record names damaged, told
+  // once that volume has been read.
+  std::function<void(const std::string& TargetPath, int16_t damagedVolume)> damagedFile;
 };
 
 // Restores the set found by the probe from the volumes in sourceDir below

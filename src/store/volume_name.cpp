@@ -1,10 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/volume_name.h"
 
+#include <algorithm>
+#include <cctype>
+
+#include "store/set_identity.h"
+
 namespace pb {
 
+namespace {
+
+constexpr std::string_view kVolumePrefix = "DataBlock#";
+constexpr std::string_view kVolumeSuffix = ".Parcelbarge";
+
+}  // namespace
+
 std::string VolumeFileName(int16_t VolumeNumber) {
-  return "DataBlock#" + std::to_string(VolumeNumber) + "." + "Parcelbarge";
+  return std::string(kVolumePrefix) + std::to_string(VolumeNumber) + std::string(kVolumeSuffix);
+}
+
+bool IsSetFileName(std::string_view name) {
+  if (name == kIdentityFileName) return true;
+  if (!name.starts_with(kVolumePrefix) || !name.ends_with(kVolumeSuffix)) return false;
+  const std::string_view number =
+      name.substr(kVolumePrefix.size(), name.size() - kVolumePrefix.size() - kVolumeSuffix.size());
+  return !number.empty() &&
+         std::all_of(number.begin(), number.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
 
 }  // namespace pb

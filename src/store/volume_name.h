@@ -3,11 +3,16 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace pb {
 
 // "DataBlock#<n>.Parcelbarge", n in plain decimal without padding. Callers
 // prepend the directory with its trailing backslash.
 std::string VolumeFileName(int16_t VolumeNumber);
+
+// Whether a file of that name in a set's directory is part of the set: a
+// volume, whatever its number, or a record beside the volumes.
+bool IsSetFileName(std::string_view name);
 
 }  // namespace pb

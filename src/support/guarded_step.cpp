@@ -5,8 +5,8 @@
 
 namespace pb {
 
-void AskRetryOrGiveUp(MessageBoxes& boxes, const std::string& text, BoxIcon icon) {
-  const MessageBox box{.text = text, .icon = icon, .buttons = BoxButtons::OkCancel};
+void AskRetryOrGiveUp(MessageBoxes& boxes, const std::string& text, BoxIcon icon, int volume) {
+  const MessageBox box{.text = text, .icon = icon, .buttons = BoxButtons::OkCancel, .volume = volume};
   while (boxes.Show(box) != BoxButton::Ok) {
     if (ConfirmCancel(boxes)) throw RunGivenUp{};
   }

@@ -16,7 +16,8 @@ struct RunGivenUp {};
 
 // Shows text with OK and Cancel. Returns on OK so the caller repeats its step;
 // Cancel asks ConfirmCancel: Yes throws RunGivenUp, No shows the box again.
-void AskRetryOrGiveUp(MessageBoxes& boxes, const std::string& text, BoxIcon icon);
+// volume: the volume a prompt for the next medium asks for (MessageBox).
+void AskRetryOrGiveUp(MessageBoxes& boxes, const std::string& text, BoxIcon icon, int volume = 0);
 
 // Runs step until it succeeds and returns its result. Each RunTimeError goes
 // to onFailure, which returns to have the step run again or throws to leave.

@@ -17,6 +17,12 @@ struct MessageBox {
   BoxButtons buttons = BoxButtons::Ok;
   std::string title = "Parcelbarge";
   BoxButton defaultButton = BoxButton::Ok;  // the first button unless a caller says otherwise
+  // What the system gave as the cause of a failure the fixed text names. A
+  // terminal shows it on a line of its own after the text.
+  std::string reason{};
+  // A prompt for a volume of a set: its number, so asking again for the same
+  // one can be told from asking for the next; 0 where the prompt names none.
+  int volume = 0;
 };
 
 // The one way the core reaches the user. Show blocks until the user answers

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <regex>
 #include <set>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "set_builder.h"
+#include "set_media.h"
 #include "temp_dir.h"
 
 namespace pb::testing {
@@ -192,6 +194,12 @@ const Case kCases[] = {
     {{"restore", "{d}/luecke", "{d}/rueck"}, "a\nj\n", 4, {}, {}},
     {{"restore", "{d}/luecke", "{d}/rueck"}, "\na\nn\na\nJa\n", 4, {}, {}},
     {{"restore", "-y", "{d}/luecke", "{d}/rueck"}, "", 5, {}, {"OK", "Abbrechen"}},
+    // Paths that name nothing to work in: one line, before anything is read.
+    {{"probe", ""}, "", 2, {}, {"parcelbarge-cli: \"\": Dateiname oder -nummer falsch"}},
+    {{"restore", "{d}/satz", ""}, "", 2, {}, {"parcelbarge-cli: \"\": Dateiname oder -nummer falsch"}},
+    {{"backup", "", "{d}/quelle"}, "", 2, {}, {"Das Ziel ist kein Verzeichnis: \"\""}, 0},
+    {{"restore", "{d}/satz", "{d}/datei"}, "", 2, {}, {"Das Ziel ist kein Verzeichnis: {d}/datei"}},
+    {{"list", "{d}/fehlt"}, "", 5, {}, {"parcelbarge-cli: {d}/fehlt: Pfad nicht gefunden"}},
 };
 
 TEST(CliProgram, Table) {
@@ -215,6 +223,124 @@ TEST(CliProgram, Table) {
     if (c.volumes >= 0) {
       EXPECT_EQ(VolumesIn(dir / "ziel"), c.volumes);
     }
+  }
+}
+
+// The first diskette of a set in the drive, its record naming volume 1 only:
+// every OK brings a box saying what the disk holds, then the prompt again.
+TEST(CliProgram, YesEndsAtTheSecondPromptForOneVolume) {
+  const std::vector<std::vector<std::string>> commands = {
+      {"test", "-y", "{d}/band1"}, {"list", "-y", "{d}/band1"}, {"restore", "-y", "{d}/band1", "{d}/rueck"}};
+  for (const std::vector<std::string>& args : commands) {
+    SCOPED_TRACE(args[0]);
+    TempDir dir;
+    SetBuilder set;
+    set.Header(2).FileWithData("C:\\eins", "eins").Cut().FileWithData("C:\\zwei", "zwei");
+    std::filesystem::create_directories(dir / "band1");
+    PutInDrive(dir / "band1", DisketteOf(set.volumes(), std::string(32, 'a'), 1));
+    const Outcome outcome = RunCli(dir, args);
+    EXPECT_EQ(outcome.status, 5) << outcome.err;
+    const std::vector<std::string> lines = Lines(outcome.err);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Bitte den nächsten Datenträger dieses Sicherungssatzes"), 2)
+        << outcome.err;
+  }
+}
+
+// Two files on two volumes, the second holding second.
+std::function<void(SetBuilder&)> TwoVolumes(const std::string& second) {
+  return [second](SetBuilder& s) { s.Header(2).FileWithData("C:\\eins", "eins").Cut().FileWithData("C:\\zwei", second); };
+}
+
+// test, list and restore read a set alike, so their statuses agree: a set
+// that yields less than it holds is no success for any of them.
+TEST(CliProgram, ReadersAgreeOnWhatIsNotComplete) {
+  const struct {
+    const char* what;
+    std::function<void(SetBuilder&)> make;
+    std::vector<std::string> readers;
+    int status;
+    const char* restoreOption = "-q";
+    // Changes the set's directory after it was written; the file then
+    // named by test and restore.
+    std::function<void(const std::filesystem::path&)> after = {};
+    const char* named = "";
+  } rows[] = {
+      {"a file count of 0", [](SetBuilder& s) { s.Header(0).FileWithData("C:\\eins", "eins"); },
+       {"test", "list", "restore"}, 1},
+      {"a file count of -1", [](SetBuilder& s) { s.Header(-1).FileWithData("C:\\eins", "eins"); },
+       {"test", "list", "restore"}, 1},
+      {"a count short of the files on the volume",
+       [](SetBuilder& s) { s.Header(1).FileWithData("C:\\eins", "eins").FileWithData("C:\\zwei", "zwei"); },
+       {"test", "list", "restore"}, 1},
+      {"a count short of the volumes",
+       [](SetBuilder& s) { s.Header(1).FileWithData("C:\\eins", "eins").Cut().FileWithData("C:\\zwei", "zwei"); },
+       {"test", "list", "restore"}, 1},
+      {"a whole set", [](SetBuilder& s) { s.Header(1).FileWithData("C:\\a\\eins", "eins"); },
+       {"test", "list", "restore"}, 0},
+      {"stripping leaves nothing of a name",
+       [](SetBuilder& s) { s.Header(2).FileWithData("C:\\a\\eins", "eins").FileWithData("C:\\zwei", "zwei"); },
+       {"restore"}, 1, "--strip-components=1"},
+      {"a volume damaged by its record", TwoVolumes("zwei"), {"test", "list", "restore"}, 1, "-q",
+       [](const std::filesystem::path& set) {
+         std::string record = ReadFile(set / "Parcelbarge-Kennung.txt");
+         const std::size_t band2 = record.find("Band 00002");
+         record.replace(band2 + 22, 32, std::string(32, '0'));
+         WriteFile(set / "Parcelbarge-Kennung.txt", record);
+       },
+       "zwei"},
+      {"a volume of another set", TwoVolumes("zwei"), {"test", "list", "restore"}, 1, "-q",
+       [](const std::filesystem::path& set) {
+         SetBuilder other;
+         TwoVolumes("ZWEI")(other);
+         WriteFile(set / "DataBlock#2.Parcelbarge", other.volumes()[1]);
+       },
+       "zwei"},
+      {"stripping leaves something of every name",
+       [](SetBuilder& s) { s.Header(1).FileWithData("C:\\a\\eins", "eins"); }, {"restore"}, 0,
+       "--strip-components=1"},
+  };
+  for (const auto& row : rows) {
+    TempDir dir;
+    SetBuilder set;
+    row.make(set);
+    set.WriteTo(dir / "satz");
+    WriteFile(dir / "satz" / "Parcelbarge-Kennung.txt",
+              IdentityRecordOf(set.volumes(), std::string(32, 'a'), 1, static_cast<int>(set.volumes().size())));
+    if (row.after) row.after(dir / "satz");
+    for (const std::string& reader : row.readers) {
+      SCOPED_TRACE(std::string(row.what) + ", " + reader);
+      std::vector<std::string> args{reader, "{d}/satz"};
+      if (reader == "restore") args.insert(args.end(), {row.restoreOption, "{d}/rueck"});
+      const Outcome outcome = RunCli(dir, args);
+      EXPECT_EQ(outcome.status, row.status) << outcome.out << outcome.err;
+      if (row.status != 0 && reader != "test") {
+        EXPECT_FALSE(outcome.err.empty());
+      }
+      if (*row.named != '\0' && reader != "list") {
+        const std::string line = reader == "test" ? "FEHLER  C:\\" + std::string(row.named) + ": gelesen aus"
+                                                  : "/rueck/" + std::string(row.named);
+        EXPECT_NE((reader == "test" ? outcome.out : outcome.err).find(line), std::string::npos)
+            << outcome.out << outcome.err;
+      }
+    }
+  }
+}
+
+// A relative path has nothing to start from once the working directory is gone.
+TEST(CliProgram, RelativePathsWithoutAWorkingDirectory) {
+  const std::vector<std::string> commands = {"probe satz", "restore {d}/satz rueck", "backup ziel {d}/quelle"};
+  for (const std::string& command : commands) {
+    SCOPED_TRACE(command);
+    TempDir dir;
+    Prepare(dir);
+    std::filesystem::create_directories(dir / "weg");
+    const std::string line = "cd " + Quoted((dir / "weg").string()) + " && rmdir ../weg && exec '" PB_CLI_PATH "' " +
+                             std::regex_replace(command, std::regex("\\{d\\}"), Quoted(dir.path().string())) +
+                             " 2>" + Quoted((dir / "err").string());
+    const int raw = std::system(line.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 2) << ReadFile(dir / "err");
+    EXPECT_EQ(Lines(ReadFile(dir / "err")).size(), 1u) << ReadFile(dir / "err");
   }
 }
 

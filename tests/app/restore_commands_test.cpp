@@ -119,6 +119,7 @@ TEST_F(RestoreCommandsTest, RestoreOptionsChooseAndPlaceFiles) {
     std::vector<std::string> restored;  // below C:\Rueck, in the order of the set
     bool kept;  // Fotos\b.jpg was there and is named
     std::string unmatched;  // the pattern named as choosing nothing
+    std::string stripped = "";  // the stored name of which stripping leaves nothing
   } cases[] = {
       {{}, 0, false, {"Fotos/2026/a.jpg", "Fotos/b.jpg", "Briefe/c.txt", "d.txt"}, false, ""},
       {{"Fotos"}, 0, false, {"Fotos/2026/a.jpg", "Fotos/b.jpg"}, false, ""},
@@ -127,8 +128,8 @@ TEST_F(RestoreCommandsTest, RestoreOptionsChooseAndPlaceFiles) {
       {{"Fotos/?.jpg", "d*"}, 0, false, {"Fotos/b.jpg", "d.txt"}, false, ""},
       {{"fotos"}, 0, false, {}, false, "fotos"},
       {{"Fotos", "*.doc"}, 0, false, {"Fotos/2026/a.jpg", "Fotos/b.jpg"}, false, "*.doc"},
-      {{}, 1, false, {"2026/a.jpg", "b.jpg", "c.txt"}, false, ""},
-      {{"Fotos"}, 2, false, {"a.jpg"}, false, ""},
+      {{}, 1, false, {"2026/a.jpg", "b.jpg", "c.txt"}, false, "", "C:\\d.txt"},
+      {{"Fotos"}, 2, false, {"a.jpg"}, false, "", "C:\\Fotos\\b.jpg"},
       {{}, 0, true, {"Fotos/2026/a.jpg", "Briefe/c.txt", "d.txt"}, true, ""},
   };
   for (const auto& c : cases) {
@@ -140,7 +141,8 @@ TEST_F(RestoreCommandsTest, RestoreOptionsChooseAndPlaceFiles) {
     options.patterns = c.patterns;
     options.stripComponents = c.strip;
     options.keepExisting = c.keep;
-    EXPECT_EQ(Run(cli::RunRestoreCommand, options), c.unmatched.empty() ? kExitComplete : cli::kExitProblems);
+    EXPECT_EQ(Run(cli::RunRestoreCommand, options),
+              c.unmatched.empty() && c.stripped.empty() ? kExitComplete : cli::kExitProblems);
     std::vector<std::string> restored;
     const std::filesystem::path root = drives.Native("C:\\Rueck");
     if (std::filesystem::exists(root)) {
@@ -159,6 +161,9 @@ TEST_F(RestoreCommandsTest, RestoreOptionsChooseAndPlaceFiles) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(restored, expected);
     EXPECT_EQ(err.str(), (c.kept ? "Beibehalten: " + drives.table().ToNative("C:\\Rueck\\Fotos\\b.jpg") + "\n" : "") +
+                             (c.stripped.empty() ? ""
+                                                 : "Übergangen: " + c.stripped +
+                                                       ": nach --strip-components bleibt vom Namen nichts\n") +
                              (c.unmatched.empty() ? "" : "parcelbarge-cli: nicht im Sicherungssatz: " + c.unmatched + "\n"));
   }
 }

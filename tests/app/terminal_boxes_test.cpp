@@ -18,6 +18,11 @@ const MessageBox kOk = Box(BoxButtons::Ok);
 const MessageBox kInfo = Box(BoxButtons::Ok, BoxIcon::Information);
 const MessageBox kRetry = Box(BoxButtons::OkCancel);
 const MessageBox kNextMedium = Box(BoxButtons::OkCancel, BoxIcon::Information);
+MessageBox NextVolume(int volume) {
+  MessageBox box = kNextMedium;
+  box.volume = volume;
+  return box;
+}
 const MessageBox kConfirm = Box(BoxButtons::YesNo, BoxIcon::Question, BoxButton::No);
 
 const std::string kShown = "Parcelbarge\nErste Zeile\nzweite Zeile\n";
@@ -55,8 +60,16 @@ const Case kCases[] = {
     {"yes confirms the next medium, but not twice in a row", "x\n", {false, true}, {kNextMedium, kNextMedium, kConfirm},
      {BoxButton::Ok, BoxButton::Cancel, BoxButton::Yes}, kShown + "OK\n" + kShown + "Abbrechen\n" + kShown + "Ja\n",
      cli::kExitUnavailable, "x\n"},
-    {"yes again after another box", "x\n", {true, true}, {kNextMedium, kInfo, kNextMedium},
+    {"yes gives up on a volume asked for again, whatever came between", "x\n", {true, true},
+     {NextVolume(2), kInfo, kOk, NextVolume(2), kConfirm},
+     {BoxButton::Ok, BoxButton::Ok, BoxButton::Ok, BoxButton::Cancel, BoxButton::Yes}, "", cli::kExitUnavailable,
+     "x\n"},
+    {"yes confirms each next volume once", "x\n", {true, true}, {NextVolume(2), NextVolume(3), NextVolume(1)},
      {BoxButton::Ok, BoxButton::Ok, BoxButton::Ok}, "", kExitFatal, "x\n"},
+    {"a reason on a line of its own", "", {},
+     {MessageBox{.text = "Die Datei X konnte nicht angelegt werden ...", .reason = "Zugriff verweigert"}},
+     {BoxButton::Ok}, "Parcelbarge\nDie Datei X konnte nicht angelegt werden ...\nZugriff verweigert\n", kExitFatal,
+     ""},
 };
 
 TEST(TerminalBoxesTest, AnswersInTurn) {

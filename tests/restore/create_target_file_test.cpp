@@ -79,5 +79,39 @@ TEST(CreateTargetFileTest, MakesWhatIsMissingAndStopsAtTheFirstFailure) {
   }
 }
 
+// What stands in the way is named in words, not only by its code.
+TEST(CreateTargetFileTest, FailuresAreGivenAReason) {
+  const struct {
+    const char* what;
+    std::function<void(const std::filesystem::path&)> before;  // given C:\Rueck's native path
+    const char* path;
+    bool replace;  // a regular file lies there
+    const char* reason;
+    bool link = false;
+  } rows[] = {
+      {"a read-only file", [](auto& r) { testing::WriteFile(r / "x.txt", "x"); testing::MakeReadOnly(r / "x.txt"); },
+       "C:\\Rueck\\x.txt", true, "Die vorhandene Datei ist schreibgeschützt."},
+      {"a directory", [](auto& r) { std::filesystem::create_directories(r / "x.txt"); }, "C:\\Rueck\\x.txt", false,
+       "An ihrer Stelle steht ein Verzeichnis."},
+      {"a file for a directory", [](auto& r) { testing::WriteFile(r / "a", "a"); }, "C:\\Rueck\\a\\x.txt", false,
+       "Ein Teil des Pfads ist kein Verzeichnis."},
+      {"a name the system refuses", [](auto&) {}, "C:\\Rueck\\a\\x:y", false,
+       "Das System lässt diesen Namen nicht zu."},
+      {"a link", [](auto& r) { testing::WriteFile(r / "ziel", "z"); testing::PlantLink("ziel", r / "x.txt"); },
+       "C:\\Rueck\\x.txt", false, "Eine Verknüpfung steht im Weg.", true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    if (row.link && !testing::CanPlantLinks()) continue;
+    testing::TestDrives drives;
+    std::filesystem::create_directories(drives.Root('C') / "Rueck");
+    row.before(drives.Root('C') / "Rueck");
+    drives.fs().SetWriteDirectory("C:\\Rueck\\");
+    const int32_t code = CreateTargetFile(drives.fs(), row.path, row.replace);
+    ASSERT_NE(code, 0);
+    EXPECT_EQ(TargetFailureReason(drives.fs(), row.path, code), row.reason);
+  }
+}
+
 }  // namespace
 }  // namespace pb

@@ -38,6 +38,12 @@ TEST_F(HostileSetTest, NamesThatWouldLeaveTheTargetAreNotCreated) {
       "C:\\a\\b\x01" "c",       "C:\\a*b?",             "C:\\",
       "C:\\a\\",                "C:",                   "",
       "/etc/passwd",            "C:\\a\\..",            "C:\\a\\.\\b",
+      // Each directory short enough, the whole too long for any system.
+      [] {
+        std::string name = "C:";
+        while (name.size() < 32600) name += "\\" + std::string(200, 'a');
+        return name;
+      }(),
   };
   for (const std::string& name : hostile) {
     SCOPED_TRACE("stored name \"" + name + "\"");
@@ -52,7 +58,9 @@ TEST_F(HostileSetTest, NamesThatWouldLeaveTheTargetAreNotCreated) {
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text,
               "Die Datei C:\\Rueck\\" + (name.size() > 3 ? name.substr(3) : "") + " konnte nicht angelegt werden ...");
+    // Refused before anything was made for it.
     EXPECT_TRUE(testing::FileIs(TargetDir() / "gut.txt", "gut"));
+    EXPECT_EQ(std::distance(std::filesystem::recursive_directory_iterator(TargetDir()), {}), 1);
     EXPECT_EQ(OutsideSetAndTarget(Base()), std::vector<std::string>{});
   }
 }
