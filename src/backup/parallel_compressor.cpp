@@ -294,9 +294,9 @@ bool ParallelCompressor::NextFile() {
   cursor_.name = lookAhead_.files[static_cast<std::size_t>(next)];
   cursor_.offset = 0;
   try {
-    aheadFile_ = lookAhead_.fs.Open(cursor_.name, OpenMode::BinaryRead);
+    aheadFile_ = lookAhead_.fs.OpenReadable(cursor_.name);
     aheadFileIndex_ = next;
-    const int64_t length = lookAhead_.fs.Length(aheadFile_);
+    const int64_t length = aheadFile_->Length();
     if (length > std::numeric_limits<int32_t>::max()) return false;
     cursor_.fileLength = static_cast<int32_t>(length);
     settledRoom_ -= static_cast<int64_t>(FileHeaderBytes(FileHeader{cursor_.fileLength, cursor_.name}).size());
@@ -360,20 +360,15 @@ int64_t ParallelCompressor::LikelyCompressedSize(int32_t length) const {
 std::string ParallelCompressor::ReadAhead(int32_t length) {
   if (aheadFileIndex_ != cursor_.file) {
     CloseAheadFile();
-    aheadFile_ = lookAhead_.fs.Open(cursor_.name, OpenMode::BinaryRead);
+    aheadFile_ = lookAhead_.fs.OpenReadable(cursor_.name);
     aheadFileIndex_ = cursor_.file;
   }
-  lookAhead_.fs.Seek(aheadFile_, cursor_.offset + 1);
-  return lookAhead_.fs.Read(aheadFile_, length);
+  return aheadFile_->ReadAt(cursor_.offset, length);
 }
 
 void ParallelCompressor::CloseAheadFile() noexcept {
-  if (aheadFileIndex_ < 0) return;
   aheadFileIndex_ = -1;
-  try {
-    lookAhead_.fs.Close(aheadFile_);
-  } catch (const RunTimeError&) {
-  }
+  aheadFile_.reset();
 }
 
 // Drops every speculation; waits for the workers to let go of theirs, so no

@@ -122,7 +122,7 @@ class ParallelCompressor {
   int64_t settledRoom_ = 0;       // room before the first unsettled job
   std::array<double, 8> recentRatios_{};  // compressed to file bytes, latest jobs
   size_t recentCount_ = 0;
-  FileNumber aheadFile_ = 0;
+  std::unique_ptr<ReadableFile> aheadFile_;
   int aheadFileIndex_ = -1;
   int64_t hits_ = 0;
   int64_t misses_ = 0;

@@ -107,25 +107,18 @@ class BackupRun {
       }
       WriteFragment(length, room);
     }
-    fs_.Close(source_);
-    sourceOpen_ = false;
+    source_.reset();
   }
 
   // The length is taken once, at opening: bytes the file gains later are not
   // stored, and a file that shrinks fails its next read.
   void OpenSource(const std::string& name) {
     Guarded(runtime_.boxes, FailureGroup::SourceAccess, [&] {
-      source_ = fs_.Open(name, OpenMode::BinaryRead);
-      sourceOpen_ = true;
-      try {
-        const int64_t length = fs_.Length(source_);
-        if (length > std::numeric_limits<int32_t>::max()) Raise(kOverflow);
-        fileLength_ = static_cast<int32_t>(length);
-      } catch (const RunTimeError&) {
-        fs_.Close(source_);
-        sourceOpen_ = false;
-        throw;
-      }
+      std::unique_ptr<ReadableFile> source = fs_.OpenReadable(name);
+      // The refusal may not have seen it this long, or not at all.
+      if (source->Length() > std::numeric_limits<int32_t>::max()) Raise(kOverflow);
+      fileLength_ = static_cast<int32_t>(source->Length());
+      source_ = std::move(source);
     });
     readPosition_ = 0;
     headerVolume_ = 0;
@@ -245,10 +238,7 @@ class BackupRun {
     const FragmentRequest request{currentFile_ - 1, sourceName_, fileLength_, readPosition_, length, room,
                                   volumeHasFragment_};
     CompressedFragment packed = compressor_->Compress(request, [&] {
-      return Guarded(runtime_.boxes, FailureGroup::SourceAccess, [&] {
-        fs_.Seek(source_, readPosition_ + 1);
-        return fs_.Read(source_, length);
-      });
+      return Guarded(runtime_.boxes, FailureGroup::SourceAccess, [&] { return source_->ReadAt(readPosition_, length); });
     });
     if (packed.status != 0) {
       runtime_.boxes.Show(MessageBox{
@@ -402,8 +392,7 @@ class BackupRun {
   // Back to the state in which the volume that failed its check was begun;
   // returns the number of the file to go on with.
   int BackToVolumeStart() {
-    if (sourceOpen_) CloseQuietly(source_);
-    sourceOpen_ = false;
+    source_.reset();
     volumeNumber_ = volumeStart_.number;
     volumeHasFragment_ = false;
     orphans_ = volumeStart_.orphans;
@@ -439,7 +428,7 @@ class BackupRun {
     // On the way out after giving up, what was written stays as it is.
     if (volumeOpen_ && !reopenVolume_) CloseQuietly(volume_);
     if (volumeOpen_) record_->Closed(volumeNumber_, volumeLength_, volumeChecksum_->Hex(), VolumeState::GivenUp, true);
-    if (sourceOpen_) CloseQuietly(source_);
+    source_.reset();
     if (closedUnflushed_) {
       try {
         fs_.FlushDirectory(target_);
@@ -508,8 +497,7 @@ class BackupRun {
   std::optional<VolumeStart> resume_;
 
   int currentFile_ = 0;
-  FileNumber source_ = 0;
-  bool sourceOpen_ = false;
+  std::unique_ptr<ReadableFile> source_;
   std::string sourceName_;
   int32_t fileLength_ = 0;
   int64_t readPosition_ = 0;

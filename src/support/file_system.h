@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,19 @@ enum class OpenMode {
   BinaryRead,   // read only; the file must exist
   BinaryWrite,  // write only; created when missing, never shortened
   Output,       // sequential output: created, or emptied when it exists
+};
+
+// A file opened for reading, owned by whoever holds it and closed when it
+// goes. Each read names its offset, so threads may share one where the file
+// system allows it (see OpenReadable). Failures throw RunTimeError as the
+// numbered calls do.
+class ReadableFile {
+ public:
+  virtual ~ReadableFile() = default;
+  // The length at opening.
+  virtual int64_t Length() const = 0;
+  // Exactly count bytes from the 0-based offset, or fails (62 past the end).
+  virtual std::string ReadAt(int64_t offset, int64_t count) = 0;
 };
 
 struct DriveInfo {
@@ -103,6 +117,10 @@ class FileSystem {
   // puts what was written on the device; FlushDirectory does so for
   // everything written on the file system that holds directory.
   virtual FileNumber Open(const std::string& path, OpenMode mode) = 0;
+  // Opens path for reading as Open does, as an owned file. The default reads
+  // through the numbered calls, so only the thread that uses this file system
+  // may read it; a file system whose files any thread may read overrides it.
+  virtual std::unique_ptr<ReadableFile> OpenReadable(const std::string& path);
   // Opens the existing file at path for writing again after its medium was
   // away: cut back to length and positioned there. Fails (53) when it is
   // missing and (62) when it is shorter than length; never creates it. A file
@@ -153,6 +171,7 @@ class FileSystemWrapper : public FileSystem {
   void DeleteFile(const std::string& path) override { target_.DeleteFile(path); }
   void CreateDirectory(const std::string& path) override { target_.CreateDirectory(path); }
   FileNumber Open(const std::string& path, OpenMode mode) override { return target_.Open(path, mode); }
+  std::unique_ptr<ReadableFile> OpenReadable(const std::string& path) override { return target_.OpenReadable(path); }
   FileNumber Reopen(const std::string& path, int64_t length) override { return target_.Reopen(path, length); }
   std::string Read(FileNumber file, int64_t count) override { return target_.Read(file, count); }
   void Write(FileNumber file, std::string_view bytes) override { target_.Write(file, bytes); }

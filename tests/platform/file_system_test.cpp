@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The file system contract as every platform's file system keeps it.
+#include <atomic>
 #include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -217,6 +222,69 @@ TEST(DrivesTest, DisketteDriveWithoutMediumIsNotReady) {
   EXPECT_EQ(ErrorCodeOf([&] { fs.FileLength("A:\\DataBlock#1.Parcelbarge"); }), kDriveNotReady);
   EXPECT_TRUE(std::filesystem::is_empty(drives.Root('A'))) << "nothing written where no medium is";
 }
+
+// The platform's own readable files and those every file system has from
+// the numbered calls.
+class ReadableFileTest : public FileSystemTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  bool own() const { return GetParam(); }
+  std::unique_ptr<ReadableFile> Open(const std::string& path) {
+    return own() ? fs.OpenReadable(path) : fs.FileSystem::OpenReadable(path);
+  }
+};
+
+TEST_P(ReadableFileTest, ReadsExactCountsAtAnyOffset) {
+  WriteFile(drives.Native("C:\\v.bin"), "0123456789");
+  const std::unique_ptr<ReadableFile> file = Open("C:\\v.bin");
+  EXPECT_EQ(file->Length(), 10);
+  const struct {
+    int64_t offset;
+    int64_t count;
+    const char* bytes;  // nullptr: fails past the end
+  } reads[] = {{3, 4, "3456"}, {0, 10, "0123456789"}, {10, 0, ""}, {9, 1, "9"},
+               {8, 3, nullptr}, {10, 1, nullptr}, {0, int64_t{1} << 62, nullptr}};
+  for (const auto& read : reads) {
+    SCOPED_TRACE(std::to_string(read.offset) + "+" + std::to_string(read.count));
+    if (read.bytes) {
+      EXPECT_EQ(file->ReadAt(read.offset, read.count), read.bytes);
+    } else {
+      EXPECT_EQ(ErrorCodeOf([&] { file->ReadAt(read.offset, read.count); }), kInputPastEnd);
+    }
+  }
+  EXPECT_EQ(ErrorCodeOf([&] { file->ReadAt(0, -1); }), kInvalidCall);
+}
+
+TEST_P(ReadableFileTest, OpensWhatOpenForReadingOpensAndLetsGoAtItsEnd) {
+  std::filesystem::create_directories(drives.Native("C:\\Ordner"));
+  EXPECT_EQ(ErrorCodeOf([&] { Open("C:\\fehlt.bin"); }), kFileNotFound);
+  EXPECT_EQ(ErrorCodeOf([&] { Open("C:\\Ordner"); }), kPathFileAccess);
+  WriteFile(drives.Native("D:\\weg.bin"), "x");
+  Open("D:\\weg.bin").reset();
+  fs.DeleteFile("D:\\weg.bin");  // fails on Windows while the file is open
+  EXPECT_FALSE(std::filesystem::exists(drives.Native("D:\\weg.bin")));
+}
+
+TEST_P(ReadableFileTest, ThreadsShareTheFileSystemsOwnFiles) {
+  if (!own()) GTEST_SKIP() << "the numbered calls serve one thread";
+  std::string bytes;
+  for (int i = 0; i < 4096; ++i) bytes += static_cast<char>(i * 7);
+  WriteFile(drives.Native("C:\\v.bin"), bytes);
+  const std::unique_ptr<ReadableFile> file = Open("C:\\v.bin");
+  std::vector<std::thread> readers;
+  std::atomic<int> wrong = 0;
+  for (int t = 0; t < 4; ++t) {
+    readers.emplace_back([&, t] {
+      for (int64_t offset = t; offset + 64 <= 4096; offset += 61) {
+        if (file->ReadAt(offset, 64) != bytes.substr(static_cast<std::size_t>(offset), 64)) ++wrong;
+      }
+    });
+  }
+  for (std::thread& reader : readers) reader.join();
+  EXPECT_EQ(wrong, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(OwnAndNumbered, ReadableFileTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& p) { return p.param ? "Own" : "Numbered"; });
 
 }  // namespace
 }  // namespace pb

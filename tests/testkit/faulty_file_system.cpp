@@ -13,6 +13,7 @@ FaultyFileSystem& FaultyFileSystem::Fail(Fault fault) {
 }
 
 bool FaultyFileSystem::Check(Op op, const std::string& path) {
+  const std::lock_guard<std::mutex> lock(mutex_);
   ++calls_[static_cast<std::size_t>(op)];
   log_.emplace_back(op, path);
   for (auto& planned : faults_) {
@@ -104,6 +105,39 @@ FileNumber FaultyFileSystem::Reopen(const std::string& path, int64_t length) {
   const FileNumber file = FileSystemWrapper::Reopen(path, length);
   openPaths_[file] = path;
   return file;
+}
+
+class FaultyFileSystem::Readable : public ReadableFile {
+ public:
+  Readable(FaultyFileSystem& fs, std::string path, std::unique_ptr<ReadableFile> file)
+      : fs_(fs), path_(std::move(path)), file_(std::move(file)) {}
+  ~Readable() override {
+    try {
+      fs_.Check(Op::Close, path_);
+    } catch (const RunTimeError&) {
+      // A close that fails loses nothing of a file only read.
+    }
+  }
+  Readable(const Readable&) = delete;
+  Readable& operator=(const Readable&) = delete;
+
+  int64_t Length() const override { return file_->Length(); }
+  std::string ReadAt(int64_t offset, int64_t count) override {
+    const bool corrupt = fs_.Check(Op::Read, path_);
+    std::string bytes = file_->ReadAt(offset, count);
+    if (corrupt && !bytes.empty()) bytes[0] = static_cast<char>(~bytes[0]);
+    return bytes;
+  }
+
+ private:
+  FaultyFileSystem& fs_;
+  std::string path_;
+  std::unique_ptr<ReadableFile> file_;
+};
+
+std::unique_ptr<ReadableFile> FaultyFileSystem::OpenReadable(const std::string& path) {
+  Check(Op::Open, path);
+  return std::make_unique<Readable>(*this, path, FileSystemWrapper::OpenReadable(path));
 }
 
 std::string FaultyFileSystem::Read(FileNumber file, int64_t count) {

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -62,6 +64,8 @@ class FaultyFileSystem : public FileSystemWrapper {
   void DeleteFile(const std::string& path) override;
   void CreateDirectory(const std::string& path) override;
   FileNumber Open(const std::string& path, OpenMode mode) override;
+  // Its reads count and fail as Read does, its end as Close.
+  std::unique_ptr<ReadableFile> OpenReadable(const std::string& path) override;
   FileNumber Reopen(const std::string& path, int64_t length) override;
   std::string Read(FileNumber file, int64_t count) override;
   void Write(FileNumber file, std::string_view bytes) override;
@@ -75,6 +79,7 @@ class FaultyFileSystem : public FileSystemWrapper {
   void CloseAll() noexcept override;
 
  private:
+  class Readable;
   struct Planned {
     Fault fault;
     int seen = 0;
@@ -86,6 +91,8 @@ class FaultyFileSystem : public FileSystemWrapper {
   bool Check(Op op, FileNumber file);
   const std::string& PathOf(FileNumber file) const;
 
+  // Readable files may be read on other threads.
+  std::mutex mutex_;
   std::vector<Planned> faults_;
   std::array<int, static_cast<std::size_t>(Op::kCount)> calls_{};
   std::vector<std::pair<Op, std::string>> log_;

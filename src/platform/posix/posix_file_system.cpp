@@ -358,6 +358,31 @@ FileNumber PosixFileSystem::Open(const std::string& path, OpenMode mode) {
   return Register(path, std::move(opened), mode, 0);
 }
 
+class PosixFileSystem::Readable : public ReadableFile {
+ public:
+  explicit Readable(Opened opened) : fd_(std::move(opened.fd)), length_(opened.size) {}
+  int64_t Length() const override { return length_; }
+  std::string ReadAt(int64_t offset, int64_t count) override {
+    if (offset < 0 || count < 0) throw RunTimeError(kInvalidCall);
+    if (count > length_ - offset) {
+      // A damaged length must not make us allocate what the file cannot
+      // hold; the file may have grown since it was opened.
+      struct stat info {};
+      if (fstat(fd_.get(), &info) != 0) RaiseErrno(errno);
+      if (count > info.st_size - offset) throw RunTimeError(kInputPastEnd);
+    }
+    return PosixFileSystem::ReadAt(fd_.get(), offset, count);
+  }
+
+ private:
+  Descriptor fd_;
+  int64_t length_;
+};
+
+std::unique_ptr<ReadableFile> PosixFileSystem::OpenReadable(const std::string& path) {
+  return std::make_unique<Readable>(OpenForReading(path));
+}
+
 FileNumber PosixFileSystem::Reopen(const std::string& path, int64_t length) {
   Opened opened = OpenForWriting(path, 0);
   if (opened.size < length) throw RunTimeError(kInputPastEnd);

@@ -36,6 +36,8 @@ class PosixFileSystem : public FileSystem {
   void CreateDirectory(const std::string& path) override;
 
   FileNumber Open(const std::string& path, OpenMode mode) override;
+  // Any thread may read the file it returns.
+  std::unique_ptr<ReadableFile> OpenReadable(const std::string& path) override;
   FileNumber Reopen(const std::string& path, int64_t length) override;
   std::string Read(FileNumber file, int64_t count) override;
   void Write(FileNumber file, std::string_view bytes) override;
@@ -58,6 +60,7 @@ class PosixFileSystem : public FileSystem {
   const DriveTable& table() const { return table_; }
 
  private:
+  class Readable;
   struct OpenFile {
     int fd = -1;
     OpenMode mode = OpenMode::BinaryRead;

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/file_system.h"
+
+#include "support/run_time_error.h"
+
+namespace pb {
+
+namespace {
+
+class NumberedReadableFile : public ReadableFile {
+ public:
+  NumberedReadableFile(FileSystem& fs, FileNumber file) : fs_(fs), file_(file) {
+    try {
+      length_ = fs_.Length(file_);
+    } catch (const RunTimeError&) {
+      Close();
+      throw;
+    }
+  }
+  ~NumberedReadableFile() override { Close(); }
+  NumberedReadableFile(const NumberedReadableFile&) = delete;
+  NumberedReadableFile& operator=(const NumberedReadableFile&) = delete;
+
+  int64_t Length() const override { return length_; }
+  std::string ReadAt(int64_t offset, int64_t count) override {
+    fs_.Seek(file_, offset + 1);
+    return fs_.Read(file_, count);
+  }
+
+ private:
+  // Nothing was written, so nothing is lost when closing fails.
+  void Close() noexcept {
+    try {
+      fs_.Close(file_);
+    } catch (const RunTimeError&) {
+    }
+  }
+
+  FileSystem& fs_;
+  FileNumber file_;
+  int64_t length_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<ReadableFile> FileSystem::OpenReadable(const std::string& path) {
+  return std::make_unique<NumberedReadableFile>(*this, Open(path, OpenMode::BinaryRead));
+}
+
+}  // namespace pb
