@@ -4,7 +4,9 @@
 # targets. A restore puts every file on the device before it ends, so its
 # target is set against extracting a tar followed by sync (x tar+s).
 # Input lines: ROUND SET KIND LABEL INPUT OUTPUT SECONDS PEAK_KB VOLUMES (for
-# KIND "identical": ROUND SET identical LABEL yes|NO). MB are 10^6 bytes.
+# KIND "identical": ROUND SET identical LABEL yes|NO, for KIND "share": ROUND
+# SET share LABEL PERCENT, the calling thread's share of the CPU time). MB are
+# 10^6 bytes.
 # A machine's speed drifts between rounds, so each ratio is taken within a
 # round, against the references of that round, and the median over the
 # rounds is shown; of the peaks the highest counts.
@@ -36,6 +38,11 @@ function check(what, value, limit) {
   printf "  %-58s %7.2f    (target >= %s) %s\n", what, value, limit, verdict
   if (verdict != "met") missed++
 }
+function checkAtMost(what, value, limit) {
+  verdict = value <= limit ? "met" : "MISSED"
+  printf "  %-58s %7.1f    (target <= %s) %s\n", what, value, limit, verdict
+  if (verdict != "met") missed++
+}
 function checkBelow(what, value, limit) {
   verdict = value < limit ? "met" : "MISSED"
   printf "  %-58s %7.1f MB (target < %d MB) %s\n", what, value, limit, verdict
@@ -43,6 +50,11 @@ function checkBelow(what, value, limit) {
 }
 
 { if ($1 > rounds) rounds = $1 }
+$3 == "share" {
+  if (!(($2, $4) in shares)) shareOrder[$2, ++shareCount[$2]] = $4
+  if ($5 != "") shares[$2, $4] = shares[$2, $4] " " $5
+  next
+}
 $3 == "identical" {
   if (!(($2, $4) in same)) sameOrder[++sameCount] = $2 SUBSEP $4
   if (same[$2, $4] != "NO") same[$2, $4] = $5
@@ -80,6 +92,21 @@ END {
     }
   }
 
+  # What the calling thread does alone caps the speed on any number of cores.
+  for (s = 1; s <= sets; s++) {
+    name = order[s]
+    if (!shareCount[name]) continue
+    printf "\n== %s corpus: the calling thread's share of the backup's CPU time (median)\n", name
+    for (i = 1; i <= shareCount[name]; i++) {
+      label = shareOrder[name, i]
+      n = split(shares[name, label], v, " ")
+      if (n == 0) continue
+      callingShare[name, label] = median(v, n)
+      limit = callingShare[name, label] > 0 ? sprintf("%.0fx one core", 100 / callingShare[name, label]) : "-"
+      printf "  %-40s %5.1f %%   limit on any number of cores: %s\n", label, callingShare[name, label], limit
+    }
+  }
+
   print "\n== Targets"
   for (s = 1; s <= sets; s++) {
     name = order[s]
@@ -92,6 +119,8 @@ END {
         one = workers == "1" || workers == "default"
         need = one ? 0.95 : (name == "large" ? 1.9 : 1.85)
         check(name " backup " label ", x zlib-1", medianOf(name, k, label, "ref", "zlib-compress-1"), need)
+        if (name == "small" && !one && callingShare[name, label] != "")
+          checkAtMost(name " backup " label ", calling thread's CPU share %", callingShare[name, label], 5)
       }
       # Repair volumes may cost the backup at most 5 %.
       if (k == "backup+repair" && label !~ /-r0$/)

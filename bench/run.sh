@@ -78,15 +78,30 @@ fi
 cat "$dir/corpus.txt" 2>/dev/null || true
 
 # record SET KIND LABEL INPUT OUTPUT SECONDS PEAK_KB VOLUMES, of this round
+# (for KIND "share": SET share LABEL PERCENT)
 record() { echo "$round $*" >>"$results"; }
 
 # timed LOG COMMAND...: runs the command under /usr/bin/time -v, sets
-# seconds and peak (KB); stops the whole run when the command fails.
+# seconds, peak (KB) and share, the calling thread's share of the command's
+# CPU time in percent; stops the whole run when the command fails.
 timed() {
-  local log=$1
+  local log=$1 status=0 timer child ticks=0 sample
   shift
   sync
-  if ! /usr/bin/time -v -o "$work/time.txt" "$@" </dev/null >"$log" 2>&1; then
+  /usr/bin/time -v -o "$work/time.txt" "$@" </dev/null >"$log" 2>&1 &
+  timer=$!
+  # The calling thread is the process's first; its times are sampled until it
+  # ends, so the share misses at most the last sample's interval.
+  while [[ -z ${child:-} ]] && kill -0 "$timer" 2>/dev/null; do
+    child=$(cat "/proc/$timer/task/$timer/children" 2>/dev/null || true)
+    child=${child%% *}
+  done
+  while [[ -n ${child:-} ]] && sample=$(awk '{print $14 + $15}' "/proc/$child/task/$child/stat" 2>/dev/null); do
+    ticks=$sample
+    sleep 0.02
+  done
+  wait "$timer" || status=$?
+  if [[ $status != 0 ]]; then
     echo "failed: $*" >&2
     cat "$log" "$work/time.txt" >&2
     exit 1
@@ -94,6 +109,8 @@ timed() {
   seconds=$(awk -F': ' '/Elapsed \(wall clock\)/ {
       n = split($2, p, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + p[i]; print s }' "$work/time.txt")
   peak=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time.txt")
+  share=$(awk -F': ' -v ticks="$ticks" -v hz="$(getconf CLK_TCK)" '/(User|System) time \(seconds\)/ {cpu += $2}
+      END {printf "%.1f", (cpu > 0 ? 100 * ticks / hz / cpu : 0)}' "$work/time.txt")
 }
 
 bytes_of() { du -sb --apparent-size "$@" | awk '{s += $1} END {print s + 0}'; }
@@ -141,6 +158,7 @@ for set in $sets; do
       timed "$work/backup.log" "$cli" backup "${workerFlags[@]}" "${sizeFlags[@]}" "$target" "$corpus/$set"
       record "$set" backup "parcelbarge-$size-w$w" "$input" "$(bytes_of "$target")" "$seconds" "$peak" \
         "$(count_volumes "$target")"
+      record "$set" share "parcelbarge-$size-w$w" "$share"
       if [[ -z $first ]]; then
         first=$target
       else
