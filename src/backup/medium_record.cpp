@@ -28,6 +28,7 @@ void MediumRecord::Meet() {
     const std::string directory = path_.substr(0, path_.size() - kIdentityFileName.size());
     const std::optional<SetIdentity> found = ReadIdentityRecord(fs_, directory);
     identity_ = SetIdentity{setId_, {}};
+    identity_.repairRows = repairRows_;
     storedSize_ = 0;
     if (found && found->setId == setId_) {
       identity_ = *found;
@@ -69,6 +70,11 @@ void MediumRecord::Closed(int16_t number, int64_t length, const std::string& che
   const std::size_t at = static_cast<std::size_t>(reserved - identity_.volumes.data());
   identity_.Put({number, state, length, checksum});
   Store(at, flush);
+}
+
+void MediumRecord::SetRepairRows(int rows) {
+  repairRows_ = rows;
+  identity_.repairRows = rows;
 }
 
 void MediumRecord::RepairFileOpening(const std::string& name) {

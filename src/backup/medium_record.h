@@ -33,6 +33,9 @@ class MediumRecord {
   void Closed(int16_t number, int64_t length, const std::string& checksum, VolumeState state, bool flush);
 
   const std::string& setId() const { return setId_; }
+  // Each medium's record says the set gets repair volumes, so a reader of a
+  // damaged medium can name the remedy.
+  void SetRepairRows(int rows);
   // Before a repair volume's file is created, and once it is written whole;
   // its entry keeps its room on the medium in between.
   void RepairFileOpening(const std::string& name);
@@ -51,6 +54,7 @@ class MediumRecord {
   std::string setId_;
   SetIdentity identity_;
   bool mediumSeen_ = false;
+  int repairRows_ = 0;
   int64_t storedSize_ = 0;  // bytes of the record file on the medium
 };
 

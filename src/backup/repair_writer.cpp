@@ -103,7 +103,9 @@ struct RepairWriter::Group {
 };
 
 RepairWriter::RepairWriter(Runtime& runtime, std::string target, bool diskette, int rows, MediumRecord& record)
-    : runtime_(runtime), target_(std::move(target)), diskette_(diskette), rows_(rows), record_(record), encoder_(rows) {}
+    : runtime_(runtime), target_(std::move(target)), diskette_(diskette), rows_(rows), record_(record), encoder_(rows) {
+  record_.SetRepairRows(rows);
+}
 
 RepairWriter::~RepairWriter() = default;
 

@@ -42,6 +42,7 @@ bool ArchiveVolumes::EnsureVolume() {
     }
     return true;
   } catch (const RunGivenUp&) {
+    TellRemedy();
     throw VolumeAbandoned{};
   }
 }
@@ -136,6 +137,7 @@ bool ArchiveVolumes::Accepted(FileNumber file) {
   const VolumeEntry* entry = record ? record->Find(VolumeNumber_) : nullptr;
   // Volume 1 decides whether the set is checked at all.
   if (VolumeNumber_ == 1) setId_ = entry ? std::optional(record->setId) : std::nullopt;
+  if (VolumeNumber_ == 1 && entry) repairRows_ = record->repairRows;
   if (setId_ && record && record->setId != *setId_) {
     Tell(runtime_.boxes, kForeignDisk, BoxIcon::Information);
     return false;
@@ -182,7 +184,17 @@ void ArchiveVolumes::TellDamaged() {
            " dieses Sicherungssatzes ist beschädigt: Länge oder Prüfsumme weichen von seiner Kennung ab.\r"
            "Unbeschädigte Teile werden trotzdem gelesen.",
        BoxIcon::Critical);
+  TellRemedy();
   events_.VolumeDamaged(VolumeNumber_);
+}
+
+void ArchiveVolumes::TellRemedy() {
+  if (repairRows_ == 0 || (survey_ && !survey_->Empty())) return;
+  Tell(runtime_.boxes,
+       "Zu diesem Sicherungssatz gibt es Reparaturbände. Mit ihnen lässt sich Band " + std::to_string(VolumeNumber_) +
+           " wiederherstellen:\rAlle lesbaren Datenträger in ein Verzeichnis kopieren und dort "
+           "\"parcelbarge-cli repair VERZEICHNIS\" aufrufen.",
+       BoxIcon::Information);
 }
 
 // After a prompt the volume is still missing: say what the disk in the drive

@@ -85,6 +85,9 @@ class ArchiveVolumes {
   bool Accepted(FileNumber file);
   void TellWhatIsInTheDrive();
   void TellDamaged();
+  // Where the set has repair volumes elsewhere (on other diskettes), says how
+  // they can bring the volume back.
+  void TellRemedy();
   bool EndsIncomplete() const;
   // Adds what was read at position (0-based) to the open volume's checksum.
   void Hash(int64_t position, std::string_view bytes);
@@ -107,6 +110,7 @@ class ArchiveVolumes {
   int64_t hashed_ = 0;                        // bytes of the volume in checksum_
   std::unique_ptr<RepairSurvey> survey_;      // from volume 1 on; empty without repair volumes
   bool rebuilt_ = false;                      // the open volume is read from survey_
+  int repairRows_ = 0;                        // from volume 1's record
 };
 
 }  // namespace pb

@@ -118,6 +118,7 @@ void SetIdentity::Remove(int16_t number) {
 
 std::string IdentityRecordBytes(const SetIdentity& identity) {
   std::string text = std::string(kFirstLine) + "\nSatz " + identity.setId + "\n";
+  if (identity.repairRows > 0) text += "Reparaturbände " + std::to_string(identity.repairRows) + "\n";
   for (const VolumeEntry& entry : identity.volumes) text += VolumeLine(entry) + "\n";
   for (const RepairFileEntry& entry : identity.repairFiles) {
     char length[16];
@@ -149,6 +150,10 @@ std::optional<SetIdentity> ParseIdentityRecord(std::string_view bytes) {
       const std::optional<VolumeEntry> entry = ParseVolumeLine(line);
       if (!entry || identity.Find(entry->number)) return std::nullopt;
       identity.volumes.push_back(*entry);
+    } else if (line.rfind("Reparaturbände ", 0) == 0) {
+      const std::string rows = line.substr(line.find(' ') + 1);
+      if (!IsDigits(rows, rows.size()) || rows.empty() || rows.size() > 2) return std::nullopt;
+      identity.repairRows = std::stoi(rows);
     } else if (line.rfind("Reparatur ", 0) == 0) {
       const std::optional<RepairFileEntry> entry = ParseRepairFileLine(line);
       if (!entry) return std::nullopt;

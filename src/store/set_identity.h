@@ -16,6 +16,7 @@ namespace pb {
 //
 //   Parcelbarge-Kennung 1
 //   Satz <32 hex digits, random per backup run>
+//   Reparaturbände 2            (only for a set that gets repair volumes)
 //   Band 00001 0001457182 <32 hex digits, XXH3-128 of the volume> weiter
 //   Reparatur Reparatur#1.Parcelbarge 0001457182 <32 hex digits>
 //
@@ -51,6 +52,7 @@ struct SetIdentity {
   std::string setId;  // 32 lower-case hex digits
   std::vector<VolumeEntry> volumes;
   std::vector<RepairFileEntry> repairFiles = {};  // after the volumes
+  int repairRows = 0;  // repair volumes per group the set gets; 0 for none
 
   const VolumeEntry* Find(int16_t number) const;
   VolumeEntry& Put(const VolumeEntry& entry);  // replaces the entry of its number

@@ -133,6 +133,24 @@ INSTANTIATE_TEST_SUITE_P(
                                   EditRecord(DisketteOf(s.a, kSetA, 3), checksum.Hex(), std::string(32, '0'))};
              },
              {kNext, kNext, kDamaged3}, true},
+        // A set whose records tell of repair volumes on other media names the remedy.
+        Case{"DamagedVolumeOfASetWithRepairVolumes",
+             [](const TwoSets& s) {
+               std::vector<Medium> media;
+               for (int n = 1; n <= 3; ++n) {
+                 media.push_back(EditRecord(DisketteOf(s.a, kSetA, n), "Satz " + kSetA + "\n",
+                                            "Satz " + kSetA + "\nReparaturbände 2\n"));
+               }
+               const std::string length = std::to_string(s.a[1].size());
+               media[1] = EditRecord(media[1], " 0000" + length + " ", " 0000" + std::to_string(s.a[1].size() + 1) + " ");
+               return media;
+             },
+             {kNext, kDamaged2,
+              "Zu diesem Sicherungssatz gibt es Reparaturbände. Mit ihnen lässt sich Band 2 wiederherstellen:\r"
+              "Alle lesbaren Datenträger in ein Verzeichnis kopieren und dort \"parcelbarge-cli repair VERZEICHNIS\" "
+              "aufrufen.",
+              kNext},
+             true},
         // Sets written without records are read as they always were.
         Case{"NoRecords",
              [](const TwoSets& s) {

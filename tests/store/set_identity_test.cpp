@@ -53,6 +53,7 @@ TEST(SetIdentity, AnythingButAWellFormedRecordIsNone) {
            head + "Band 00001 0000000005 -------------------------------- offen\n",
            head + line + line,
            head + line + "Reparatur Reparatur#1.Parcelbarge 5 " + kSum + "\n",
+           head + "Reparaturbände zwei\n" + line,
        }) {
     EXPECT_FALSE(ParseIdentityRecord(text)) << text;
   }
@@ -63,8 +64,9 @@ TEST(SetIdentity, AnythingButAWellFormedRecordIsNone) {
 // Repair volumes' files follow the volumes; kinds of line a later version
 // may add are passed by without losing the volumes.
 TEST(SetIdentity, RepairFilesAreListedAndUnknownLinesPassedBy) {
-  const SetIdentity identity{kId, {{9, VolumeState::Last, 5, kSum}}, {{"Reparatur#1-2.Parcelbarge", 1234, kSum}}};
+  const SetIdentity identity{kId, {{9, VolumeState::Last, 5, kSum}}, {{"Reparatur#1-2.Parcelbarge", 1234, kSum}}, 2};
   const std::string text = IdentityRecordBytes(identity);
+  EXPECT_EQ(text.substr(0, text.find("Band")), "Parcelbarge-Kennung 1\nSatz " + kId + "\nReparaturbände 2\n");
   EXPECT_EQ(text.substr(text.find("Reparatur ")), "Reparatur Reparatur#1-2.Parcelbarge 0000001234 " + kSum + "\n");
   const std::optional<SetIdentity> back = ParseIdentityRecord(text + "Kommentar eines späteren Programms\n");
   ASSERT_TRUE(back);
@@ -73,6 +75,7 @@ TEST(SetIdentity, RepairFilesAreListedAndUnknownLinesPassedBy) {
   EXPECT_EQ(back->repairFiles[0].length, 1234);
   EXPECT_EQ(back->repairFiles[0].checksum, kSum);
   EXPECT_EQ(back->volumes.size(), 1u);
+  EXPECT_EQ(back->repairRows, 2);
 }
 
 // An entry reserved while its volume is written takes as many bytes as the
