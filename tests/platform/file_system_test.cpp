@@ -223,6 +223,28 @@ TEST(DrivesTest, DisketteDriveWithoutMediumIsNotReady) {
   EXPECT_TRUE(std::filesystem::is_empty(drives.Root('A'))) << "nothing written where no medium is";
 }
 
+#ifndef _WIN32
+// The numbered calls serve one thread; the POSIX file system's own readable
+// files serve any (the Windows one has only the numbered kind so far).
+TEST_F(FileSystemTest, ThreadsShareItsReadableFiles) {
+  std::string bytes;
+  for (int i = 0; i < 4096; ++i) bytes += static_cast<char>(i * 7);
+  WriteFile(drives.Native("C:\\v.bin"), bytes);
+  const std::unique_ptr<ReadableFile> file = fs.OpenReadable("C:\\v.bin");
+  std::vector<std::thread> readers;
+  std::atomic<int> wrong = 0;
+  for (int t = 0; t < 4; ++t) {
+    readers.emplace_back([&, t] {
+      for (int64_t offset = t; offset + 64 <= 4096; offset += 61) {
+        if (file->ReadAt(offset, 64) != bytes.substr(static_cast<std::size_t>(offset), 64)) ++wrong;
+      }
+    });
+  }
+  for (std::thread& reader : readers) reader.join();
+  EXPECT_EQ(wrong, 0);
+}
+#endif
+
 // The platform's own readable files and those every file system has from
 // the numbered calls.
 class ReadableFileTest : public FileSystemTest, public ::testing::WithParamInterface<bool> {
@@ -262,25 +284,6 @@ TEST_P(ReadableFileTest, OpensWhatOpenForReadingOpensAndLetsGoAtItsEnd) {
   Open("D:\\weg.bin").reset();
   fs.DeleteFile("D:\\weg.bin");  // fails on Windows while the file is open
   EXPECT_FALSE(std::filesystem::exists(drives.Native("D:\\weg.bin")));
-}
-
-TEST_P(ReadableFileTest, ThreadsShareTheFileSystemsOwnFiles) {
-  if (!own()) GTEST_SKIP() << "the numbered calls serve one thread";
-  std::string bytes;
-  for (int i = 0; i < 4096; ++i) bytes += static_cast<char>(i * 7);
-  WriteFile(drives.Native("C:\\v.bin"), bytes);
-  const std::unique_ptr<ReadableFile> file = Open("C:\\v.bin");
-  std::vector<std::thread> readers;
-  std::atomic<int> wrong = 0;
-  for (int t = 0; t < 4; ++t) {
-    readers.emplace_back([&, t] {
-      for (int64_t offset = t; offset + 64 <= 4096; offset += 61) {
-        if (file->ReadAt(offset, 64) != bytes.substr(static_cast<std::size_t>(offset), 64)) ++wrong;
-      }
-    });
-  }
-  for (std::thread& reader : readers) reader.join();
-  EXPECT_EQ(wrong, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(OwnAndNumbered, ReadableFileTest, ::testing::Bool(),
