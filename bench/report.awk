@@ -78,13 +78,13 @@ END {
     name = order[s]
     printf "\n== %s corpus: %.1f MB; zlib compress() on one core: %.1f MB/s; median of %d round(s)\n", name,
            input[name] / 1e6, medianOf(name, "ref", "zlib-compress-1"), rounds
-    printf "%-8s %-28s %8s %9s %8s %8s %7s %8s %8s\n", "", "", "MB/s", "x zlib-1", "x tar-x", "x tar+s", "size",
+    printf "%-13s %-28s %8s %9s %8s %8s %7s %8s %8s\n", "", "", "MB/s", "x zlib-1", "x tar-x", "x tar+s", "size",
            "peak MB", "volumes"
     for (i = 1; i <= rows[name]; i++) {
       split(row[name, i], part, SUBSEP)
       k = part[1]; label = part[2]
       p = peak[name, k, label]
-      printf "%-8s %-28s %8.1f %9.2f %8s %8s %7.3f %8s %8s\n", (k == "ref" ? "memory" : k), label,
+      printf "%-13s %-28s %8.1f %9.2f %8s %8s %7.3f %8s %8s\n", (k == "ref" ? "memory" : k), label,
              medianOf(name, k, label), medianOf(name, k, label, "ref", "zlib-compress-1"),
              (k == "restore" ? sprintf("%.2f", medianOf(name, k, label, "restore", "tar-x")) : "-"),
              (k == "restore" ? sprintf("%.2f", medianOf(name, k, label, "restore", "tar-x+sync")) : "-"),
