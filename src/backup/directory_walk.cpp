@@ -21,7 +21,7 @@ std::string ReasonNotTaken(int attributes) {
 }
 
 void CollectDirectoryFiles(FileSystem& fs, Host& host, const std::string& directory, bool reset,
-                           std::vector<std::string>& foundFiles, SelectionReport* report) {
+                           std::vector<std::string>& foundFiles, SelectionReport* report, bool includeHidden) {
   std::vector<std::string> subdirectories;
   if (reset) foundFiles.clear();
   const std::string prefix = WithTrailingBackslash(directory);
@@ -36,7 +36,7 @@ void CollectDirectoryFiles(FileSystem& fs, Host& host, const std::string& direct
   }
   for (const std::string& name : names) {
     const std::string full = prefix + name;
-    if (name.front() == '.') {
+    if (name.front() == '.' && !includeHidden) {
       if (report) ++report->dotNames;
       continue;
     }
@@ -61,7 +61,7 @@ void CollectDirectoryFiles(FileSystem& fs, Host& host, const std::string& direct
   }
   host.Yield();
   while (!subdirectories.empty()) {
-    CollectDirectoryFiles(fs, host, subdirectories.back(), false, foundFiles, report);
+    CollectDirectoryFiles(fs, host, subdirectories.back(), false, foundFiles, report, includeHidden);
     subdirectories.pop_back();
   }
 }

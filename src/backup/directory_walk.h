@@ -30,13 +30,14 @@ std::string ReasonNotTaken(int attributes);
 // emptying it when reset is true: first the files of directory in the order
 // the file system lists them, then the trees of its subdirectories, the one
 // listed last first, each whole tree before the next. Entries whose name
-// begins with "." are skipped with everything below them; hidden files are
-// kept. Entries whose attributes cannot be queried (vanished, or named with
+// begins with "." are skipped with everything below them, unless
+// includeHidden; hidden files are kept. Entries whose attributes cannot be queried (vanished, or named with
 // characters the set cannot store), entries that are neither file nor
 // directory (ReasonNotTaken) and directories that cannot be listed add
 // nothing; report, when given, gets each of them and the count of "." names.
 // Yields once per directory listed.
 void CollectDirectoryFiles(FileSystem& fs, Host& host, const std::string& directory, bool reset,
-                           std::vector<std::string>& foundFiles, SelectionReport* report = nullptr);
+                           std::vector<std::string>& foundFiles, SelectionReport* report = nullptr,
+                           bool includeHidden = false);
 
 }  // namespace pb

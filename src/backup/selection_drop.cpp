@@ -7,7 +7,7 @@
 namespace pb {
 
 SelectionReport AddDroppedNames(Runtime& runtime, const std::vector<std::string>& names,
-                                std::vector<std::string>& fileList) {
+                                std::vector<std::string>& fileList, bool includeHidden) {
   std::vector<std::string> foundFiles;
   SelectionReport report;
   for (const std::string& name : names) {
@@ -27,7 +27,7 @@ SelectionReport AddDroppedNames(Runtime& runtime, const std::vector<std::string>
     if (const std::string reason = ReasonNotTaken(attributes); !reason.empty()) {
       report.leftOut.push_back({name, reason});
     } else if (attributes & kAttrDirectory) {
-      CollectDirectoryFiles(runtime.fs, runtime.host, name, true, foundFiles, &report);
+      CollectDirectoryFiles(runtime.fs, runtime.host, name, true, foundFiles, &report, includeHidden);
       fileList.insert(fileList.end(), foundFiles.begin(), foundFiles.end());
     } else {
       fileList.push_back(name);

@@ -18,7 +18,7 @@ namespace pb {
 // Nothing already in fileList is compared with: the same file may stand there
 // twice.
 SelectionReport AddDroppedNames(Runtime& runtime, const std::vector<std::string>& names,
-                                std::vector<std::string>& fileList);
+                                std::vector<std::string>& fileList, bool includeHidden = false);
 
 // The message for a drop that holds no file names.
 void ShowNotAFileList(MessageBoxes& boxes);

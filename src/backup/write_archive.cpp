@@ -17,6 +17,8 @@
 #include "backup/medium_record.h"
 #include "backup/parallel_compressor.h"
 #include "backup/repair_writer.h"
+#include "backup/stamp_collector.h"
+#include "backup/target_clearing.h"
 #include "backup/volume_size.h"
 #include "store/identity_file.h"
 #include "store/records.h"
@@ -47,6 +49,7 @@ class BackupRun {
           for (int i = first; i <= fileCount_; ++i) SaveFile(i);
           FinishLastVolume();
           if (repair_) repair_->Finish();
+          WriteStamps();
           break;
         } catch (const RewriteVolume&) {
           first = BackToVolumeStart();
@@ -73,6 +76,7 @@ class BackupRun {
     header.Description = plan_.description;
     archiveHeader_ = ArchiveHeaderBytes(header);
     record_ = std::make_unique<MediumRecord>(fs_, target_, diskette_);
+    stamps_ = std::make_unique<StampCollector>(fileCount_);
     verify_ = plan_.verifyVolumes;
     if (plan_.repairVolumes > 0) {
       repair_ = std::make_unique<RepairWriter>(runtime_, target_, diskette_, plan_.repairVolumes, *record_);
@@ -120,6 +124,7 @@ class BackupRun {
       fileLength_ = static_cast<int32_t>(source->Length());
       source_ = std::move(source);
     });
+    stamps_->Opened(currentFile_, name, *source_);
     readPosition_ = 0;
     headerVolume_ = 0;
     sourceName_ = name;
@@ -165,12 +170,7 @@ class BackupRun {
     std::vector<std::string> names;
     for (;;) {
       names = Guarded(runtime_.boxes, FailureGroup::Clearing, [&] { return fs_.ListDirectory(target_, kMaskFiles); });
-      // Names beginning with "." stay; a name the file system cannot address
-      // again cannot be deleted either. The identity record is the run's
-      // own to keep or replace when the volume is opened.
-      std::erase_if(names, [](const std::string& name) {
-        return name.front() == '.' || name.find('?') != std::string::npos || name == kIdentityFileName;
-      });
+      std::erase_if(names, KeptWhenClearing);
       const std::size_t all = names.size();
       std::erase_if(names, [&](const std::string& name) { return IsOwnVolume(name); });
       if (names.size() == all || !diskette_) break;
@@ -424,6 +424,18 @@ class BackupRun {
     }
   }
 
+  // The set is complete without the record; the user learns what a restore
+  // will not give back.
+  void WriteStamps() {
+    try {
+      stamps_->Write(fs_, target_, record_->setId());
+    } catch (const RunTimeError& error) {
+      runtime_.boxes.Show(MessageBox{.text = "Zeiten und Rechte der Dateien wurden nicht gespeichert: " +
+                                             error.description(),
+                                     .icon = BoxIcon::Information});
+    }
+  }
+
   void End() {
     // On the way out after giving up, what was written stays as it is.
     if (volumeOpen_ && !reopenVolume_) CloseQuietly(volume_);
@@ -469,6 +481,7 @@ class BackupRun {
   std::unique_ptr<ParallelCompressor> compressor_;
   std::unique_ptr<MediumRecord> record_;
   std::unique_ptr<RepairWriter> repair_;
+  std::unique_ptr<StampCollector> stamps_;
   bool verify_ = false;
 
   std::string target_;

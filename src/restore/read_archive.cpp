@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 
+#include "restore/apply_stamps.h"
 #include "restore/archive_stream.h"
 #include "restore/create_target_file.h"
 #include "restore/damage_spans.h"
@@ -35,7 +36,8 @@ class TargetFiles : public InflatedSink {
         protected_(runtime.fs, std::move(SourceDir)),
         damage_([this](const std::string& path, int16_t damagedVolume) {
           if (damagedVolume != 0 && options_.damagedFile) options_.damagedFile(path, damagedVolume);
-        }) {
+        }),
+        stamps_(TargetDir_) {
     progress_.fileCount = fileCount;
   }
 
@@ -58,6 +60,7 @@ class TargetFiles : public InflatedSink {
   Flow BeginFile(const FileHeader& header) override {
     ++progress_.fileNumber;
     Tell();
+    stamps_.FileBegun(header.FileName);
     const std::optional<std::string> place =
         options_.place ? options_.place(header.FileName) : TargetPathFor("", header.FileName);
     SkipFile_ = !place;
@@ -112,6 +115,7 @@ class TargetFiles : public InflatedSink {
       // The file's identity is taken here: whatever still changes the
       // file goes before.
       protected_.Restored(TargetPath_);
+      stamps_.Restored(TargetPath_);
     }
     return Flow::Continue;
   }
@@ -156,6 +160,8 @@ class TargetFiles : public InflatedSink {
     TargetFile_.reset();
     runtime_.fs.Close(file);
   }
+
+  StampApplier& stamps() { return stamps_; }
 
   RestoreOutcome Outcome(StreamEnd end) const {
     if (stop_) return *stop_;
@@ -211,6 +217,7 @@ class TargetFiles : public InflatedSink {
   RestoreProgress progress_;
   ProtectedFiles protected_;
   DamageSpans<std::string> damage_;  // the paths of files written
+  StampApplier stamps_;
 };
 
 }  // namespace
@@ -237,6 +244,7 @@ RestoreOutcome ReadArchive(Runtime& runtime, const ProbeResults& probe, const st
   } catch (const RunTimeError& error) {
     ReportFatalError(runtime, "RESTORE", error);
   }
+  if (end == StreamEnd::AllFiles) target.stamps().Apply(runtime, WithTrailingBackslash(sourceDir));
   target.FlushRestoredFiles(end == StreamEnd::AllFiles);
   runtime.host.Beep();
   return target.Outcome(end);

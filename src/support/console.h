@@ -18,6 +18,10 @@ void GuardStandardStreams();
 // from now on, as terminals here do.
 std::vector<std::string> Arguments(int argc, char** argv);
 
+// From now on standard output takes bytes as they are: Windows would turn
+// each line feed of a restored file into two bytes.
+void BinaryOutput();
+
 enum class Stream { In, Out, Err };
 bool IsTerminal(Stream stream);
 

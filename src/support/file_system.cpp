@@ -26,6 +26,7 @@ class NumberedReadableFile : public ReadableFile {
     fs_.Seek(file_, offset + 1);
     return fs_.Read(file_, count);
   }
+  FileStamp Stamp() const override { return fs_.StampOf(file_); }
 
  private:
   // Nothing was written, so nothing is lost when closing fails.

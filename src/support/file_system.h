@@ -43,6 +43,16 @@ enum class OpenMode {
   Output,       // sequential output: created, or emptied when it exists
 };
 
+// When a file or directory was last changed, and its permissions: what a
+// restore gives back beside the bytes. On Windows the mode tells only
+// read-only (no owner write bit) from writable.
+struct FileStamp {
+  int64_t seconds = 0;  // since 1970-01-01 UTC; negative before
+  int32_t nanoseconds = 0;
+  int mode = 0;  // permission bits, 07777 at most
+  friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
 // A file opened for reading, owned by whoever holds it and closed when it
 // goes. Each read names its offset, so threads may share one where the file
 // system allows it (see OpenReadable). Failures throw RunTimeError as the
@@ -54,6 +64,8 @@ class ReadableFile {
   virtual int64_t Length() const = 0;
   // Exactly count bytes from the 0-based offset, or fails (62 past the end).
   virtual std::string ReadAt(int64_t offset, int64_t count) = 0;
+  // The file's stamp as it was when it was opened.
+  virtual FileStamp Stamp() const = 0;
 };
 
 struct DriveInfo {
@@ -99,6 +111,13 @@ class FileSystem {
   virtual int64_t FileLength(const std::string& path) = 0;
 
   virtual int GetAttributes(const std::string& path) = 0;
+  // The stamp of the file or directory at path, links followed.
+  virtual FileStamp StampAt(const std::string& path) = 0;
+  // The stamp of a file opened for reading, as it was when it was opened.
+  virtual FileStamp StampOf(FileNumber file) = 0;
+  // Gives the file or directory at path the stamp's time and permissions; a
+  // link is never followed (the calls that change, as SetWriteDirectory says).
+  virtual void ApplyStamp(const std::string& path, const FileStamp& stamp) = 0;
   // Clears read-only (adds owner write permission on Linux).
   virtual void SetAttributesNormal(const std::string& path) = 0;
   virtual void DeleteFile(const std::string& path) = 0;
@@ -167,6 +186,9 @@ class FileSystemWrapper : public FileSystem {
   std::string FileIdentity(const std::string& path) override { return target_.FileIdentity(path); }
   int64_t FileLength(const std::string& path) override { return target_.FileLength(path); }
   int GetAttributes(const std::string& path) override { return target_.GetAttributes(path); }
+  FileStamp StampAt(const std::string& path) override { return target_.StampAt(path); }
+  FileStamp StampOf(FileNumber file) override { return target_.StampOf(file); }
+  void ApplyStamp(const std::string& path, const FileStamp& stamp) override { target_.ApplyStamp(path, stamp); }
   void SetAttributesNormal(const std::string& path) override { target_.SetAttributesNormal(path); }
   void DeleteFile(const std::string& path) override { target_.DeleteFile(path); }
   void CreateDirectory(const std::string& path) override { target_.CreateDirectory(path); }

@@ -364,7 +364,8 @@ TEST_F(WriteArchiveTest, ClearingTheTargetRemovesReadOnlyFilesButNotDotNamesOrDi
   std::vector<std::string> left;
   for (const auto& entry : std::filesystem::directory_iterator(target)) left.push_back(entry.path().filename().string());
   std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::string>{".versteckt", "DataBlock#1.Parcelbarge", "Parcelbarge-Kennung.txt", "Unter"}));
+  EXPECT_EQ(left, (std::vector<std::string>{".versteckt", "DataBlock#1.Parcelbarge", "Parcelbarge-Kennung.txt",
+                                            "Parcelbarge-Zeiten.dat", "Unter"}));
   EXPECT_TRUE(std::filesystem::exists(target / "Unter" / "bleibt.txt"));
   EXPECT_EQ(host.yields, 2 + 1);  // one per deleted file, one per fragment
 }

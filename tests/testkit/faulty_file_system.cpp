@@ -122,6 +122,7 @@ class FaultyFileSystem::Readable : public ReadableFile {
   Readable& operator=(const Readable&) = delete;
 
   int64_t Length() const override { return file_->Length(); }
+  FileStamp Stamp() const override { return file_->Stamp(); }
   std::string ReadAt(int64_t offset, int64_t count) override {
     const bool corrupt = fs_.Check(Op::Read, path_);
     std::string bytes = file_->ReadAt(offset, count);

@@ -45,6 +45,8 @@ void GuardStandardStreams() {
 
 std::vector<std::string> Arguments(int argc, char** argv) { return {argv + 1, argv + argc}; }
 
+void BinaryOutput() {}
+
 bool IsTerminal(Stream stream) {
   switch (stream) {
     case Stream::In: return isatty(STDIN_FILENO) == 1;

@@ -65,6 +65,10 @@ int AttributesOf(const struct stat& info, const std::string& name) {
   return attributes;
 }
 
+FileStamp StampFrom(const struct stat& info) {
+  return {info.st_mtim.tv_sec, static_cast<int32_t>(info.st_mtim.tv_nsec), static_cast<int>(info.st_mode & 07777)};
+}
+
 bool IsMissing(int err) { return err == ENOENT || err == ENOTDIR || err == ELOOP; }
 
 // What stands at path relative to dir (AT_FDCWD for an absolute one) when
@@ -285,6 +289,27 @@ PosixFileSystem::Parent PosixFileSystem::ParentOnReadyDrive(const std::string& d
   return {DirectoryBelow(std::move(dir), std::string(rest.substr(0, slash))), std::string(rest.substr(slash + 1))};
 }
 
+FileStamp PosixFileSystem::StampAt(const std::string& path) {
+  const std::string native = NativeOnReadyDrive(path);
+  struct stat info {};
+  if (stat(native.c_str(), &info) != 0) RaiseFor(errno, native);
+  return StampFrom(info);
+}
+
+FileStamp PosixFileSystem::StampOf(FileNumber file) { return Get(file).stamp; }
+
+void PosixFileSystem::ApplyStamp(const std::string& path, const FileStamp& stamp) {
+  const Parent parent = ParentOnReadyDrive(path);
+  Descriptor fd(openat(parent.dir.get(), parent.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  if (fd.get() < 0) RaiseFor(errno, NativeOnReadyDrive(path));
+  struct stat info {};
+  if (fstat(fd.get(), &info) != 0) RaiseErrno(errno);
+  if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) throw RunTimeError(kPathFileAccess);
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {stamp.seconds, stamp.nanoseconds}};
+  if (futimens(fd.get(), times) != 0) RaiseErrno(errno);
+  if (fchmod(fd.get(), static_cast<mode_t>(stamp.mode) & 01777) != 0) RaiseErrno(errno);
+}
+
 std::string PosixFileSystem::FileIdentity(const std::string& path) {
   const std::string native = NativeOnReadyDrive(path);
   struct stat info {};
@@ -344,6 +369,7 @@ void PosixFileSystem::CreateDirectory(const std::string& path) {
 struct PosixFileSystem::Opened {
   Descriptor fd;
   int64_t size = 0;
+  FileStamp stamp;
 };
 
 FileNumber PosixFileSystem::Open(const std::string& path, OpenMode mode) {
@@ -360,8 +386,9 @@ FileNumber PosixFileSystem::Open(const std::string& path, OpenMode mode) {
 
 class PosixFileSystem::Readable : public ReadableFile {
  public:
-  explicit Readable(Opened opened) : fd_(std::move(opened.fd)), length_(opened.size) {}
+  explicit Readable(Opened opened) : fd_(std::move(opened.fd)), length_(opened.size), stamp_(opened.stamp) {}
   int64_t Length() const override { return length_; }
+  FileStamp Stamp() const override { return stamp_; }
   std::string ReadAt(int64_t offset, int64_t count) override {
     if (offset < 0 || count < 0) throw RunTimeError(kInvalidCall);
     if (count > length_ - offset) {
@@ -377,6 +404,7 @@ class PosixFileSystem::Readable : public ReadableFile {
  private:
   Descriptor fd_;
   int64_t length_;
+  FileStamp stamp_;
 };
 
 std::unique_ptr<ReadableFile> PosixFileSystem::OpenReadable(const std::string& path) {
@@ -395,7 +423,7 @@ FileNumber PosixFileSystem::Register(const std::string& path, Opened opened, Ope
   const Drive* drive = table_.Find(path[0]);
   FileNumber number = 1;
   while (files_.count(number) != 0) ++number;
-  files_[number] = OpenFile{opened.fd.release(), mode, position, opened.size,
+  files_[number] = OpenFile{opened.fd.release(), mode, position, opened.size, opened.stamp,
                             mode != OpenMode::BinaryRead && drive->mustBeMounted ? drive->root : "", {}, 0};
   return number;
 }
@@ -409,7 +437,7 @@ PosixFileSystem::Opened PosixFileSystem::OpenForReading(const std::string& path)
   if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) throw RunTimeError(kPathFileAccess);
   // Volumes and sources are read from start to end: a longer read-ahead.
   if (info.st_size > kDefaultReadAhead) posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-  return {std::move(fd), info.st_size};
+  return {std::move(fd), info.st_size, StampFrom(info)};
 }
 
 // Only a regular file that is not read-only is opened, and it is checked
@@ -429,7 +457,7 @@ PosixFileSystem::Opened PosixFileSystem::OpenForWriting(const std::string& path,
   if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || IsReadOnly(info)) {
     throw RunTimeError(kPathFileAccess);
   }
-  return {std::move(fd), info.st_size};
+  return {std::move(fd), info.st_size, {}};
 }
 
 PosixFileSystem::OpenFile& PosixFileSystem::Get(FileNumber file) {

@@ -31,6 +31,11 @@ class PosixFileSystem : public FileSystem {
   std::string FileIdentity(const std::string& path) override;
   int64_t FileLength(const std::string& path) override;
   int GetAttributes(const std::string& path) override;
+  FileStamp StampAt(const std::string& path) override;
+  FileStamp StampOf(FileNumber file) override;
+  // Set-user-ID and set-group-ID bits are never given: a restored file must
+  // not run with another's rights.
+  void ApplyStamp(const std::string& path, const FileStamp& stamp) override;
   void SetAttributesNormal(const std::string& path) override;
   void DeleteFile(const std::string& path) override;
   void CreateDirectory(const std::string& path) override;
@@ -68,6 +73,7 @@ class PosixFileSystem : public FileSystem {
     // The length as this process last saw or left it: a read within it
     // needs no look at the file, and a failed write is cut back to it.
     int64_t size = 0;
+    FileStamp stamp;  // at opening, for reading
     // Written files on a drive that must be mounted: its root, which must
     // still be the mount of the medium the file lies on.
     std::string mountRoot;

@@ -10,6 +10,7 @@
 #include "platform/windows/wide_text.h"
 
 #include "platform/windows/windows_api.h"
+#include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
 
@@ -67,6 +68,11 @@ std::vector<std::string> Arguments(int, char**) {
   for (int i = 1; wide != nullptr && i < count; ++i) arguments.push_back(WideToUtf8(wide[i]));
   LocalFree(wide);
   return arguments;
+}
+
+void BinaryOutput() {
+  std::cout.flush();
+  _setmode(_fileno(stdout), _O_BINARY);
 }
 
 bool IsTerminal(Stream stream) {

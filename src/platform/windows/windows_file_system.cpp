@@ -54,6 +54,24 @@ DWORD ExistingAttributes(const std::string& native) {
 
 bool IsLink(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
+// File times count 100 ns from 1601; stamps count from 1970.
+constexpr int64_t kTicksPerSecond = 10000000;
+constexpr int64_t kSecondsBefore1970 = 11644473600;
+
+FileStamp StampFrom(const FILETIME& written, DWORD attributes) {
+  const auto ticks = static_cast<int64_t>((uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime);
+  int mode = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 0755 : 0644;
+  if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == FILE_ATTRIBUTE_READONLY) mode &= ~0222;
+  return {ticks / kTicksPerSecond - kSecondsBefore1970, static_cast<int32_t>(ticks % kTicksPerSecond * 100), mode};
+}
+
+// Times before 1601 become 1601.
+FILETIME FileTimeOf(const FileStamp& stamp) {
+  const int64_t ticks =
+      std::max<int64_t>(0, (stamp.seconds + kSecondsBefore1970) * kTicksPerSecond + stamp.nanoseconds / 100);
+  return FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(static_cast<uint64_t>(ticks) >> 32)};
+}
+
 std::string ParentOf(const std::string& native) {
   const std::size_t separator = native.find_last_of('\\');
   return separator <= 2 ? native.substr(0, 3) : native.substr(0, separator);
@@ -253,6 +271,39 @@ int64_t WindowsFileSystem::FileLength(const std::string& path) {
   }
   if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) throw RunTimeError(kPathFileAccess);
   return static_cast<int64_t>((uint64_t{high} << 32) | low);
+}
+
+FileStamp WindowsFileSystem::StampAt(const std::string& path) {
+  const std::string native = NativeOnReadyDrive(path);
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(ApiPath(native).c_str(), GetFileExInfoStandard, &data)) RaiseLastError();
+  return StampFrom(data.ftLastWriteTime, data.dwFileAttributes);
+}
+
+FileStamp WindowsFileSystem::StampOf(FileNumber file) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(Get(file).handle, &info)) RaiseLastError();
+  return StampFrom(info.ftLastWriteTime, info.dwFileAttributes);
+}
+
+// Writing attributes is allowed on a read-only file; a link is opened itself
+// and refused.
+void WindowsFileSystem::ApplyStamp(const std::string& path, const FileStamp& stamp) {
+  const std::string native = NativeToWrite(path);
+  const DWORD attributes = ExistingAttributes(native);
+  if (IsLink(attributes)) throw RunTimeError(kPathFileAccess);
+  const HANDLE handle = CreateFileW(ApiPath(native).c_str(), FILE_WRITE_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) RaiseLastError();
+  const FILETIME written = FileTimeOf(stamp);
+  const bool set = SetFileTime(handle, nullptr, nullptr, &written) != 0;
+  const DWORD error = GetLastError();
+  CloseHandle(handle);
+  if (!set) RaiseError(error);
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
+  const DWORD wanted = (stamp.mode & 0200) != 0 ? attributes & ~FILE_ATTRIBUTE_READONLY : attributes | FILE_ATTRIBUTE_READONLY;
+  if (wanted != attributes && !SetFileAttributesW(ApiPath(native).c_str(), wanted)) RaiseLastError();
 }
 
 std::string WindowsFileSystem::FindEntry(const std::string& path, int mask) {

@@ -36,6 +36,12 @@ class WindowsFileSystem : public FileSystem {
   std::string FileIdentity(const std::string& path) override;
   int64_t FileLength(const std::string& path) override;
   int GetAttributes(const std::string& path) override;
+  // The last-write time; the mode is 0644 (0444 read-only) for a file and
+  // 0755 for a directory. Applying sets the last-write time and, on a file,
+  // read-only where the mode has no owner write bit.
+  FileStamp StampAt(const std::string& path) override;
+  FileStamp StampOf(FileNumber file) override;
+  void ApplyStamp(const std::string& path, const FileStamp& stamp) override;
   void SetAttributesNormal(const std::string& path) override;
   void DeleteFile(const std::string& path) override;
   void CreateDirectory(const std::string& path) override;
