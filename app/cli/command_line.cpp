@@ -15,7 +15,10 @@ namespace pb::cli {
 
 namespace {
 
-enum class Opt { VolumeSize, ClearTarget, Verify, RepairVolumes, Description, Workers, StripComponents, KeepExisting, Long, Quiet, Yes, Help };
+enum class Opt {
+  VolumeSize, ClearTarget, Verify, RepairVolumes, Description, Workers, DryRun, IncludeHidden, StripComponents,
+  KeepExisting, ToStdout, Long, Porcelain, Exclude, FilesFrom, Null, Verbose, Quiet, Yes, Help
+};
 
 struct OptionEntry {
   Opt id;
@@ -38,10 +41,24 @@ const OptionEntry kOptions[] = {
     {Opt::Description, "description", 'd', "TEXT", "speichert TEXT (bis 500 Zeichen) als Beschreibung"},
     {Opt::Workers, "workers", 'j', "N",
      "komprimiert in N Threads, 1 bis 64 (Vorgabe: einer je Prozessorkern, höchstens 16)"},
+    {Opt::DryRun, "dry-run", 'n', nullptr,
+     "nennt, was gesichert und was mit --clear-target gelöscht würde, und schreibt nichts"},
+    {Opt::IncludeHidden, "include-hidden", '\0', nullptr,
+     "nimmt in Verzeichnissen auch Einträge, deren Name mit \".\" beginnt"},
     {Opt::StripComponents, "strip-components", '\0', "N",
      "lässt die ersten N Verzeichnisse jedes gespeicherten Namens weg"},
     {Opt::KeepExisting, "keep-existing", 'k', nullptr, "überschreibt keine vorhandene Datei und nennt sie"},
-    {Opt::Long, "long", 'l', nullptr, "zeigt auch die gespeicherte Größe und den Datenträger, auf dem jede Datei beginnt"},
+    {Opt::ToStdout, "to-stdout", 'O', nullptr,
+     "schreibt die gewählten Dateien nacheinander auf die Standardausgabe statt in ein ZIELVERZEICHNIS"},
+    {Opt::Long, "long", 'l', nullptr,
+     "zeigt auch die gespeicherte Größe, den Band, auf dem jede Datei beginnt, und ihre Zeit"},
+    {Opt::Porcelain, "porcelain", '\0', nullptr,
+     "eine Zeile je Datei für Skripte: Länge, gespeicherte Größe, Band, Zeit und Name, durch Tabulatoren getrennt"},
+    {Opt::Exclude, "exclude", '\0', "MUSTER", "lässt Dateien aus, auf die MUSTER passt (mehrfach möglich)"},
+    {Opt::FilesFrom, "files-from", 'T', "DATEI",
+     "liest weitere Quellen oder Muster aus DATEI, eine je Zeile (- liest die Standardeingabe)"},
+    {Opt::Null, "null", '\0', nullptr, "die Namen in der Datei von --files-from enden mit einem Nullbyte"},
+    {Opt::Verbose, "verbose", 'v', nullptr, "nennt jede Datei, sobald sie an der Reihe ist"},
     {Opt::Quiet, "quiet", 'q', nullptr, "zeigt nur Fehler und Fragen"},
     {Opt::Yes, "yes", 'y', nullptr,
      "bestätigt jede Bitte um den nächsten Datenträger mit OK; fehlt er dann noch, endet der Lauf"},
@@ -59,13 +76,15 @@ struct CommandEntry {
 
 const std::vector<CommandEntry> kCommands = {
     {Command::Backup, "backup", "ZIEL QUELLE...", 2, SIZE_MAX,
-     {Opt::VolumeSize, Opt::ClearTarget, Opt::Verify, Opt::RepairVolumes, Opt::Description, Opt::Workers, Opt::Quiet,
-      Opt::Yes, Opt::Help}},
-    {Command::Probe, "probe", "QUELLVERZEICHNIS", 1, 1, {Opt::Help}},
+     {Opt::VolumeSize, Opt::ClearTarget, Opt::Verify, Opt::RepairVolumes, Opt::Description, Opt::Workers, Opt::DryRun,
+      Opt::IncludeHidden, Opt::Exclude, Opt::FilesFrom, Opt::Null, Opt::Verbose, Opt::Quiet, Opt::Yes, Opt::Help}},
+    {Command::Probe, "probe", "QUELLVERZEICHNIS", 1, 1, {Opt::Quiet, Opt::Help}},
     {Command::Restore, "restore", "QUELLVERZEICHNIS ZIELVERZEICHNIS [MUSTER...]", 2, SIZE_MAX,
-     {Opt::StripComponents, Opt::KeepExisting, Opt::Quiet, Opt::Yes, Opt::Help}},
-    {Command::List, "list", "QUELLVERZEICHNIS [MUSTER...]", 1, SIZE_MAX, {Opt::Long, Opt::Yes, Opt::Help}},
-    {Command::Test, "test", "QUELLVERZEICHNIS", 1, 1, {Opt::Quiet, Opt::Yes, Opt::Help}},
+     {Opt::StripComponents, Opt::KeepExisting, Opt::ToStdout, Opt::Exclude, Opt::FilesFrom, Opt::Null, Opt::Verbose,
+      Opt::Quiet, Opt::Yes, Opt::Help}},
+    {Command::List, "list", "QUELLVERZEICHNIS [MUSTER...]", 1, SIZE_MAX,
+     {Opt::Long, Opt::Porcelain, Opt::Exclude, Opt::FilesFrom, Opt::Null, Opt::Quiet, Opt::Yes, Opt::Help}},
+    {Command::Test, "test", "QUELLVERZEICHNIS", 1, 1, {Opt::Verbose, Opt::Quiet, Opt::Yes, Opt::Help}},
     {Command::Repair, "repair", "VERZEICHNIS", 1, 1, {Opt::Quiet, Opt::Help}},
 };
 
@@ -267,8 +286,19 @@ std::variant<Invocation, int> ParseCommandLine(const std::vector<std::string>& a
         }
         backup.description = value;
         break;
+      case Opt::DryRun: backup.dryRun = true; break;
+      case Opt::IncludeHidden: backup.includeHidden = true; break;
       case Opt::KeepExisting: read.keepExisting = true; break;
+      case Opt::ToStdout: read.toStdout = true; break;
       case Opt::Long: read.longList = true; break;
+      case Opt::Porcelain: read.porcelain = true; break;
+      case Opt::Exclude:
+        backup.excludes.push_back(value);
+        read.excludes.push_back(value);
+        break;
+      case Opt::FilesFrom: invocation.nameList.filesFrom = value; break;
+      case Opt::Null: invocation.nameList.nullSeparated = true; break;
+      case Opt::Verbose: invocation.terminal.verbose = true; break;
       case Opt::Quiet: invocation.terminal.quiet = true; break;
       case Opt::Yes: invocation.terminal.yes = true; break;
     }
@@ -276,7 +306,11 @@ std::variant<Invocation, int> ParseCommandLine(const std::vector<std::string>& a
 
   // The command word itself stays first: getopt_long skips argv[0].
   const std::vector<std::string> operands(argv.begin() + optind, argv.end() - 1);
-  if (operands.size() < command->minOperands) {
+  // Sources may all come from a file; bytes on standard output need no target.
+  std::size_t minOperands = command->minOperands;
+  if (invocation.nameList.filesFrom && command->command == Command::Backup) minOperands = 1;
+  if (read.toStdout) minOperands = 1;
+  if (operands.size() < minOperands) {
     return Refuse(err, where, std::string("zu wenige Argumente, erwartet: ") + command->operands);
   }
   if (operands.size() > command->maxOperands) return Refuse(err, where, "überzähliges Argument: " + operands.back());
@@ -287,7 +321,7 @@ std::variant<Invocation, int> ParseCommandLine(const std::vector<std::string>& a
   }
   read.source = operands[0];
   std::size_t patternsFrom = 1;
-  if (command->command == Command::Restore) read.target = operands[patternsFrom++];
+  if (command->command == Command::Restore && !read.toStdout) read.target = operands[patternsFrom++];
   read.patterns.assign(operands.begin() + static_cast<std::ptrdiff_t>(std::min(patternsFrom, operands.size())),
                        operands.end());
   return invocation;

@@ -17,6 +17,14 @@ enum class Command { Backup, Probe, Restore, List, Test, Repair };
 struct TerminalOptions {
   bool quiet = false;  // nothing but errors and questions
   bool yes = false;    // OK to every prompt for the next medium
+  bool verbose = false;  // each file named as it is stored, restored or tested
+};
+
+// Names read from a file, one a line or each ended by NUL: a backup's sources,
+// a restore's or list's patterns.
+struct NameListOptions {
+  std::optional<std::string> filesFrom;  // "-": standard input
+  bool nullSeparated = false;
 };
 
 struct BackupOptions {
@@ -26,6 +34,9 @@ struct BackupOptions {
   int repairVolumes = 0;  // per group of volumes
   std::string description;
   int workers = 0;  // 0: one per core
+  bool dryRun = false;         // name what would be stored and deleted; write nothing
+  bool includeHidden = false;  // take names beginning with "." below directories
+  std::vector<std::string> excludes;
   std::string target;
   std::vector<std::string> sources;
 };
@@ -38,11 +49,15 @@ struct ReadOptions {
   int stripComponents = 0;            // restore
   bool keepExisting = false;          // restore
   bool longList = false;              // list
+  bool porcelain = false;             // list: tab-separated fields for scripts
+  bool toStdout = false;              // restore: the chosen files' bytes on standard output
+  std::vector<std::string> excludes;  // restore and list: stored names left out
 };
 
 struct Invocation {
   Command command = Command::Probe;
   TerminalOptions terminal;
+  NameListOptions nameList;
   BackupOptions backup;
   ReadOptions read;
 };

@@ -27,7 +27,15 @@ struct CliContext {
   bool quiet = false;
   // The status of a run given up in a box (TerminalBoxes::GiveUpStatus).
   std::function<int()> giveUpStatus = [] { return kExitCancelled; };
+  bool verbose = false;  // each file named as it is stored, restored or tested
 };
+
+// The names of --files-from split at line ends (a CR before one dropped) or
+// at NUL bytes; empty names are left out.
+std::vector<std::string> SplitNameList(const std::string& text, bool nullSeparated);
+// Adds the names of --files-from to a backup's sources or a reader's
+// patterns; the exit status after a message on err when the list cannot be read.
+std::optional<int> AddNamesFromList(CliContext& context, Invocation& invocation, std::istream& in);
 
 // Each command returns the exit status.
 int RunBackupCommand(CliContext& context, const BackupOptions& options);
@@ -39,6 +47,7 @@ int RunRepairCommand(CliContext& context, const ReadOptions& options);
 
 // What the repair volumes beside a set can bring back of it, as test says.
 void PrintRecoverability(CliContext& context, RepairSurvey& survey);
+
 
 // "A:", "D:\Sich" and the like are taken as drive form; anything else is a
 // native path, made absolute and translated.
@@ -66,6 +75,8 @@ struct SourceSet {
 // The set in options.source for the commands that read one; the exit status
 // after a message on err when there is none to read.
 std::variant<SourceSet, int> SetToRead(CliContext& context, const ReadOptions& options);
+// restore --to-stdout: the chosen files' bytes one after the other.
+int RestoreToStdout(CliContext& context, const SourceSet& set, const ReadOptions& options);
 // The exit status of list and test after reading a set to end; problems:
 // the reader found something wrong on the way.
 int StatusOfReading(CliContext& context, StreamEnd end, bool problems);

@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   const std::variant<pb::cli::Invocation, int> parsed =
       pb::cli::ParseCommandLine(pb::console::Arguments(argc, argv), std::cout, std::cerr);
   if (const int* status = std::get_if<int>(&parsed)) return *status;
-  const pb::cli::Invocation& invocation = std::get<pb::cli::Invocation>(parsed);
+  pb::cli::Invocation invocation = std::get<pb::cli::Invocation>(parsed);
 
   const bool terminal = pb::console::IsTerminal(pb::console::Stream::Err);
   pb::console::CatchInterrupts(terminal ? "\nAbgebrochen\n" : "Abgebrochen\n", pb::cli::kExitInterrupted);
@@ -66,10 +66,19 @@ int main(int argc, char** argv) {
   pb::TerminalBoxes boxes(std::cin, std::cerr, invocation.terminal);
   CliHost host(fs, boxes);
   pb::Runtime runtime{fs, boxes, host};
-  pb::cli::CliContext context{runtime, std::cout, std::cerr, terminal && !invocation.terminal.quiet,
-                              invocation.terminal.quiet, [&] { return boxes.GiveUpStatus(); }};
+  // A list of names shown as they go by has no room for a progress line.
+  pb::cli::CliContext context{runtime,
+                              std::cout,
+                              std::cerr,
+                              terminal && !invocation.terminal.quiet && !invocation.terminal.verbose,
+                              invocation.terminal.quiet,
+                              [&] { return boxes.GiveUpStatus(); },
+                              invocation.terminal.verbose};
+  if (const std::optional<int> refused = pb::cli::AddNamesFromList(context, invocation, std::cin)) return *refused;
   const int status = Run(context, invocation);
   // What was printed and lost to a full disk is no success.
   std::cout.flush();
-  return std::cout ? status : (status == pb::kExitComplete ? pb::kExitFatal : status);
+  if (std::cout) return status;
+  std::cerr << "parcelbarge-cli: Schreibfehler auf der Standardausgabe\n";
+  return status == pb::kExitComplete ? pb::kExitFatal : status;
 }

@@ -84,16 +84,16 @@ int RunProbeCommand(CliContext& context, const ReadOptions& options) {
   const std::optional<std::string> directory = DirectoryArgument(context, options.source);
   if (!directory) return kExitUsage;
   const SourceSet set = Probe(context, *directory);
-  PrintSetSummary(context.out, set.display);
+  // Quiet, the exit status alone tells whether a set is there.
+  if (!context.quiet) PrintSetSummary(context.out, set.display);
   if (!set.display.restoreEnabled) {
     if (const std::optional<std::string> unreadable = Unreadable(context.runtime.fs, *directory)) {
       context.err << "parcelbarge-cli: " << ShownArgument(options.source) << ": " << *unreadable << "\n";
     }
     return kExitUnavailable;
   }
-  if (const std::optional<int16_t> lastVolume = IncompleteEnd(context.runtime.fs, *directory)) {
-    context.out << IncompleteSetText(*lastVolume) << "\n";
-  }
+  const std::optional<int16_t> lastVolume = IncompleteEnd(context.runtime.fs, *directory);
+  if (lastVolume && !context.quiet) context.out << IncompleteSetText(*lastVolume) << "\n";
   return kExitComplete;
 }
 

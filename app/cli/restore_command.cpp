@@ -5,6 +5,7 @@
 #include "progress_line.h"
 #include "restore/read_archive.h"
 #include "restore_selection.h"
+#include "support/paths.h"
 #include "terminal_text.h"
 
 namespace pb::cli {
@@ -13,6 +14,7 @@ int RunRestoreCommand(CliContext& context, const ReadOptions& options) {
   std::variant<SourceSet, int> found = SetToRead(context, options);
   if (const int* status = std::get_if<int>(&found)) return *status;
   const SourceSet& set = std::get<SourceSet>(found);
+  if (options.toStdout) return RestoreToStdout(context, set, options);
   const std::optional<std::string> target = DirectoryArgument(context, options.target);
   if (!target) return kExitUsage;
   if (HoldsOtherThanDirectory(context.runtime.fs, *target)) {
@@ -25,12 +27,12 @@ int RunRestoreCommand(CliContext& context, const ReadOptions& options) {
 
   ProgressLine progress(context.err, context.progressOnTerminal);
   RestoreOptions restore;
-  PatternSelection selection(options.patterns);
-  if (!options.patterns.empty() || options.stripComponents > 0) {
-    restore.place = [&](const std::string& FileName) {
-      return selection.PlaceBelowTarget(FileName, options.stripComponents);
-    };
-  }
+  PatternSelection selection(options.patterns, options.excludes);
+  restore.place = [&](const std::string& FileName) {
+    std::optional<std::string> place = selection.PlaceBelowTarget(FileName, options.stripComponents);
+    if (place && context.verbose) context.out << TerminalSafe(ShownPath(context.runtime.fs, WithTrailingBackslash(*target) + *place)) << '\n';
+    return place;
+  };
   restore.keepExisting = options.keepExisting;
   restore.kept = [&](const std::string& targetPath) {
     progress.End();

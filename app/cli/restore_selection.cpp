@@ -53,21 +53,23 @@ std::string Normalised(std::string pattern) {
 
 }  // namespace
 
-PatternSelection::PatternSelection(const std::vector<std::string>& patterns) {
+PatternSelection::PatternSelection(const std::vector<std::string>& patterns, const std::vector<std::string>& excludes) {
   for (const std::string& given : patterns) patterns_.push_back({given, Normalised(given), false});
+  for (const std::string& given : excludes) excludes_.push_back(Normalised(given));
 }
 
 bool PatternSelection::Chosen(const std::string& FileName) {
-  if (patterns_.empty()) return true;
   const std::string belowDrive = TargetPathFor("", FileName);
-  bool chosen = false;
+  bool chosen = patterns_.empty();
   // Every pattern is tried, so each one that matches counts as used.
   for (Pattern& pattern : patterns_) {
     if (MatchesOrIsBelow(pattern.normalised, FileName) || MatchesOrIsBelow(pattern.normalised, belowDrive)) {
       pattern.matched = chosen = true;
     }
   }
-  return chosen;
+  return chosen && std::none_of(excludes_.begin(), excludes_.end(), [&](const std::string& exclude) {
+           return MatchesOrIsBelow(exclude, FileName) || MatchesOrIsBelow(exclude, belowDrive);
+         });
 }
 
 std::optional<std::string> PatternSelection::PlaceBelowTarget(const std::string& FileName, int stripComponents) {

@@ -11,10 +11,11 @@ namespace pb::cli {
 // which patterns chose none, so a mistyped one is not taken for success.
 // A pattern matches the name with or without its drive ("C:\"), or a
 // directory above it, so a directory chooses everything below it. "*" stands
-// for any text, "?" for one character; "/" and "\" both separate.
+// for any text, "?" for one character; "/" and "\" both separate. A name
+// that an exclusion matches in the same way is never chosen.
 class PatternSelection {
  public:
-  explicit PatternSelection(const std::vector<std::string>& patterns);
+  explicit PatternSelection(const std::vector<std::string>& patterns, const std::vector<std::string>& excludes = {});
 
   bool Chosen(const std::string& FileName);
 
@@ -36,6 +37,7 @@ class PatternSelection {
   };
   std::vector<Pattern> patterns_;
   std::vector<std::string> strippedAway_;
+  std::vector<std::string> excludes_;  // normalised
 };
 
 }  // namespace pb::cli

@@ -3,6 +3,7 @@
 // table of arguments, input, exit status and lines on its output streams, and
 // its man page.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -34,7 +35,7 @@ std::string Quoted(const std::string& text) { return "'" + std::regex_replace(te
 // with standard input closed.
 Outcome RunCli(const TempDir& dir, const std::vector<std::string>& args, const std::optional<std::string>& input = "",
                const std::string& stdoutFile = "") {
-  WriteFile(dir / "eingabe", input.value_or(""));
+  WriteFile(dir / "eingabe", std::regex_replace(input.value_or(""), std::regex("\\{d\\}"), dir.path().string()));
   const std::string out = stdoutFile.empty() ? (dir / "out").string() : stdoutFile;
   std::string command = "'" PB_CLI_PATH "'";
   for (const std::string& arg : args) command += " " + Quoted(std::regex_replace(arg, std::regex("\\{d\\}"), dir.path().string()));
@@ -96,7 +97,14 @@ struct Case {
   std::vector<std::string> out;  // lines that must be on standard output
   std::vector<std::string> err;  // lines that must be on standard error
   int volumes = -1;              // DataBlock files in ziel afterwards; -1: not checked
+  std::vector<std::string> absent = {};  // lines on neither stream
 };
+
+std::string NulSeparated(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += name + '\0';
+  return text;
+}
 
 std::string Times(const std::string& text, int count) {
   std::string result;
@@ -200,6 +208,50 @@ const Case kCases[] = {
     {{"backup", "", "{d}/quelle"}, "", 2, {}, {"Das Ziel ist kein Verzeichnis: \"\""}, 0},
     {{"restore", "{d}/satz", "{d}/datei"}, "", 2, {}, {"Das Ziel ist kein Verzeichnis: {d}/datei"}},
     {{"list", "{d}/fehlt"}, "", 5, {}, {"parcelbarge-cli: {d}/fehlt: Pfad nicht gefunden"}},
+    // What would be stored and deleted, with nothing written.
+    {{"backup", "--dry-run", "{d}/ziel", "{d}/quelle"}, "", 0, {"{d}/quelle/a.txt", "{d}/quelle/b.bin"}, {}, 0,
+     {"{d}/quelle/.versteckt", "Die Kopie ist fertig!"}},
+    {{"backup", "-n", "--clear-target", "{d}/satz", "{d}/quelle"}, "", 0,
+     {"Löschen: {d}/satz/DataBlock#1.Parcelbarge", "Löschen: {d}/satz/DataBlock#2.Parcelbarge"}, {}},
+    {{"backup", "-n", "--include-hidden", "{d}/ziel", "{d}/quelle"}, "", 0, {"{d}/quelle/.versteckt"}, {}, 0,
+     {"Übergangen: 1 Eintrag, dessen Name mit \".\" beginnt"}},
+    // Exclusions: patterns of stored names, or paths of this system.
+    {{"backup", "-n", "--exclude", "*.bin", "{d}/ziel", "{d}/quelle"}, "", 0, {"{d}/quelle/a.txt"}, {}, 0,
+     {"{d}/quelle/b.bin"}},
+    {{"backup", "-n", "--exclude={d}/quelle/a.txt", "--exclude", "*/nichts", "{d}/ziel", "{d}/quelle"}, "", 0,
+     {"{d}/quelle/b.bin"}, {}, 0, {"{d}/quelle/a.txt"}},
+    {{"backup", "--exclude", "*", "{d}/ziel", "{d}/quelle"}, "", 2, {},
+     {"Nichts zu sichern: keine lesbare Datei in den Quellen."}, 0},
+    {{"list", "--exclude", "eins", "{d}/satz"}, "", 0, {"           4  C:\\zwei"}, {}, -1, {"           4  C:\\eins"}},
+    {{"restore", "-v", "--exclude", "C:/zwei", "{d}/satz", "{d}/rueck"}, "", 0, {"{d}/rueck/eins"}, {}, -1,
+     {"{d}/rueck/zwei"}},
+    // Names from a file or standard input, one a line or NUL-separated.
+    {{"backup", "-n", "-T", "-", "{d}/ziel"}, "{d}/quelle/a.txt\r\n\n", 0, {"{d}/quelle/a.txt"}, {}, 0,
+     {"{d}/quelle/b.bin"}},
+    {{"backup", "-n", "--null", "--files-from=-", "{d}/ziel"}, NulSeparated({"{d}/quelle/a.txt", "{d}/quelle/b.bin"}), 0,
+     {"{d}/quelle/a.txt", "{d}/quelle/b.bin"}, {}, 0},
+    {{"backup", "-T", "-", "{d}/ziel"}, "\n", 2, {}, {"Nichts zu sichern: keine Quelle genannt."}, 0},
+    {{"list", "-T", "-", "{d}/satz"}, "zwei\n", 0, {"           4  C:\\zwei"}, {}, -1, {"           4  C:\\eins"}},
+    {{"list", "-T", "{d}/fehlt", "{d}/satz"}, "", 2, {}, {"parcelbarge-cli: {d}/fehlt: Datei nicht gefunden"}},
+    {{"list", "-T", "-", "{d}/satz"}, "drei\n", 1, {}, {"parcelbarge-cli: nicht im Sicherungssatz: drei"}},
+    // Each file named as it goes; bytes to standard output.
+    {{"backup", "-v", "{d}/ziel", "{d}/quelle"}, "", 0, {"{d}/quelle/a.txt", "{d}/quelle/b.bin"}, {}, 1},
+    {{"restore", "-v", "{d}/satz", "{d}/rueck"}, "", 0, {"{d}/rueck/eins", "{d}/rueck/zwei"}, {}},
+    {{"restore", "--to-stdout", "{d}/satz", "zwei"}, "", 0, {"zwei"}, {}, -1, {"einszwei"}},
+    {{"restore", "-O", "-v", "{d}/satz"}, "", 0, {"einszwei"}, {"C:\\eins", "C:\\zwei"}},
+    {{"restore", "-O", "{d}/kaputt"}, "", 1, {},
+     {"parcelbarge-cli: beschädigtes Fragment (-3), als Nullbytes ausgegeben"}},
+    {{"restore", "-O", "{d}/satz", "drei"}, "", 1, {}, {"parcelbarge-cli: nicht im Sicherungssatz: drei"}},
+    // For scripts: quiet everywhere, and fields between tabs.
+    {{"probe", "-q", "{d}/satz"}, "", 0, {}, {}, -1, {"(2 Dateien, V1.1)"}},
+    {{"probe", "-q", "{d}/ziel"}, "", 5, {}, {}},
+    {{"list", "-q", "{d}/satz"}, "", 0, {"           4  C:\\eins"}, {}, -1, {"(2 Dateien, V1.1)"}},
+    {{"list", "--porcelain", "{d}/satz"}, "", 0, {"4\t12\t1\t-\tC:\\eins", "4\t12\t2\t-\tC:\\zwei"}, {}, -1,
+     {"(2 Dateien, V1.1)"}},
+    {{"list", "-l", "{d}/satz"}, "", 0,
+     {"       Länge     Gepackt  Band  Zeit              Name", "           4          12     2  -                 C:\\zwei"},
+     {}},
+    {{"test", "-v", "{d}/satz"}, "", 0, {"OK      C:\\eins"}, {}},
 };
 
 TEST(CliProgram, Table) {
@@ -220,6 +272,13 @@ TEST(CliProgram, Table) {
     };
     expectLines(c.out, outcome.out);
     expectLines(c.err, outcome.err);
+    for (const std::string& line : c.absent) {
+      const std::string unwanted = std::regex_replace(line, std::regex("\\{d\\}"), dir.path().string());
+      for (const std::string& text : {outcome.out, outcome.err}) {
+        const std::vector<std::string> lines = Lines(text);
+        EXPECT_EQ(std::find(lines.begin(), lines.end(), unwanted), lines.end()) << unwanted;
+      }
+    }
     if (c.volumes >= 0) {
       EXPECT_EQ(VolumesIn(dir / "ziel"), c.volumes);
     }
@@ -342,6 +401,30 @@ TEST(CliProgram, RelativePathsWithoutAWorkingDirectory) {
     EXPECT_EQ(WEXITSTATUS(raw), 2) << ReadFile(dir / "err");
     EXPECT_EQ(Lines(ReadFile(dir / "err")).size(), 1u) << ReadFile(dir / "err");
   }
+// A file's time and mode go with the set: list shows the time, restore gives
+// both back.
+TEST(CliProgram, TimesAndModesGoThroughTheTool) {
+  TempDir dir;
+  Prepare(dir);
+  const std::filesystem::path file = dir / "quelle" / "a.txt";
+  const struct timespec times[2] = {{1577882096, 123456789}, {1577882096, 123456789}};
+  ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+  ASSERT_EQ(chmod(file.c_str(), 0751), 0);
+  ASSERT_EQ(RunCli(dir, {"backup", "-q", "{d}/ziel", "{d}/quelle"}).status, 0);
+
+  const Outcome listed = RunCli(dir, {"list", "--porcelain", "{d}/ziel", "*/a.txt"});
+  EXPECT_EQ(listed.status, 0);
+  const std::vector<std::string> lines = Lines(listed.out);
+  ASSERT_EQ(lines.size(), 1u) << listed.out;
+  EXPECT_TRUE(std::regex_match(lines[0], std::regex("3\t[0-9]+\t1\t2020-01-01T12:34:56.123456789Z\tC:.*\\\\quelle\\\\a.txt")))
+      << lines[0];
+
+  ASSERT_EQ(RunCli(dir, {"restore", "{d}/ziel", "{d}/rueck"}).status, 0);
+  struct stat info {};
+  ASSERT_EQ(stat((dir / "rueck" / std::filesystem::relative(file, "/")).c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0751u);
+  EXPECT_EQ(info.st_mtim.tv_sec, 1577882096);
+  EXPECT_EQ(info.st_mtim.tv_nsec, 123456789);
 }
 
 TEST(CliProgram, OutputLostToAFullDiskIsNoSuccess) {
@@ -350,6 +433,10 @@ TEST(CliProgram, OutputLostToAFullDiskIsNoSuccess) {
     SCOPED_TRACE(option);
     EXPECT_NE(RunCli(dir, {option}, "", "/dev/full").status, 0);
   }
+  Prepare(dir);
+  const Outcome listed = RunCli(dir, {"list", "{d}/satz"}, "", "/dev/full");
+  EXPECT_EQ(listed.status, 3);
+  EXPECT_EQ(listed.err, "parcelbarge-cli: Schreibfehler auf der Standardausgabe\n");
 }
 
 // The man page is written by hand; this keeps it from falling behind the

@@ -74,9 +74,9 @@ TEST_F(SetReadingCommandsTest, ListShowsTheChosenFiles) {
   const std::string packed = std::to_string(set.volumes()[0].size() - 35 - 23 - 8 * 3);
   EXPECT_EQ(out.str(),
             "(3 Dateien, V1.1)\nListe\n"
-            "       Länge     Gepackt  Teil  Name\n"
-            "      300000" + std::string(12 - packed.size(), ' ') + packed + "     1  C:\\Daten\\groß.bin\n"
-            "           1           9     2  C:\\a.txt\n");
+            "       Länge     Gepackt  Band  Zeit              Name\n"
+            "      300000" + std::string(12 - packed.size(), ' ') + packed + "     1  -                 C:\\Daten\\groß.bin\n"
+            "           1           9     2  -                 C:\\a.txt\n");
 }
 
 TEST_F(SetReadingCommandsTest, ListThatCannotReadOnReportsDamage) {
