@@ -9,6 +9,7 @@
 
 #include "exit_status.h"
 #include "store/repair_code.h"
+#include "store/windows1252.h"
 #include "terminal_text.h"
 
 namespace pb::cli {
@@ -30,14 +31,14 @@ struct OptionEntry {
 
 const OptionEntry kOptions[] = {
     {Opt::VolumeSize, "volume-size", 's', "GRÖSSE",
-     "schließt jeden Teilblock, sobald er GRÖSSE erreicht: eine Zahl mit K, KiB, M oder MiB (1423K, 1,5M)"},
+     "schließt jeden Band, sobald er GRÖSSE erreicht: eine Zahl mit K, KiB, M oder MiB (1423K, 1,5M)"},
     {Opt::ClearTarget, "clear-target", 'c', nullptr,
      "löscht vorher die Dateien im Ziel und auf jeder weiteren Diskette"},
     {Opt::Verify, "verify", '\0', nullptr,
-     "liest jeden Teilblock nach dem Schreiben vom Datenträger zurück und prüft ihn"},
+     "liest jeden Band nach dem Schreiben vom Datenträger zurück und prüft ihn"},
     {Opt::RepairVolumes, "repair-volumes", '\0', "N",
-     "schreibt N Reparaturbände (1 bis 16) je 255 - N Teilblöcke: aus ihnen lassen sich bis zu N verlorene "
-     "oder beschädigte Teilblöcke wiederherstellen"},
+     "schreibt N Reparaturbände (1 bis 16) je 255 - N Bände: aus ihnen lassen sich bis zu N verlorene "
+     "oder beschädigte Bände wiederherstellen"},
     {Opt::Description, "description", 'd', "TEXT", "speichert TEXT (bis 500 Zeichen) als Beschreibung"},
     {Opt::Workers, "workers", 'j', "N",
      "komprimiert in N Threads, 1 bis 64 (Vorgabe: einer je Prozessorkern, höchstens 16)"},
@@ -283,6 +284,10 @@ std::variant<Invocation, int> ParseCommandLine(const std::vector<std::string>& a
       case Opt::Description:
         if (CharacterCount(value) > kMaxDescription) {
           return Refuse(err, where, "Beschreibung zu lang: " + std::to_string(CharacterCount(value)) + " Zeichen (bis 500)");
+        }
+        // Stored as "?", such characters would be lost without a word.
+        if (!IsWindows1252Representable(value)) {
+          return Refuse(err, where, "Die Beschreibung enthält Zeichen, die ein Sicherungssatz nicht speichern kann");
         }
         backup.description = value;
         break;

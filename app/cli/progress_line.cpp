@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "support/console.h"
 #include "terminal_boxes.h"
 
 namespace pb::cli {
@@ -24,6 +25,12 @@ std::string Megabytes(int64_t bytes) {
   return result;
 }
 
+// Characters, not bytes.
+std::size_t Width(const std::string& text) {
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
 std::string Duration(double seconds) {
   const auto total = static_cast<long long>(seconds + 0.5);
   char text[32];
@@ -37,8 +44,10 @@ double ProgressLine::SteadySeconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-ProgressLine::ProgressLine(std::ostream& out, bool shown, Clock clock)
-    : out_(out), shown_(shown), clock_(std::move(clock)), start_(clock_()) {}
+int ProgressLine::ErrColumns() { return console::Columns(console::Stream::Err); }
+
+ProgressLine::ProgressLine(std::ostream& out, bool shown, Clock clock, Columns columns)
+    : out_(out), shown_(shown), clock_(std::move(clock)), columns_(std::move(columns)), start_(clock_()) {}
 
 void ProgressLine::Show(const ProgressState& state) {
   last_ = state;
@@ -53,23 +62,33 @@ void ProgressLine::Draw(double now) {
   drawnAt_ = now;
   pending_ = false;
   const double elapsed = now - start_;
-  const double rate = elapsed > 0 ? static_cast<double>(state.bytesDone) / elapsed : 0.0;
-  std::string line;
+  const double perSecond = elapsed > 0 ? static_cast<double>(state.bytesDone) / elapsed : 0.0;
+  // The parts in the order they are given up when the line is too wide.
+  std::string bytes;
   if (state.bytesTotal > 0) {
     const int64_t percent = std::min<int64_t>(100, state.bytesDone * 100 / state.bytesTotal);
-    line += std::to_string(percent) + " %, " + Megabytes(state.bytesDone) + " von " + Megabytes(state.bytesTotal) + " MB";
+    bytes = std::to_string(percent) + " %, " + Megabytes(state.bytesDone) + " von " + Megabytes(state.bytesTotal) + " MB";
   } else {
-    line += Megabytes(state.bytesDone) + " MB";
+    bytes = Megabytes(state.bytesDone) + " MB";
   }
-  line += ", " + Megabytes(static_cast<int64_t>(rate)) + " MB/s";
-  if (state.bytesTotal > 0 && rate > 0) {
-    line += ", noch " + Duration(static_cast<double>(state.bytesTotal - state.bytesDone) / rate);
+  std::string rate = ", " + Megabytes(static_cast<int64_t>(perSecond)) + " MB/s";
+  std::string left;
+  if (state.bytesTotal > 0 && perSecond > 0) {
+    left = ", noch " + Duration(static_cast<double>(state.bytesTotal - state.bytesDone) / perSecond);
   }
-  line += ", Datei " + std::to_string(state.fileNumber) + " von " + std::to_string(state.fileCount);
-  if (state.volume > 0) line += ", Datenträger " + std::to_string(state.volume);
-  // Characters, not bytes, cover the line before.
-  const auto width = static_cast<std::size_t>(
-      std::count_if(line.begin(), line.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+  std::string file = ", Datei " + std::to_string(state.fileNumber) + " von " + std::to_string(state.fileCount);
+  const std::string volume = state.volume > 0 ? ", Band " + std::to_string(state.volume) : "";
+  // The cursor stays in the last column without wrapping only on some terminals.
+  const int columns = columns_();
+  const std::size_t room = columns > 1 ? static_cast<std::size_t>(columns - 1) : SIZE_MAX;
+  std::string line = bytes + rate + left + file + volume;
+  for (std::string* part : {&rate, &left, &file}) {
+    if (Width(line) <= room) break;
+    part->clear();
+    line = bytes + rate + left + file + volume;
+  }
+  if (Width(line) > room) line = line.substr(0, room);
+  const std::size_t width = Width(line);
   out_ << '\r' << line << std::string(width < width_ ? width_ - width : 0, ' ') << std::flush;
   width_ = width;
   open_ = true;
@@ -91,7 +110,7 @@ namespace pb::cli {
 BoxButton BoxesAfterProgress::Show(const MessageBox& box) {
   progress_.End();
   if (namesNeededVolume_ && AsksForNextMedium(box)) {
-    out_ << "Benötigt: Datenträger " << progress_.volume() + 1 << '\n';
+    out_ << "Benötigt: Band " << progress_.volume() + 1 << '\n';
   }
   return boxes_.Show(box);
 }

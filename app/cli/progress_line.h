@@ -19,11 +19,14 @@ struct ProgressState {
 };
 
 // One line on a terminal, rewritten as a run goes on: percent of the bytes,
-// rate, time left, file and volume. At most ten redraws a second.
+// rate, time left, file and volume. At most ten redraws a second. The line
+// stays within the terminal's width, leaving out the rate, then the time
+// left, then the file, so it never wraps onto a new row.
 class ProgressLine {
  public:
   using Clock = std::function<double()>;  // seconds since any fixed point
-  ProgressLine(std::ostream& out, bool shown, Clock clock = SteadySeconds);
+  using Columns = std::function<int()>;   // the terminal's width; 0 when unknown
+  ProgressLine(std::ostream& out, bool shown, Clock clock = SteadySeconds, Columns columns = ErrColumns);
 
   void Show(const ProgressState& state);
   // Draws the last state when a redraw of it was held back, then ends the
@@ -33,6 +36,7 @@ class ProgressLine {
   int volume() const { return last_.volume; }
 
   static double SteadySeconds();
+  static int ErrColumns();
 
  private:
   void Draw(double now);
@@ -40,6 +44,7 @@ class ProgressLine {
   std::ostream& out_;
   bool shown_;
   Clock clock_;
+  Columns columns_;
   double start_;
   double drawnAt_ = -1;
   bool open_ = false;

@@ -24,6 +24,9 @@ void BinaryOutput();
 
 enum class Stream { In, Out, Err };
 bool IsTerminal(Stream stream);
+// The width in columns of the terminal stream shows on; 0 when it is none or
+// does not say.
+int Columns(Stream stream);
 
 // From now on an interrupt (Ctrl+C, SIGINT, SIGTERM) writes message to
 // standard error and ends the process with exitStatus at once; what was

@@ -161,6 +161,9 @@ const Case kCases[] = {
     {{"backup", "-d", Times("\xC3\xA4", 500), "{d}/ziel", "{d}/quelle"}, "", 0, {}, {}, 1},
     {{"backup", "--description=" + Times("\xC3\xA4", 501), "{d}/ziel", "{d}/quelle"}, "", 2, {},
      {"parcelbarge-cli backup: Beschreibung zu lang: 501 Zeichen (bis 500)"}, 0},
+    {{"backup", "-d", "Fotos \xE6\x97\xA5\xE6\x9C\xAC", "{d}/ziel", "{d}/quelle"}, "", 2, {},
+     {"parcelbarge-cli backup: Die Beschreibung enthält Zeichen, die ein Sicherungssatz nicht speichern kann"}, 0},
+    {{"backup", "-d", "Gr\xC3\xBC\xC3\x9F\xE2\x82\xAC", "{d}/ziel", "{d}/quelle"}, "", 0, {}, {}, 1},
     {{"backup", "--workers", "zwei", "{d}/ziel", "{d}/quelle"}, "", 2, {}, {kBackupHint}, 0},
     {{"restore", "--strip-components=-1", "{d}/satz", "{d}/rueck"}, "", 2, {},
      {"parcelbarge-cli restore: ungültige Zahl von Verzeichnissen: -1 (0 bis 999)"}},
@@ -197,7 +200,7 @@ const Case kCases[] = {
      {"OK      C:\\eins", "FEHLER  (Datei 2): der nächste Datenträger fehlt, abgebrochen",
       "1 von 2 Dateien vollständig gelesen, 1 fehlerhaft; Prüfung abgebrochen"},
      {"Bitte den nächsten Datenträger dieses Sicherungssatzes"}},
-    {{"restore", "{d}/luecke", "{d}/rueck"}, "", 5, {}, {"Benötigt: Datenträger 2"}},
+    {{"restore", "{d}/luecke", "{d}/rueck"}, "", 5, {}, {"Benötigt: Band 2"}},
     {{"restore", "{d}/luecke", "{d}/rueck"}, std::nullopt, 5, {}, {}},
     {{"restore", "{d}/luecke", "{d}/rueck"}, "a\nj\n", 4, {}, {}},
     {{"restore", "{d}/luecke", "{d}/rueck"}, "\na\nn\na\nJa\n", 4, {}, {}},
@@ -444,27 +447,30 @@ TEST(CliProgram, OutputLostToAFullDiskIsNoSuccess) {
 TEST(CliProgram, ManPageDocumentsEveryCommandOptionAndExitStatus) {
   TempDir dir;
   const std::string usage = RunCli(dir, {"--help"}).out;
-  const std::string manPage = ReadFile(PB_CLI_MAN_PAGE);
+  for (const char* page : {PB_CLI_MAN_PAGE, PB_CLI_MAN_PAGE_DE}) {
+    SCOPED_TRACE(page);
+    const std::string manPage = ReadFile(page);
 
-  std::set<std::string> commands;
-  const std::regex commandLine(R"(parcelbarge-cli ([a-z]+))");
-  for (std::sregex_iterator it(usage.begin(), usage.end(), commandLine), end; it != end; ++it) {
-    commands.insert((*it)[1]);
-  }
-  EXPECT_EQ(commands.size(), 6u) << usage;
-  for (const std::string& command : commands) {
-    EXPECT_NE(manPage.find(".B parcelbarge-cli " + command + "\n"), std::string::npos) << command;
-  }
+    std::set<std::string> commands;
+    const std::regex commandLine(R"(parcelbarge-cli ([a-z]+))");
+    for (std::sregex_iterator it(usage.begin(), usage.end(), commandLine), end; it != end; ++it) {
+      commands.insert((*it)[1]);
+    }
+    EXPECT_EQ(commands.size(), 6u) << usage;
+    for (const std::string& command : commands) {
+      EXPECT_NE(manPage.find(".B parcelbarge-cli " + command + "\n"), std::string::npos) << command;
+    }
 
-  const std::regex option(R"((^|[ ,])(-[a-z]|--[a-z]+(-[a-z]+)*)\b)");
-  for (std::sregex_iterator it(usage.begin(), usage.end(), option), end; it != end; ++it) {
-    // In roff source every hyphen of an option is escaped.
-    const std::string roff = std::regex_replace((*it)[2].str(), std::regex("-"), "\\-");
-    EXPECT_NE(manPage.find(roff), std::string::npos) << (*it)[2].str();
-  }
-  const std::regex status(R"(\n  ([0-9]+) +)");
-  for (std::sregex_iterator it(usage.begin(), usage.end(), status), end; it != end; ++it) {
-    EXPECT_NE(manPage.find(".B " + (*it)[1].str() + "\n"), std::string::npos) << "exit status " << (*it)[1].str();
+    const std::regex option(R"((^|[ ,])(-[a-z]|--[a-z]+(-[a-z]+)*)\b)");
+    for (std::sregex_iterator it(usage.begin(), usage.end(), option), end; it != end; ++it) {
+      // In roff source every hyphen of an option is escaped.
+      const std::string roff = std::regex_replace((*it)[2].str(), std::regex("-"), "\\-");
+      EXPECT_NE(manPage.find(roff), std::string::npos) << (*it)[2].str();
+    }
+    const std::regex status(R"(\n  ([0-9]+) +)");
+    for (std::sregex_iterator it(usage.begin(), usage.end(), status), end; it != end; ++it) {
+      EXPECT_NE(manPage.find(".B " + (*it)[1].str() + "\n"), std::string::npos) << "exit status " << (*it)[1].str();
+    }
   }
 }
 

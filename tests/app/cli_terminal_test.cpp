@@ -92,7 +92,7 @@ TEST(CliTerminal, InformsWithoutWaitingAndStopsCleanlyOnCtrlC) {
        "Die Kopie ist fertig!"},
       {"Ctrl+C while writing",
        {"backup", "--workers", "1", "-s", "1M", (dir / "ziel2").string(), (dir / "gross.bin").string()},
-       "Datenträger 2", 130, "Abgebrochen"},
+       "Band 2", 130, "Abgebrochen"},
       {"Ctrl+C at a question", {"restore", (dir / "luecke").string(), (dir / "rueck").string()}, "Abbrechen: ", 130,
        "Abgebrochen"},
   };

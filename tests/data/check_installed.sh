@@ -86,6 +86,9 @@ for page in parcelbarge parcelbarge-cli; do
   fi
 done
 
+file=$share/man/de/man1/parcelbarge-cli.1.gz
+[ -f "$file" ] || fail "$file is missing"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures problem(s) in the installation below $prefix"
   exit 1

@@ -82,18 +82,18 @@ std::string Differences(const std::filesystem::path& root) {
 class StampsRoundTripTest : public testing::RestoreTest {
  protected:
   void SetUp() override {
-    inputs.files = PlantTree(drives);
-    inputs.SetOwnSizeBytes(4000);
+    plan.files = PlantTree(drives);
+    plan.volumeLimit = 4000;
     boxes.Then(BoxButton::Ok);
     std::filesystem::create_directories(SetDir());
     Runtime runtime{drives.fs(), boxes, host};
-    ASSERT_EQ(WriteArchive(runtime, inputs), BackupOutcome::Complete);
+    ASSERT_EQ(testing::RunPlan(runtime, plan), BackupOutcome::Complete);
     boxes = {};
   }
 
   std::filesystem::path Record() { return SetDir() / std::string(kStampFileName); }
 
-  testing::TestInputs inputs;
+  BackupPlan plan = testing::TestPlan();
 };
 
 TEST_F(StampsRoundTripTest, TimesAndModesComeBack) {

@@ -2,6 +2,7 @@
 #include "support/console.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -54,6 +55,12 @@ bool IsTerminal(Stream stream) {
     case Stream::Err: break;
   }
   return isatty(STDERR_FILENO) == 1;
+}
+
+int Columns(Stream stream) {
+  const int descriptor = stream == Stream::Out ? STDOUT_FILENO : stream == Stream::In ? STDIN_FILENO : STDERR_FILENO;
+  winsize size{};
+  return ioctl(descriptor, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
 
 void CatchInterrupts(const char* message, int exitStatus) {

@@ -80,6 +80,12 @@ bool IsTerminal(Stream stream) {
   return GetConsoleMode(GetStdHandle(StandardHandleOf(stream)), &mode) != 0;
 }
 
+int Columns(Stream stream) {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (!GetConsoleScreenBufferInfo(GetStdHandle(StandardHandleOf(stream)), &info)) return 0;
+  return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
 void CatchInterrupts(const char* message, int exitStatus) {
   interruptMessage = message;
   interruptStatus = exitStatus;
