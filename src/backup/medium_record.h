@@ -19,8 +19,6 @@ class MediumRecord {
   // target ends in "\"; on a diskette the record stays within one cluster.
   MediumRecord(FileSystem& fs, std::string target, bool diskette);
 
-  const std::string& setId() const { return setId_; }
-
   // The next volume opened goes to a medium the record has not seen yet.
   void NewMedium() { mediumSeen_ = false; }
 

@@ -404,6 +404,8 @@ TEST(CliProgram, RelativePathsWithoutAWorkingDirectory) {
     EXPECT_EQ(WEXITSTATUS(raw), 2) << ReadFile(dir / "err");
     EXPECT_EQ(Lines(ReadFile(dir / "err")).size(), 1u) << ReadFile(dir / "err");
   }
+}
+
 // A file's time and mode go with the set: list shows the time, restore gives
 // both back.
 TEST(CliProgram, TimesAndModesGoThroughTheTool) {
