@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "restore/set_stamps.h"
 
+#include <memory>
+
 #include "store/identity_file.h"
 #include "support/run_time_error.h"
 
@@ -13,16 +15,8 @@ constexpr int64_t kLargestRecord = 64 << 20;
 
 std::optional<std::string> ReadWhole(FileSystem& fs, const std::string& path) {
   if (fs.FindEntry(path, kMaskFiles).empty()) return std::nullopt;
-  const FileNumber file = fs.Open(path, OpenMode::BinaryRead);
-  try {
-    const int64_t length = fs.Length(file);
-    std::string bytes = length <= kLargestRecord ? fs.Read(file, length) : std::string();
-    fs.Close(file);
-    return bytes;
-  } catch (const RunTimeError&) {
-    fs.Close(file);
-    throw;
-  }
+  const std::unique_ptr<ReadableFile> file = fs.OpenReadable(path);
+  return file->Length() <= kLargestRecord ? file->ReadAt(0, file->Length()) : std::string();
 }
 
 }  // namespace
