@@ -131,7 +131,8 @@ int RunBackupCommand(CliContext& context, const BackupOptions& options) {
   const bool deferred = console::DeferInterrupts(true);
   ProgressLine progress(context.err, context.progressOnTerminal);
   BoxesAfterProgress boxes(context.runtime.boxes, progress, context.err, false);
-  Runtime runtime{fs, boxes, context.runtime.host};
+  ReleaseAfterProgress release(context.runtime.release, progress, context.err);
+  Runtime runtime{fs, boxes, context.runtime.host, &release};
 
   SelectionReport report;
   std::vector<std::string> names;

@@ -62,10 +62,11 @@ int main(int argc, char** argv) {
 
   const bool terminal = pb::console::IsTerminal(pb::console::Stream::Err);
   pb::console::CatchInterrupts(terminal ? "\nAbgebrochen\n" : "Abgebrochen\n", pb::cli::kExitInterrupted);
-  pb::NativeFileSystem fs(pb::DriveTable::FromSystem());
+  pb::NativeFileSystem fs(pb::SystemDriveReader());
   pb::TerminalBoxes boxes(std::cin, std::cerr, invocation.terminal);
   CliHost host(fs, boxes);
-  pb::Runtime runtime{fs, boxes, host};
+  pb::NativeMediumRelease release(fs);
+  pb::Runtime runtime{fs, boxes, host, &release};
   // A list of names shown as they go by has no room for a progress line.
   pb::cli::CliContext context{runtime,
                               std::cout,

@@ -115,4 +115,15 @@ BoxButton BoxesAfterProgress::Show(const MessageBox& box) {
   return boxes_.Show(box);
 }
 
+bool ReleaseAfterProgress::Release(const std::string& driveRoot) noexcept {
+  if (release_ == nullptr || !release_->Release(driveRoot)) return false;
+  try {
+    progress_.End();
+    out_ << "Der Datenträger kann entnommen werden.\n";
+  } catch (...) {
+    // Only the note is lost; the medium is released all the same.
+  }
+  return true;
+}
+
 }  // namespace pb::cli

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <string>
 
+#include "support/medium_release.h"
 #include "support/message_boxes.h"
 
 namespace pb::cli {
@@ -66,6 +68,20 @@ class BoxesAfterProgress : public MessageBoxes {
   ProgressLine& progress_;
   std::ostream& out_;
   bool namesNeededVolume_;
+};
+
+// The release of a full medium, told on a line of its own after the progress
+// line when the medium may be taken out.
+class ReleaseAfterProgress : public MediumRelease {
+ public:
+  ReleaseAfterProgress(MediumRelease* release, ProgressLine& progress, std::ostream& out)
+      : release_(release), progress_(progress), out_(out) {}
+  bool Release(const std::string& driveRoot) noexcept override;
+
+ private:
+  MediumRelease* release_;
+  ProgressLine& progress_;
+  std::ostream& out_;
 };
 
 }  // namespace pb::cli

@@ -14,11 +14,12 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   pb::SetUpApplication(app);
-  pb::NativeFileSystem fs(pb::DriveTable::FromSystem());
+  pb::NativeFileSystem fs(pb::SystemDriveReader());
   pb::QtMessageBoxes boxes;
   pb::QtHost host;
   pb::QtShell shell(fs, boxes);
-  pb::Form1 window(pb::Runtime{fs, boxes, host}, shell);
+  pb::NativeMediumRelease release(fs);
+  pb::Form1 window(pb::Runtime{fs, boxes, host, &release}, shell);
   boxes.SetParent(&window);
   window.Form_Load();
   return QApplication::exec();

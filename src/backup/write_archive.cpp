@@ -14,6 +14,7 @@
 
 #include "backup/backup_dialogs.h"
 #include "backup/fragment_cut.h"
+#include "backup/media_series.h"
 #include "backup/medium_record.h"
 #include "backup/parallel_compressor.h"
 #include "backup/repair_writer.h"
@@ -67,7 +68,7 @@ class BackupRun {
  private:
   void Start() {
     target_ = plan_.target;
-    diskette_ = plan_.diskette;
+    diskette_ = IsMediaSeries(fs_, plan_);
     fs_.SetWriteDirectory(target_);
     limit_ = plan_.volumeLimit;
     fileCount_ = static_cast<int>(plan_.files.size());
@@ -337,6 +338,7 @@ class BackupRun {
       if (headerVolume_ == volumeNumber_) headerVolume_ = 0;
       orphansOnVolume_ = 0;
     }
+    if (diskette_) ReleaseFullMedium(runtime_, plan_);
     AskForNextDiskette(runtime_.boxes);
     NewDisk();
   }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct Drive {
   std::string root;           // native directory, no trailing separator except "/" or "C:\"
   std::string label;          // shown in the drive list; may be empty
   bool mustBeMounted = false; // not ready (71) unless a medium is mounted at root
+  bool removable = false;     // its medium can be taken out and another put in
 };
 
 // Maps drive letters to native roots. On Linux C: is "/", A: the diskette
@@ -27,15 +29,6 @@ struct Drive {
 class DriveTable {
  public:
   explicit DriveTable(std::vector<Drive> drives);
-  // The table of this machine. On Linux read from /proc/self/mountinfo: C: is
-  // "/"; A: the diskette drive (mount point of /dev/fd0, else a medium of
-  // diskette capacity mounted below /media or /run/media, else the first
-  // existing of /media/floppy0, /media/floppy, /mnt/floppy; always present and
-  // not ready while nothing is mounted there); D: onward the other file systems
-  // mounted below /media, /run/media and /mnt, in order of their mount paths.
-  // On Windows the system's drives, and A: always (removable, not ready
-  // without a medium).
-  static DriveTable FromSystem();
 
   const std::vector<Drive>& drives() const { return drives_; }
   const Drive* Find(char letter) const;  // any case; nullptr when unknown
@@ -55,6 +48,17 @@ class DriveTable {
  private:
   std::vector<Drive> drives_;
 };
+
+// Reads the drive table as it is now; the file system calls it again
+// whenever a drive is consulted, so a drive follows its medium.
+using DriveReader = std::function<DriveTable()>;
+
+// The drives of this machine. On Linux from the mount table (system_drives.h):
+// C: is "/", A: the diskette drive wherever its medium is mounted, D: onward
+// the other media; a letter stays with its drive while media come and go. On
+// Windows the system's drives, and A: always (removable, not ready without a
+// medium).
+DriveReader SystemDriveReader();
 
 // True when the native directory contains the native path (both absolute and
 // without a trailing separator, except a top root such as "/" or "C:\\"):

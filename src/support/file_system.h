@@ -69,8 +69,9 @@ class ReadableFile {
 };
 
 struct DriveInfo {
-  char letter = 'C';      // upper case
-  std::string label;      // volume label or mount path; may be empty
+  char letter = 'C';       // upper case
+  std::string label;       // volume label or mount path; may be empty
+  bool removable = false;  // its medium can be taken out and another put in
 };
 
 // The runtime's file and directory services. Every path is in drive form
@@ -165,7 +166,8 @@ class FileSystem {
   // Closes every open file, keeping what was written. Never throws.
   virtual void CloseAll() noexcept = 0;
 
-  // Drives and the boundary to native paths.
+  // Drives and the boundary to native paths. Drives and DriveReady look at
+  // the drives as they are now: a medium put in may be found at a new place.
   virtual std::vector<DriveInfo> Drives() = 0;
   virtual bool DriveReady(char letter) = 0;
   virtual std::string CurrentDirectory() = 0;

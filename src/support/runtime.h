@@ -5,15 +5,18 @@
 
 #include "support/file_system.h"
 #include "support/host.h"
+#include "support/medium_release.h"
 #include "support/message_boxes.h"
 
 namespace pb {
 
-// The three services every run works through.
+// The three services every run works through, and the release of full media
+// where the program offers it (without, a full medium is only flushed).
 struct Runtime {
   FileSystem& fs;
   MessageBoxes& boxes;
   Host& host;
+  MediumRelease* release = nullptr;
 
   // Closes every open file with what was written, then ends the process.
   [[noreturn]] void EndProgram(int exitStatus) {

@@ -110,17 +110,6 @@ std::set<std::pair<dev_t, ino_t>> DirectoriesOnPath(const std::string& native) {
   return directories;
 }
 
-// True when a file system is mounted at root itself, not just a directory of
-// the one above it.
-bool IsMountPoint(const std::string& root) {
-  struct stat self {};
-  struct stat parent {};
-  if (stat(root.c_str(), &self) != 0 || !S_ISDIR(self.st_mode)) return false;
-  if (root == "/") return true;
-  const std::string above = root + "/..";
-  return stat(above.c_str(), &parent) == 0 && (parent.st_dev != self.st_dev || parent.st_ino == self.st_ino);
-}
-
 // A descriptor that closes itself.
 class Descriptor {
  public:
@@ -190,15 +179,37 @@ bool StrictlyBelow(const std::string& directory, const std::string& path) {
 
 }  // namespace
 
+bool IsMountPoint(const std::string& root) {
+  struct stat self {};
+  struct stat parent {};
+  if (stat(root.c_str(), &self) != 0 || !S_ISDIR(self.st_mode)) return false;
+  if (root == "/") return true;
+  const std::string above = root + "/..";
+  return stat(above.c_str(), &parent) == 0 && (parent.st_dev != self.st_dev || parent.st_ino == self.st_ino);
+}
+
 PosixFileSystem::PosixFileSystem(DriveTable table) : table_(std::move(table)) {}
+
+PosixFileSystem::PosixFileSystem(DriveReader readDrives) : readDrives_(std::move(readDrives)), table_(readDrives_()) {}
+
+void PosixFileSystem::ReadDrives() {
+  if (!readDrives_) return;
+  table_ = readDrives_();
+  // The write directory lies on the drive's medium wherever that is now.
+  SetWriteDirectory(writeDirectoryGiven_);
+}
 
 PosixFileSystem::~PosixFileSystem() { CloseAll(); }
 
 std::string PosixFileSystem::NativeOnReadyDrive(const std::string& drivePath) {
-  std::string native = table_.ToNative(drivePath);
-  const Drive* drive = table_.Find(drivePath[0]);
-  if (drive->mustBeMounted && !IsMountPoint(drive->root)) throw RunTimeError(kDriveNotReady);
-  return native;
+  table_.ToNative(drivePath);
+  if (table_.Find(drivePath[0])->mustBeMounted && !IsMountPoint(table_.Find(drivePath[0])->root)) {
+    // The medium may be mounted at a new place.
+    ReadDrives();
+    const Drive* drive = table_.Find(drivePath[0]);
+    if (drive == nullptr || (drive->mustBeMounted && !IsMountPoint(drive->root))) throw RunTimeError(kDriveNotReady);
+  }
+  return table_.ToNative(drivePath);
 }
 
 std::string PosixFileSystem::FindEntry(const std::string& path, int mask) {
@@ -254,6 +265,9 @@ int PosixFileSystem::GetAttributes(const std::string& path) {
 }
 
 void PosixFileSystem::SetWriteDirectory(const std::string& directory) {
+  writeDirectoryGiven_ = directory;
+  writeDirectory_.clear();
+  if (directory.empty()) return;
   try {
     writeDirectory_ = table_.ToNative(directory);
   } catch (const RunTimeError&) {
@@ -620,13 +634,15 @@ void PosixFileSystem::CloseAll() noexcept {
 }
 
 std::vector<DriveInfo> PosixFileSystem::Drives() {
+  ReadDrives();
   std::vector<DriveInfo> drives;
-  for (const auto& drive : table_.drives()) drives.push_back({drive.letter, drive.label});
+  for (const auto& drive : table_.drives()) drives.push_back({drive.letter, drive.label, drive.removable});
   std::sort(drives.begin(), drives.end(), [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; });
   return drives;
 }
 
 bool PosixFileSystem::DriveReady(char letter) {
+  ReadDrives();
   const Drive* drive = table_.Find(letter);
   if (drive == nullptr) return false;
   if (drive->mustBeMounted) return IsMountPoint(drive->root);

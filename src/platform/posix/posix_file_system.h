@@ -9,6 +9,10 @@
 
 namespace pb {
 
+// True when a file system is mounted at the native root itself, not just a
+// directory of the one above it.
+bool IsMountPoint(const std::string& root);
+
 // The file system of a POSIX machine behind the drive table. Attributes follow
 // file_system.h; in addition a read-only file (no owner write permission) can
 // be neither opened for writing nor deleted, even by a privileged user, as on
@@ -16,7 +20,11 @@ namespace pb {
 // to them (devices, pipes, sockets, dangling links) are not seen.
 class PosixFileSystem : public FileSystem {
  public:
+  // A fixed table.
   explicit PosixFileSystem(DriveTable table);
+  // A table read again whenever a drive is consulted: its list, its
+  // readiness, and a path on a drive whose medium is not where it was.
+  explicit PosixFileSystem(DriveReader readDrives);
   ~PosixFileSystem() override;
   PosixFileSystem(const PosixFileSystem&) = delete;
   PosixFileSystem& operator=(const PosixFileSystem&) = delete;
@@ -84,6 +92,7 @@ class PosixFileSystem : public FileSystem {
 
   // Translates a drive-form path and makes sure its drive is ready (71).
   std::string NativeOnReadyDrive(const std::string& drivePath);
+  void ReadDrives();
   // The open directory that holds the path's last component, and its name,
   // reached as SetWriteDirectory describes.
   struct Parent;
@@ -102,8 +111,10 @@ class PosixFileSystem : public FileSystem {
   // Get for writing; 71 when the file's medium has been taken out meanwhile.
   OpenFile& GetOnMedium(FileNumber file);
 
+  DriveReader readDrives_;
   DriveTable table_;
-  std::string writeDirectory_;  // native; empty until one is set
+  std::string writeDirectoryGiven_;  // drive form, as given
+  std::string writeDirectory_;       // native; empty until one is set
   std::map<FileNumber, OpenFile> files_;
 };
 

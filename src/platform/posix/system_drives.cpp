@@ -1,13 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <sys/statvfs.h>
+#include "platform/posix/system_drives.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <set>
-#include <sstream>
-
-#include "platform/posix/system_drives.h"
+#include <map>
+#include <memory>
 
 namespace pb {
 
@@ -16,95 +13,105 @@ namespace {
 // The largest diskette there is: 2.88 MB.
 constexpr uint64_t kMaxDisketteCapacity = 2880 * 1024;
 
-constexpr const char* kDisketteDirs[] = {"/media/floppy0", "/media/floppy", "/mnt/floppy"};
-
-bool IsBelow(const std::string& path, const std::string& directory) {
-  return path.size() > directory.size() + 1 && path.compare(0, directory.size(), directory) == 0 &&
-         path[directory.size()] == '/';
+bool IsBelowAny(const std::string& path, const std::vector<std::string>& directories) {
+  return std::any_of(directories.begin(), directories.end(), [&](const std::string& directory) {
+    return path.size() > directory.size() + 1 && path.compare(0, directory.size(), directory) == 0 &&
+           path[directory.size()] == '/';
+  });
 }
 
-bool IsBelowMedia(const std::string& path) { return IsBelow(path, "/media") || IsBelow(path, "/run/media"); }
+bool HoldsDiskette(const MountPoint& mount) { return mount.capacity > 0 && mount.capacity <= kMaxDisketteCapacity; }
 
-bool IsBelowMediaOrMnt(const std::string& path) { return IsBelowMedia(path) || IsBelow(path, "/mnt"); }
+// The table's label: the file system's name, else where it is mounted.
+std::string LabelOf(const MountPoint& mount) { return mount.label.empty() ? mount.path : mount.label; }
 
-// Mountinfo writes space, tab, newline and backslash as three octal digits.
-std::string Unescape(const std::string& field) {
-  std::string result;
-  for (std::size_t i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 3 < field.size() &&
-        std::all_of(field.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                    field.begin() + static_cast<std::ptrdiff_t>(i) + 4, [](char c) { return c >= '0' && c <= '7'; })) {
-      result += static_cast<char>(std::stoi(field.substr(i + 1, 3), nullptr, 8));
-      i += 3;
-    } else {
-      result += field[i];
-    }
-  }
-  return result;
-}
+}  // namespace
 
-std::string DisketteRoot(const std::vector<MountPoint>& mounts, const std::vector<std::string>& existingDisketteDirs) {
+std::string DriveLetters::DisketteRoot(const std::vector<MountPoint>& mounts,
+                                       const std::vector<std::string>& existingDisketteDirs) const {
   for (const auto& mount : mounts) {
     if (mount.source == "/dev/fd0") return mount.path;
   }
   for (const auto& mount : mounts) {
-    if (IsBelowMedia(mount.path) && mount.capacity > 0 && mount.capacity <= kMaxDisketteCapacity) return mount.path;
+    if (mount.removable && mount.device != 0 && HoldsDiskette(mount)) return mount.path;
+  }
+  for (const auto& mount : mounts) {
+    if (IsBelowAny(mount.path, locations_.media) && HoldsDiskette(mount)) return mount.path;
   }
   if (!existingDisketteDirs.empty()) return existingDisketteDirs.front();
   // Without any diskette drive A: stays, never ready.
-  return kDisketteDirs[0];
+  return locations_.disketteDirs.empty() ? std::string("/media/floppy0") : locations_.disketteDirs.front();
 }
 
-}  // namespace
+bool DriveLetters::IsDriveMount(const MountPoint& mount) const {
+  return mount.path != "/" && (mount.removable || IsBelowAny(mount.path, locations_.media) ||
+                               IsBelowAny(mount.path, locations_.others));
+}
 
-std::vector<MountPoint> ParseMountInfo(const std::string& text) {
-  std::vector<MountPoint> mounts;
-  std::istringstream lines(text);
-  std::string line;
-  while (std::getline(lines, line)) {
-    std::istringstream words(line);
-    std::vector<std::string> fields;
-    for (std::string word; words >> word;) fields.push_back(word);
-    const auto separator = std::find(fields.begin(), fields.end(), "-");
-    if (fields.size() < 5 || separator == fields.end() || fields.end() - separator < 3) continue;
-    mounts.push_back({Unescape(fields[4]), Unescape(*(separator + 2)), 0});
+// The drive whose medium went away from the same device, else, for a
+// removable medium, the first whose removable medium went away.
+DriveLetters::Given* DriveLetters::VacantFor(const MountPoint& mount) {
+  for (Given& given : given_) {
+    if (!given.present && given.mount.device != 0 && given.mount.device == mount.device) return &given;
   }
-  return mounts;
+  for (Given& given : given_) {
+    if (!given.present && given.mount.removable && mount.removable) return &given;
+  }
+  return nullptr;
 }
 
-DriveTable DriveTableFromMounts(const std::vector<MountPoint>& mounts,
+DriveTable DriveLetters::Assign(const std::vector<MountPoint>& mounts,
                                 const std::vector<std::string>& existingDisketteDirs) {
   const std::string disketteRoot = DisketteRoot(mounts, existingDisketteDirs);
-  std::vector<Drive> drives = {{'A', disketteRoot, disketteRoot, true}, {'C', "/", "/", false}};
-  std::set<std::string> media;
+  std::vector<Drive> drives = {{'A', disketteRoot, disketteRoot, true, true}, {'C', "/", "/", false, false}};
+  // The last mount at a path is the one seen there.
+  std::map<std::string, MountPoint> current;
   for (const auto& mount : mounts) {
-    if (IsBelowMediaOrMnt(mount.path) && mount.path != disketteRoot) media.insert(mount.path);
+    if (mount.path == disketteRoot && !mount.label.empty()) drives.front().label = mount.label;
+    if (IsDriveMount(mount) && mount.path != disketteRoot) current[mount.path] = mount;
   }
-  char letter = 'D';
-  for (const auto& path : media) {
+
+  // A medium still where it was keeps its letter; the others take a letter
+  // left vacant, else the first free one.
+  for (Given& given : given_) {
+    const auto found = current.find(given.mount.path);
+    given.present = found != current.end() && found->second.device == given.mount.device;
+    if (given.present) current.erase(found);
+  }
+  for (const auto& [path, mount] : current) {
+    if (Given* vacant = VacantFor(mount)) {
+      *vacant = {vacant->letter, mount, true};
+      continue;
+    }
+    char letter = 'D';
+    while (letter <= 'Z' && std::any_of(given_.begin(), given_.end(), [&](const Given& given) {
+             return given.letter == letter;
+           })) {
+      ++letter;
+    }
     if (letter > 'Z') break;
-    drives.push_back({letter++, path, path, false});
+    given_.push_back({letter, mount, true});
+  }
+  std::sort(given_.begin(), given_.end(), [](const Given& a, const Given& b) { return a.letter < b.letter; });
+
+  for (const Given& given : given_) {
+    drives.push_back({given.letter, given.mount.path, LabelOf(given.mount), true, given.mount.removable});
   }
   return DriveTable(std::move(drives));
 }
 
-DriveTable DriveTable::FromSystem() {
-  std::ifstream in("/proc/self/mountinfo");
-  std::ostringstream text;
-  text << in.rdbuf();
-  std::vector<MountPoint> mounts = ParseMountInfo(text.str());
-  for (auto& mount : mounts) {
-    struct statvfs info {};
-    if (IsBelowMedia(mount.path) && statvfs(mount.path.c_str(), &info) == 0) {
-      mount.capacity = static_cast<uint64_t>(info.f_blocks) * info.f_frsize;
+DriveReader DriveReaderFor(DriveLocations locations) {
+  auto letters = std::make_shared<DriveLetters>(std::move(locations));
+  return [letters] {
+    std::vector<std::string> existing;
+    std::error_code ignored;
+    for (const std::string& dir : letters->locations().disketteDirs) {
+      if (std::filesystem::is_directory(dir, ignored)) existing.push_back(dir);
     }
-  }
-  std::vector<std::string> existing;
-  std::error_code ignored;
-  for (const char* dir : kDisketteDirs) {
-    if (std::filesystem::is_directory(dir, ignored)) existing.emplace_back(dir);
-  }
-  return DriveTableFromMounts(mounts, existing);
+    return letters->Assign(ReadMountTable(letters->locations()), existing);
+  };
 }
+
+DriveReader SystemDriveReader() { return DriveReaderFor(DriveLocations{}); }
 
 }  // namespace pb

@@ -184,6 +184,10 @@ WindowsFileSystem::WindowsFileSystem(DriveTable table) : table_(std::move(table)
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 }
 
+WindowsFileSystem::WindowsFileSystem(DriveReader readDrives) : WindowsFileSystem(readDrives()) {
+  readDrives_ = std::move(readDrives);
+}
+
 WindowsFileSystem::~WindowsFileSystem() { CloseAll(); }
 
 std::string WindowsFileSystem::NativeOnReadyDrive(const std::string& drivePath) {
@@ -595,8 +599,9 @@ void WindowsFileSystem::CloseAll() noexcept {
 }
 
 std::vector<DriveInfo> WindowsFileSystem::Drives() {
+  if (readDrives_) table_ = readDrives_();
   std::vector<DriveInfo> drives;
-  for (const auto& drive : table_.drives()) drives.push_back({drive.letter, LabelOf(drive)});
+  for (const auto& drive : table_.drives()) drives.push_back({drive.letter, LabelOf(drive), drive.removable});
   std::sort(drives.begin(), drives.end(), [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; });
   return drives;
 }

@@ -20,6 +20,9 @@ namespace pb {
 class WindowsFileSystem : public FileSystem {
  public:
   explicit WindowsFileSystem(DriveTable table);
+  // The drive list is read again each time it is asked for; a drive's root
+  // stays its letter's, whatever medium is in it.
+  explicit WindowsFileSystem(DriveReader readDrives);
   ~WindowsFileSystem() override;
   WindowsFileSystem(const WindowsFileSystem&) = delete;
   WindowsFileSystem& operator=(const WindowsFileSystem&) = delete;
@@ -95,6 +98,7 @@ class WindowsFileSystem : public FileSystem {
   // Get for writing; 71 when the file's medium has been taken out meanwhile.
   OpenFile& GetOnMedium(FileNumber file);
 
+  DriveReader readDrives_;
   DriveTable table_;
   std::string writeDirectory_;  // native; empty until one is set
   std::map<FileNumber, OpenFile> files_;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/posix/system_drives.h"
+#include "platform/drive_table.h"
 
 #include <gtest/gtest.h>
 
@@ -84,56 +84,6 @@ TEST(RepresentableNameTest, WindowsCodePageAndForbiddenCharacters) {
   for (const char c : std::string("\\/:*?\"<>|\x01\x1f\x7f")) {
     EXPECT_FALSE(IsRepresentableName(std::string("a") + c)) << static_cast<int>(c);
   }
-}
-
-TEST(SystemDrivesTest, MountInfoLinesAreParsedWithEscapes) {
-  const auto mounts = ParseMountInfo(
-      "27 1 254:0 / / rw,relatime - ext4 /dev/vda rw\n"
-      "90 27 2:0 / /media/anna/MY\\040STICK rw shared:1 master:2 - vfat /dev/sdb1 rw\n"
-      "broken line\n");
-  ASSERT_EQ(mounts.size(), 2u);
-  EXPECT_EQ(mounts[0].path, "/");
-  EXPECT_EQ(mounts[0].source, "/dev/vda");
-  EXPECT_EQ(mounts[1].path, "/media/anna/MY STICK");
-  EXPECT_EQ(mounts[1].source, "/dev/sdb1");
-}
-
-TEST(SystemDrivesTest, DisketteIsFd0ThenSmallMediumThenExistingDirectory) {
-  const std::vector<MountPoint> withFd0 = {{"/", "/dev/vda", 0},
-                                           {"/media/usb", "/dev/sdb", 1474560},
-                                           {"/mnt/fd", "/dev/fd0", 1474560}};
-  EXPECT_EQ(DriveTableFromMounts(withFd0, {"/mnt/floppy"}).Find('A')->root, "/mnt/fd");
-
-  const std::vector<MountPoint> usbDiskette = {{"/", "/dev/vda", 0},
-                                               {"/media/anna/BIG", "/dev/sdc", 64ull << 30},
-                                               {"/media/anna/DISK", "/dev/sdb", 1474560}};
-  const DriveTable table = DriveTableFromMounts(usbDiskette, {"/mnt/floppy"});
-  EXPECT_EQ(table.Find('A')->root, "/media/anna/DISK");
-  EXPECT_TRUE(table.Find('A')->mustBeMounted);
-  EXPECT_EQ(table.Find('D')->root, "/media/anna/BIG");
-  EXPECT_EQ(table.Find('E'), nullptr) << "the diskette is not also a D: drive";
-
-  EXPECT_EQ(DriveTableFromMounts({{"/", "/dev/vda", 0}}, {"/media/floppy", "/mnt/floppy"}).Find('A')->root,
-            "/media/floppy");
-  EXPECT_NE(DriveTableFromMounts({{"/", "/dev/vda", 0}}, {}).Find('A'), nullptr) << "A: exists, never ready";
-}
-
-TEST(SystemDrivesTest, OtherMediaFollowInOrderOfMountPath) {
-  const std::vector<MountPoint> mounts = {{"/", "/dev/vda", 0},
-                                          {"/mnt/zeta", "/dev/sdd", 0},
-                                          {"/run/media/bob/B", "/dev/sdc", 0},
-                                          {"/media/anna/STICK", "/dev/sdb", 0},
-                                          {"/media/anna/STICK", "/dev/sdb", 0},
-                                          {"/home", "/dev/vdb", 0},
-                                          {"/media", "tmpfs", 0}};
-  const DriveTable table = DriveTableFromMounts(mounts, {});
-  EXPECT_EQ(table.Find('C')->root, "/");
-  EXPECT_EQ(table.Find('D')->root, "/media/anna/STICK");
-  EXPECT_EQ(table.Find('E')->root, "/mnt/zeta");
-  EXPECT_EQ(table.Find('F')->root, "/run/media/bob/B");
-  EXPECT_EQ(table.Find('G'), nullptr);
-  EXPECT_EQ(table.ToDriveForm("/media/anna/STICK/Sich/x"), "D:\\Sich\\x");
-  EXPECT_EQ(table.ToDriveForm("/home/anna/x"), "C:\\home\\anna\\x");
 }
 
 }  // namespace

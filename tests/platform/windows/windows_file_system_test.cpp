@@ -126,7 +126,7 @@ TEST(WindowsDriveTableTest, DriveRootsAreNativeAndOtherRootsAreDirectories) {
 }
 
 TEST(WindowsDrivesTest, SystemTableHasTheSystemsDrivesAndAlwaysA) {
-  WindowsFileSystem fs(DriveTable::FromSystem());
+  WindowsFileSystem fs(SystemDriveReader());
   const std::vector<DriveInfo> drives = fs.Drives();
   ASSERT_FALSE(drives.empty());
   EXPECT_EQ(drives.front().letter, 'A');
@@ -140,7 +140,7 @@ TEST(WindowsDrivesTest, SystemTableHasTheSystemsDrivesAndAlwaysA) {
 }
 
 TEST(WindowsAppDirectoryTest, IsTheExecutablesDirectoryInDriveForm) {
-  WindowsFileSystem machine(DriveTable::FromSystem());
+  WindowsFileSystem machine(SystemDriveReader());
   wchar_t exe[MAX_PATH] = {};
   ASSERT_GT(GetModuleFileNameW(nullptr, exe, MAX_PATH), 0u);
   const std::filesystem::path exeDir = std::filesystem::path(exe).parent_path();
