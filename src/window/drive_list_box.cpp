@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QSignalBlocker>
 #include <QStorageInfo>
+#include <algorithm>
 #include <cctype>
 
 #include "support/run_time_error.h"
@@ -17,9 +18,27 @@ QString DriveLabel(const std::string& tableLabel, const QString& root, const QSt
   return QString::fromStdString(tableLabel);
 }
 
-DriveListBox::DriveListBox(FileSystem& fs, QWidget* parent) : QComboBox(parent), fs_(fs), drives_(fs.Drives()) {
-  for (const DriveInfo& drive : drives_) addItem(QString(), QVariant(static_cast<int>(drive.letter)));
-  Label();
+DriveListBox::DriveListBox(FileSystem& fs, QWidget* parent) : QComboBox(parent), fs_(fs) {
+  Refresh(true);
+  connect(&refresh_, &QTimer::timeout, this, [this] { Refresh(false); });
+  refresh_.start(kRefreshMs);
+}
+
+void DriveListBox::Refresh(bool relabel) {
+  std::vector<DriveInfo> drives = fs_.Drives();
+  const auto same = [](const DriveInfo& a, const DriveInfo& b) {
+    return a.letter == b.letter && a.label == b.label && a.removable == b.removable;
+  };
+  const bool changed = !std::equal(drives.begin(), drives.end(), drives_.begin(), drives_.end(), same);
+  if (changed) {
+    const QSignalBlocker blocker(this);
+    const char current = Drive();
+    drives_ = std::move(drives);
+    clear();
+    for (const DriveInfo& drive : drives_) addItem(QString(), QVariant(static_cast<int>(drive.letter)));
+    setCurrentIndex(std::max(IndexOf(current), 0));
+  }
+  if (changed || relabel) Label();
 }
 
 void DriveListBox::Label() {
@@ -40,7 +59,7 @@ void DriveListBox::Label() {
 }
 
 void DriveListBox::showPopup() {
-  Label();
+  Refresh(true);
   QComboBox::showPopup();
 }
 

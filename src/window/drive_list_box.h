@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QTimer>
 #include <string>
 
 #include "support/file_system.h"
@@ -16,9 +17,13 @@ QString DriveLabel(const std::string& tableLabel, const QString& root, const QSt
                    const QString& volumeName);
 
 // The drives of the system, each shown as its lower-case letter and colon,
-// with its label in brackets where it has one ("c: [/]").
+// with its label in brackets where it has one ("c: [/]"). The list follows
+// the media: it is read again when it opens and every kRefreshMs, and shown
+// anew when a medium came or went, without raising Change.
 class DriveListBox : public QComboBox {
  public:
+  static constexpr int kRefreshMs = 1000;
+
   DriveListBox(FileSystem& fs, QWidget* parent);
 
   char Drive() const;  // upper case; '\0' when there are no drives
@@ -34,10 +39,14 @@ class DriveListBox : public QComboBox {
 
  private:
   int IndexOf(char letter) const;
+  // Reads the drives again; shows them anew when they changed (always with
+  // relabel, which also asks each drive's file system for its name).
+  void Refresh(bool relabel);
   void Label();
 
   FileSystem& fs_;
   std::vector<DriveInfo> drives_;
+  QTimer refresh_;
 };
 
 }  // namespace pb
