@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "store/repair_volume.h"
 #include "store/set_identity.h"
+#include "store/stamp_record.h"
 
 namespace pb {
 
@@ -20,7 +22,7 @@ std::string VolumeFileName(int16_t VolumeNumber) {
 }
 
 bool IsSetFileName(std::string_view name) {
-  if (name == kIdentityFileName) return true;
+  if (name == kIdentityFileName || name == kStampFileName || ParseRepairFileName(name)) return true;
   if (!name.starts_with(kVolumePrefix) || !name.ends_with(kVolumeSuffix)) return false;
   const std::string_view number =
       name.substr(kVolumePrefix.size(), name.size() - kVolumePrefix.size() - kVolumeSuffix.size());

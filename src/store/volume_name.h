@@ -12,7 +12,7 @@ namespace pb {
 std::string VolumeFileName(int16_t VolumeNumber);
 
 // Whether a file of that name in a set's directory is part of the set: a
-// volume, whatever its number, or a record beside the volumes.
+// volume or repair volume, whatever its number, or a record beside the volumes.
 bool IsSetFileName(std::string_view name);
 
 }  // namespace pb

@@ -56,6 +56,9 @@ TEST_F(TargetSafetyTest, FilesOfTheSetReadAreNeverWrittenOver) {
        "D:\\Sich\\DataBlock#3.Parcelbarge"},
       {"the identity record's name", "C:\\Parcelbarge-Kennung.txt", "D:\\Sich", 0,
        "D:\\Sich\\Parcelbarge-Kennung.txt"},
+      {"a repair volume's name", "C:\\Reparatur#1.Parcelbarge", "D:\\Sich", 0, "D:\\Sich\\Reparatur#1.Parcelbarge"},
+      {"a repair volume's later piece", "C:\\Reparatur#1-2.Parcelbarge", "D:\\Sich", 0,
+       "D:\\Sich\\Reparatur#1-2.Parcelbarge"},
       {"a hard link to a volume elsewhere", "C:\\band.bin", "C:\\Rueck", 0, "C:\\Rueck\\band.bin"},
       {"a volume's name the set does not have", "C:\\DataBlock#9.Parcelbarge", "D:\\Sich", 0, ""},
   };
@@ -73,6 +76,8 @@ TEST_F(TargetSafetyTest, FilesOfTheSetReadAreNeverWrittenOver) {
         .Fragment(big.substr(262144));
     set.WriteTo(SetDir());
     testing::WriteFile(SetDir() / "Parcelbarge-Kennung.txt", "kein gültiger Inhalt");
+    testing::WriteFile(SetDir() / "Reparatur#1.Parcelbarge", "Reihe");
+    testing::WriteFile(SetDir() / "Reparatur#1-2.Parcelbarge", "Rest");
     std::filesystem::create_directories(TargetDir());
     std::filesystem::create_hard_link(SetDir() / "DataBlock#3.Parcelbarge", TargetDir() / "band.bin");
     const std::map<std::string, std::string> setBefore = testing::TreeOf(SetDir());
