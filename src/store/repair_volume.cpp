@@ -26,8 +26,8 @@ std::optional<int> Number(std::string_view text) {
 
 std::string RepairFileName(int number, int piece) {
   std::string name = std::string(kRepairFilePrefix) + std::to_string(number);
-  if (piece > 1) name += "-" + std::to_string(piece);
-  return name + std::string(kSuffix);
+  if (piece > 1) name.append("-").append(std::to_string(piece));
+  return name.append(kSuffix);
 }
 
 std::optional<std::pair<int, int>> ParseRepairFileName(std::string_view name) {
