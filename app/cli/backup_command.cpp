@@ -118,10 +118,17 @@ int64_t KeepReadableFiles(FileSystem& fs, std::vector<std::string>& files, Selec
 int RunBackupCommand(CliContext& context, const BackupOptions& options) {
   FileSystem& fs = context.runtime.fs;
   std::string target;
+  if (!options.target.empty()) {
+    // A path no drive holds is told with its reason.
+    const std::optional<std::string> given = DirectoryArgument(context, options.target);
+    if (!given) return kExitUsage;
+    target = *given;
+  }
   try {
-    target = DrivePathFromArgument(fs, options.target);
     // The diskette may still be put in when the run asks for it.
-    if (target != "A:" && !(fs.GetAttributes(target) & kAttrDirectory)) throw RunTimeError(kPathNotFound);
+    if (target.empty() || (target != "A:" && !(fs.GetAttributes(target) & kAttrDirectory))) {
+      throw RunTimeError(kPathNotFound);
+    }
   } catch (const RunTimeError&) {
     context.err << "Das Ziel ist kein Verzeichnis: " << ShownArgument(options.target) << '\n';
     return kExitUsage;

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "commands.h"
+#include "platform/drive_table.h"
 #include "support/run_time_error.h"
 #include "terminal_text.h"
 
@@ -18,11 +19,9 @@ bool LooksLikeDriveForm(const std::string& arg) {
 }  // namespace
 
 std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg) {
-  if (LooksLikeDriveForm(arg)) {
-    std::string drivePath = arg;
-    drivePath[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(drivePath[0])));
-    return drivePath;
-  }
+  // Written out, "..", "." and doubled or trailing separators mean what they
+  // mean in a relative path: a file given as "D:\leer\" is stored as "leer".
+  if (LooksLikeDriveForm(arg)) return NormalDrivePath(arg);
   // The file system makes the path absolute from UTF-8 (which Windows' narrow
   // strings are not) and drops a trailing separator.
   return fs.ToDriveForm(arg);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/drive_table.h"
 #include "restore/create_target_file.h"
 
 namespace pb::cli {
@@ -45,10 +46,11 @@ bool MatchesOrIsBelow(const std::string& pattern, const std::string& name) {
   return Matches(pattern, name);
 }
 
+// Case counts as the system's names count it.
 std::string Normalised(std::string pattern) {
   std::replace(pattern.begin(), pattern.end(), '/', '\\');
   while (pattern.size() > 1 && pattern.back() == '\\') pattern.pop_back();
-  return pattern;
+  return NameComparisonForm(pattern);
 }
 
 }  // namespace
@@ -59,16 +61,17 @@ PatternSelection::PatternSelection(const std::vector<std::string>& patterns, con
 }
 
 bool PatternSelection::Chosen(const std::string& FileName) {
-  const std::string belowDrive = TargetPathFor("", FileName);
+  const std::string name = NameComparisonForm(FileName);
+  const std::string belowDrive = TargetPathFor("", name);
   bool chosen = patterns_.empty();
   // Every pattern is tried, so each one that matches counts as used.
   for (Pattern& pattern : patterns_) {
-    if (MatchesOrIsBelow(pattern.normalised, FileName) || MatchesOrIsBelow(pattern.normalised, belowDrive)) {
+    if (MatchesOrIsBelow(pattern.normalised, name) || MatchesOrIsBelow(pattern.normalised, belowDrive)) {
       pattern.matched = chosen = true;
     }
   }
   return chosen && std::none_of(excludes_.begin(), excludes_.end(), [&](const std::string& exclude) {
-           return MatchesOrIsBelow(exclude, FileName) || MatchesOrIsBelow(exclude, belowDrive);
+           return MatchesOrIsBelow(exclude, name) || MatchesOrIsBelow(exclude, belowDrive);
          });
 }
 

@@ -11,7 +11,8 @@ namespace pb::cli {
 // which patterns chose none, so a mistyped one is not taken for success.
 // A pattern matches the name with or without its drive ("C:\"), or a
 // directory above it, so a directory chooses everything below it. "*" stands
-// for any text, "?" for one character; "/" and "\" both separate. A name
+// for any text, "?" for one character; "/" and "\" both separate. Case
+// counts as it counts in the system's names: not at all on Windows. A name
 // that an exclusion matches in the same way is never chosen.
 class PatternSelection {
  public:

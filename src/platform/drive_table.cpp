@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdint>
 #include <filesystem>
+#include <string_view>
 
 #include "support/run_time_error.h"
 
@@ -107,16 +108,47 @@ bool IsRepresentableComponent(std::string_view name) {
 bool IsTopRoot(const std::string& root) { return !root.empty() && root.back() == kNativeSeparator; }
 
 bool SameNativeText(std::string_view a, std::string_view b) {
-#ifdef _WIN32
-  // Windows names are case-insensitive; roots differ at most in ASCII case.
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-  });
-#else
-  return a == b;
-#endif
+  return NameComparisonForm(std::string(a)) == NameComparisonForm(std::string(b));
 }
 
+
+#ifdef _WIN32
+constexpr std::string_view kDriveFormSeparators = "\\/";
+
+// Windows drops them from the names it is given; a name of dots alone stays,
+// to be refused.
+std::string_view TrimmedAsWindowsDoes(std::string_view name) {
+  const std::size_t end = name.find_last_not_of(". ");
+  return end == std::string_view::npos ? name : name.substr(0, end + 1);
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// Paths that start with two separators lie on no drive: a network share or
+// a name in the system's own name space.
+void RefuseDrivelessPath(const std::string& path) {
+  if (path.size() < 2 || !IsSeparator(path[0]) || !IsSeparator(path[1])) return;
+  if (path.size() >= 4 && (path[2] == '?' || path[2] == '.') && IsSeparator(path[3])) {
+    throw RunTimeError(kBadFileNameOrNumber,
+                       "Pfade der Form \\\\?\\ und \\\\.\\ werden nicht unterstützt; bitte den Pfad mit "
+                       "Laufwerksbuchstaben angeben");
+  }
+  throw RunTimeError(kBadFileNameOrNumber,
+                     "Netzwerkpfade (\\\\Rechner\\Freigabe) werden nicht unterstützt; bitte die Freigabe als "
+                     "Laufwerk verbinden");
+}
+
+// Upper and lower case of the code page's letters as one.
+char32_t FoldedCase(char32_t c) {
+  if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+  if (c == 0x152 || c == 0x160 || c == 0x17D) return c + 1;
+  return c == 0x178 ? 0xFF : c;
+}
+#else
+constexpr std::string_view kDriveFormSeparators = "\\";
+
+std::string_view TrimmedAsWindowsDoes(std::string_view name) { return name; }
+#endif
 
 // The absolute, normalised form of a native path, without a trailing
 // separator unless it is a top root.
@@ -124,6 +156,9 @@ std::string AbsoluteNative(const std::string& nativePath) {
   // An empty path names nothing; a relative one after the working directory
   // was removed has nothing to start from.
   if (nativePath.empty()) throw RunTimeError(kBadFileNameOrNumber);
+#ifdef _WIN32
+  RefuseDrivelessPath(nativePath);
+#endif
 #ifdef _WIN32
   // Native paths are UTF-8 here; Windows' narrow code page is not.
   const std::filesystem::path given(std::u8string(nativePath.begin(), nativePath.end()));
@@ -136,6 +171,8 @@ std::string AbsoluteNative(const std::string& nativePath) {
 #ifdef _WIN32
   const std::u8string normal = absolute.lexically_normal().u8string();
   std::string path(normal.begin(), normal.end());
+  RefuseDrivelessPath(path);
+  if (path.size() >= 3 && path[1] == ':') return NormalDrivePath(path);
 #else
   std::string path = absolute.lexically_normal().string();
 #endif
@@ -162,6 +199,48 @@ std::string DriveFormName(const std::string& nativeName) {
     }
   }
   return result;
+}
+
+std::string NormalDrivePath(const std::string& drivePath) {
+  std::string result{static_cast<char>(std::toupper(static_cast<unsigned char>(drivePath[0]))), ':'};
+  if (drivePath.size() <= 2) return result;
+  std::vector<std::string_view> steps;
+  for (std::string_view rest = std::string_view(drivePath).substr(3);;) {
+    const std::size_t end = rest.find_first_of(kDriveFormSeparators);
+    const std::string_view step = TrimmedAsWindowsDoes(rest.substr(0, end));
+    if (step == "..") {
+      if (!steps.empty()) steps.pop_back();
+    } else if (!step.empty() && step != ".") {
+      steps.push_back(step);
+    }
+    if (end == std::string_view::npos) break;
+    rest.remove_prefix(end + 1);
+  }
+  result += '\\';
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    if (i > 0) result += '\\';
+    result += steps[i];
+  }
+  return result;
+}
+
+std::string NameComparisonForm(std::string utf8Name) {
+#ifdef _WIN32
+  // Each letter and its other case take the same number of bytes: one below
+  // 0x80, two above.
+  for (std::size_t pos = 0, length = 0; pos < utf8Name.size(); pos += length) {
+    const char32_t c = DecodeAt(utf8Name, pos, length);
+    const char32_t folded = FoldedCase(c);
+    if (folded == c) continue;
+    if (length == 1) {
+      utf8Name[pos] = static_cast<char>(folded);
+    } else {
+      utf8Name[pos] = static_cast<char>(0xC0 | (folded >> 6));
+      utf8Name[pos + 1] = static_cast<char>(0x80 | (folded & 0x3F));
+    }
+  }
+#endif
+  return utf8Name;
 }
 
 bool NativeContains(const std::string& directory, const std::string& path) {

@@ -42,7 +42,9 @@ class DriveTable {
   // Native path (UTF-8) to drive form, by the drive with the longest root that
   // contains it. A character that cannot be represented shows as "?". A
   // relative path is taken from the current directory; a path no drive
-  // contains is refused (RunTimeError 76).
+  // contains is refused (RunTimeError 76). On Windows a network path
+  // ("\\Server\Share") and the "\\?\" and "\\.\" forms are refused with
+  // their reason (52): no drive holds them.
   std::string ToDriveForm(const std::string& nativePath) const;
 
  private:
@@ -72,6 +74,18 @@ bool IsRepresentableName(const std::string& utf8Name);
 // The name as the drive form shows it: each character that cannot be
 // represented (and each byte of invalid UTF-8) becomes "?".
 std::string DriveFormName(const std::string& nativeName);
+
+// A drive path as a user writes it ("c:\Daten\..\x\"), in the form the
+// drive table takes: the letter in upper case, empty and "." steps dropped,
+// ".." going up no further than the drive's root, no trailing "\". On Windows
+// "/" separates too and names lose their trailing dots and spaces, as Windows
+// itself drops them. Takes "X:" or "X:\..." only.
+std::string NormalDrivePath(const std::string& drivePath);
+
+// The form in which names compare as this system compares them: on Windows
+// upper and lower case of the code page's letters are one, elsewhere names
+// are as they are.
+std::string NameComparisonForm(std::string utf8Name);
 
 // The order of directory listings: case folded first, as the format's home
 // platform lists its directories; bytes decide between names that differ only

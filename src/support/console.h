@@ -14,8 +14,9 @@ namespace pb::console {
 void GuardStandardStreams();
 
 // The arguments after the program's name, in UTF-8 (Windows hands argv over
-// in its ANSI code page). On Windows the console also takes and shows UTF-8
-// from now on, as terminals here do.
+// in its ANSI code page). On Windows the standard streams that are a console
+// take and show UTF-8 text from now on, whatever the console's code page,
+// which is left as it is.
 std::vector<std::string> Arguments(int argc, char** argv);
 
 // From now on standard output takes bytes as they are: Windows would turn

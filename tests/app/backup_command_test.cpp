@@ -67,6 +67,73 @@ TEST_F(BackupCommandTest, SourcesAreHandledLikeADropInOrder) {
   EXPECT_EQ(set.files[2].data, RandomBytes(5000, 1));
 }
 
+// Sources written out with steps, doubled or trailing separators are stored
+// under their plain names, which a restore can give back.
+TEST_F(BackupCommandTest, WrittenOutSourcesAreStoredUnderTheirPlainNames) {
+  Make("C:\\Daten\\leer", "");
+  Make("C:\\Daten\\b.txt", "b");
+  Make("C:\\Daten\\c.txt", "c");
+  Make("C:\\Daten\\d.txt", "d");
+  const struct {
+    std::string source;
+    const char* stored;
+  } table[] = {
+      {"C:\\Daten\\leer\\", "C:\\Daten\\leer"},
+      {"C:\\Daten\\..\\Daten\\.\\b.txt", "C:\\Daten\\b.txt"},
+      {"c:\\\\Daten\\\\c.txt", "C:\\Daten\\c.txt"},
+      // A native path, no drive form on Windows either.
+      {GenericUtf8(drives.Native("C:\\Daten\\d.txt")) + "/", "C:\\Daten\\d.txt"},
+#ifdef _WIN32
+      {"C:\\Daten.\\leer. ", "C:\\Daten\\leer"},
+#endif
+  };
+  for (const auto& c : table) {
+    SCOPED_TRACE(c.source);
+    std::filesystem::remove_all(drives.Native("D:\\Sich"));
+    std::filesystem::create_directories(drives.Native("D:\\Sich"));
+    boxes.Then(BoxButton::Ok);
+    cli::BackupOptions options;
+    options.sources = {c.source};
+    ASSERT_EQ(Backup(options), kExitComplete) << err.str();
+    const DecodedSet set = DecodeSet(Volumes());
+    ASSERT_EQ(set.files.size(), 1u);
+    EXPECT_EQ(set.files[0].name, c.stored);
+  }
+}
+
+#ifdef _WIN32
+// Paths on no drive are refused with their reason, never taken as a path on
+// the current drive.
+TEST_F(BackupCommandTest, NetworkAndSystemPathsAreRefusedWithTheirReason) {
+  Make("C:\\srv\\share\\x", "x");
+  const std::string network = "Netzwerkpfade (\\\\Rechner\\Freigabe) werden nicht unterstützt; bitte die Freigabe als "
+                              "Laufwerk verbinden";
+  const std::string system = "Pfade der Form \\\\?\\ und \\\\.\\ werden nicht unterstützt; bitte den Pfad mit "
+                             "Laufwerksbuchstaben angeben";
+  const std::pair<const char*, const std::string&> table[] = {
+      {"\\\\srv\\share\\x", network},
+      {"//srv/share/x", network},
+      {"\\\\?\\C:\\srv\\share\\x", system},
+      {"\\\\.\\C:\\srv\\share\\x", system},
+  };
+  for (const auto& [path, reason] : table) {
+    SCOPED_TRACE(path);
+    err.str("");
+    cli::BackupOptions options;
+    options.sources = {path};
+    EXPECT_EQ(Backup(options), kExitUsage);
+    EXPECT_EQ(err.str(), std::string("Übergangen: ") + path + ": " + reason +
+                             "\nNichts zu sichern: keine lesbare Datei in den Quellen.\n");
+    err.str("");
+    options.sources = {"C:\\srv\\share\\x"};
+    options.target = path;
+    EXPECT_EQ(Backup(options), kExitUsage);
+    EXPECT_EQ(err.str(), std::string("parcelbarge-cli: ") + path + ": " + reason + "\n");
+  }
+  EXPECT_TRUE(Volumes().empty());
+}
+#endif
+
 // A file that cannot be opened is named and left out before the run starts,
 // so the run does not stop at it.
 TEST_F(BackupCommandTest, UnreadableFilesAreLeftOutBeforeTheRun) {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "platform/windows/console_streams.h"
 #include "platform/windows/wide_text.h"
 
 #include "platform/windows/windows_api.h"
@@ -46,6 +47,23 @@ BOOL WINAPI OnInterrupt(DWORD) {
   return TRUE;
 }
 
+bool IsConsole(HANDLE handle) {
+  DWORD mode = 0;
+  return GetConsoleMode(handle, &mode) != 0;
+}
+
+// The standard streams that are a console speak UTF-16 with it; the buffers
+// live as long as the streams, to the very end of the process.
+void SpeakUtf16WithConsoles() {
+  if (const HANDLE in = GetStdHandle(STD_INPUT_HANDLE); IsConsole(in)) std::cin.rdbuf(new ConsoleInputBuffer(in));
+  if (const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE); IsConsole(out)) {
+    std::cout.rdbuf(new ConsoleOutputBuffer(out));
+  }
+  if (const HANDLE err = GetStdHandle(STD_ERROR_HANDLE); IsConsole(err)) {
+    std::cerr.rdbuf(new ConsoleOutputBuffer(err));
+  }
+}
+
 }  // namespace
 
 void GuardStandardStreams() {
@@ -57,11 +75,9 @@ void GuardStandardStreams() {
   }
 }
 
-// The arguments come from the UTF-16 command line; the console shows and
-// takes UTF-8 like a terminal elsewhere.
+// The arguments come from the UTF-16 command line.
 std::vector<std::string> Arguments(int, char**) {
-  SetConsoleOutputCP(CP_UTF8);
-  SetConsoleCP(CP_UTF8);
+  SpeakUtf16WithConsoles();
   int count = 0;
   wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
   std::vector<std::string> arguments;
@@ -75,10 +91,7 @@ void BinaryOutput() {
   _setmode(_fileno(stdout), _O_BINARY);
 }
 
-bool IsTerminal(Stream stream) {
-  DWORD mode = 0;
-  return GetConsoleMode(GetStdHandle(StandardHandleOf(stream)), &mode) != 0;
-}
+bool IsTerminal(Stream stream) { return IsConsole(GetStdHandle(StandardHandleOf(stream))); }
 
 int Columns(Stream stream) {
   CONSOLE_SCREEN_BUFFER_INFO info{};

@@ -120,9 +120,15 @@ TEST(WindowsDriveTableTest, DriveRootsAreNativeAndOtherRootsAreDirectories) {
       {"C:\\Daten\\Brief.doc", "C:\\Daten\\Brief.doc"}, {"c:\\daten", "C:\\daten"},
       {"C:/Daten/x/../y", "C:\\Daten\\y"},             {"c:\\medien\\stick\\a", "D:\\a"},
       {"C:\\Medien\\Sticks\\a", "C:\\Medien\\Sticks\\a"}, {"C:\\Medien\\Stick", "D:\\"},
+      {"C:\\Daten.\\x. .", "C:\\Daten\\x"},        {"C:/Daten//x/./", "C:\\Daten\\x"},
   };
   for (const auto& [native, drivePath] : toDriveForm) EXPECT_EQ(table.ToDriveForm(native), drivePath) << native;
   EXPECT_EQ(testing::ErrorCodeOf([&] { table.ToDriveForm("E:\\x"); }), kPathNotFound);
+  // Never the current drive's C:\srv\share\x.
+  for (const char* onNoDrive :
+       {"\\\\srv\\share\\x", "//srv/share", "\\/srv", "\\\\?\\C:\\x", "\\\\.\\C:\\x", "//?/C:/x"}) {
+    EXPECT_EQ(testing::ErrorCodeOf([&] { table.ToDriveForm(onNoDrive); }), kBadFileNameOrNumber) << onNoDrive;
+  }
 }
 
 TEST(WindowsDrivesTest, SystemTableHasTheSystemsDrivesAndAlwaysA) {
