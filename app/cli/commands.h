@@ -89,6 +89,10 @@ std::optional<std::string> FileCountProblem(const ProbeResults& results);
 // What lies after the last file a set announces and so is never read: bytes
 // on its last volume, a volume of the next number.
 std::vector<std::string> UnreadAfterLastFile(int64_t trailingBytes, bool furtherVolume, int16_t lastVolume);
+// What test and restore say of what lost volumes take with them: the rest of
+// a file begun before them, and files begun in them.
+std::string CutFileText(const LostVolumes& lost);
+std::string FilesLostText(int32_t count, int32_t firstNumber);
 // The read page's summary line and the description, if there is one.
 void PrintSetSummary(std::ostream& out, const ProbeDisplay& display);
 

@@ -46,7 +46,8 @@ std::variant<SourceSet, int> SetToRead(CliContext& context, const ReadOptions& o
 int StatusOfReading(CliContext& context, StreamEnd end, bool problems) {
   switch (end) {
     case StreamEnd::AllFiles: return problems ? kExitProblems : kExitComplete;
-    case StreamEnd::Damaged: return kExitProblems;
+    case StreamEnd::Damaged:
+    case StreamEnd::VolumesLost: return kExitProblems;
     case StreamEnd::Finished:
     case StreamEnd::VolumeMissing: break;
   }
@@ -73,6 +74,18 @@ std::vector<std::string> UnreadAfterLastFile(int64_t trailingBytes, bool further
     unread.push_back(VolumeFileName(static_cast<int16_t>(lastVolume + 1)) + " folgt nach dem Ende des Satzes");
   }
   return unread;
+}
+
+std::string CutFileText(const LostVolumes& lost) { return LostVolumesText(lost) + ", der Rest der Datei ist verloren"; }
+
+std::string FilesLostText(int32_t count, int32_t firstNumber) {
+  const std::string which =
+      count == 1 ? "1 Datei verloren, ihr Name stand in einem fehlenden Band"
+                 : std::to_string(count) + " Dateien verloren, ihre Namen standen in fehlenden Bänden";
+  if (firstNumber == 0) return which;
+  if (count == 1) return which + " (Datei " + std::to_string(firstNumber) + " des Satzes)";
+  return which + " (Dateien " + std::to_string(firstNumber) + " bis " + std::to_string(firstNumber + count - 1) +
+         " des Satzes)";
 }
 
 void PrintSetSummary(std::ostream& out, const ProbeDisplay& display) {

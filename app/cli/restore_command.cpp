@@ -56,6 +56,15 @@ int RunRestoreCommand(CliContext& context, const ReadOptions& options) {
     context.err << "parcelbarge-cli: gelesen aus dem beschädigten Band " << damagedVolume << ": "
                 << TerminalSafe(ShownPath(context.runtime.fs, targetPath)) << "\n";
   };
+  restore.cutFile = [&](const std::string& targetPath, const LostVolumes& lost) {
+    progress.End();
+    context.err << "parcelbarge-cli: " << CutFileText(lost) << ": " << TerminalSafe(ShownPath(context.runtime.fs, targetPath))
+                << "\n";
+  };
+  restore.filesLost = [&](int32_t count, int32_t firstNumber) {
+    progress.End();
+    context.err << "parcelbarge-cli: " << FilesLostText(count, firstNumber) << "\n";
+  };
   BoxesAfterProgress boxes(context.runtime.boxes, progress, context.err, true);
   Runtime runtime{context.runtime.fs, boxes, context.runtime.host};
   const RestoreOutcome outcome = ReadArchive(runtime, set.results, set.directory, *target, DefaultWorkers(), restore);

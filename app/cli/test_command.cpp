@@ -24,8 +24,9 @@ struct FileReport {
 // and says per file whether it would come back intact.
 class SetCheck : public ArchiveSink {
  public:
-  SetCheck(CliContext& context, std::string drive)
-      : context_(context), drive_(std::move(drive)), spans_([this](FileReport& file, int16_t damagedVolume) {
+  // namesVolumes: no survey of repair volumes names the lost volumes already.
+  SetCheck(CliContext& context, std::string drive, bool namesVolumes)
+      : context_(context), drive_(std::move(drive)), namesVolumes_(namesVolumes), spans_([this](FileReport& file, int16_t damagedVolume) {
           if (damagedVolume != 0) file.problems += "; gelesen aus dem beschädigten Band " + std::to_string(damagedVolume);
           Report(file);
         }) {}
@@ -79,6 +80,22 @@ class SetCheck : public ArchiveSink {
   void VolumeDamaged(int16_t number) override {
     Fail("Band " + std::to_string(number) + ": Länge oder Prüfsumme weichen von seiner Kennung ab");
     spans_.VolumeDamaged(number);
+  }
+
+  void VolumesLost(const LostVolumes& lost, bool cut) override {
+    for (int number = lost.first; namesVolumes_ && number <= lost.last; ++number) {
+      Fail("Band " + std::to_string(number) + " fehlt; nicht wiederherstellbar");
+    }
+    if (!cut) return;
+    spans_.Current().problems += "; " + CutFileText(lost);
+    spans_.FileEnded();
+    inFile_ = false;
+  }
+
+  // Told after the last file: the files read are reported first.
+  void FilesLost(int32_t count, int32_t firstNumber) override {
+    spans_.SettleAll();
+    Fail(FilesLostText(count, firstNumber));
   }
 
   // Once the reading has ended, every file read is reported.
@@ -155,6 +172,7 @@ class SetCheck : public ArchiveSink {
 
   CliContext& context_;
   std::string drive_;
+  bool namesVolumes_;
   bool inFile_ = false;
   int fragments_ = 0;
   int16_t volume_ = 0;
@@ -176,14 +194,14 @@ int RunTestCommand(CliContext& context, const ReadOptions& options) {
   PrintSetSummary(context.out, set.display);
   RepairSurvey survey(context.runtime.fs, WithTrailingBackslash(set.directory));
   if (!survey.Empty()) PrintRecoverability(context, survey);
-  SetCheck check(context, WithTrailingBackslash(set.directory.substr(0, 2)));
+  SetCheck check(context, WithTrailingBackslash(set.directory.substr(0, 2)), survey.Empty());
   const int32_t count = set.results.ArchiveFileCount;
   if (const std::optional<std::string> problem = FileCountProblem(set.results)) check.Fail(*problem);
   const StreamEnd end = ReadArchiveStream(context.runtime, set.results, set.directory, check);
   const bool lostVolumes = !survey.Empty() && (!survey.Losses().empty() || !survey.BrokenRepairVolumes().empty());
   if (end == StreamEnd::VolumeMissing) check.GaveUp("der nächste Datenträger fehlt");
   check.Settle();
-  const bool complete = end == StreamEnd::AllFiles;
+  const bool complete = end == StreamEnd::AllFiles || end == StreamEnd::VolumesLost;
   context.out << check.filesRead() << " von " << count << " Dateien vollständig gelesen, " << check.damaged()
               << " fehlerhaft";
   if (check.warnings() > 0) context.out << ", " << check.warnings() << " Warnungen";

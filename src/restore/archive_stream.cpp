@@ -62,33 +62,101 @@ class StreamReader {
   }
 
   StreamEnd ReadFiles(int32_t count) {
-    for (int64_t FileIndex = 1; FileIndex <= count; ++FileIndex) {
-      if (!EnsureVolume()) return StreamEnd::Damaged;
-      FileHeader header;
-      int16_t nameLength = 0;
-      ArchiveRead([&] {
-        header.FileLength = Int32FromBytes(volumes_.Read(4));
-        if (header.FileLength < 0) OutOfStep("negative Dateilänge");
-      });
-      ArchiveRead([&] {
-        nameLength = Int16FromBytes(volumes_.Read(2));
-        if (nameLength < 0) OutOfStep("negative Namenslänge");
-      });
-      ArchiveRead([&] { header.FileName = TextFromBytes(volumes_.Read(nameLength)); });
-      if (sink_.BeginFile(header) == Flow::Finish) return StreamEnd::Finished;
-      const StreamEnd fragments = ReadFragments(header.FileLength);
-      if (fragments != StreamEnd::AllFiles) return fragments;
-      if (sink_.EndFile() == Flow::Finish) return StreamEnd::Finished;
+    bool setEndsInGap = false;
+    while (begun_ < count) {
+      try {
+        if (resync_) PassFragments();
+        // The count no longer tells where the set ends.
+        if (gaps_ > 0 && volumes_.AtSetEnd()) break;
+        if (!EnsureVolume()) return StreamEnd::Damaged;
+        const StreamEnd file = ReadFile();
+        if (file != StreamEnd::AllFiles) return file;
+      } catch (const Gap& gap) {
+        sink_.VolumesLost(gap.lost, inFile_);
+        inFile_ = false;
+        if (gaps_++ == 0) begunBeforeGap_ = begun_;
+        if (!gap.goesOn) {
+          setEndsInGap = true;
+          break;
+        }
+        resync_ = true;
+      }
     }
+    if (gaps_ > 0 && begun_ < count) sink_.FilesLost(count - begun_, gaps_ == 1 ? begunBeforeGap_ + 1 : 0);
     // Without a file no volume was opened: nothing to say about its end.
-    if (count > 0) sink_.AfterLastFile(volumes_.Remaining(), volumes_.NextVolumeFound());
-    return sink_.EndOfSet() == Flow::Finish ? StreamEnd::Finished : StreamEnd::AllFiles;
+    if (count > 0 && !setEndsInGap) sink_.AfterLastFile(volumes_.Remaining(), volumes_.NextVolumeFound());
+    if (sink_.EndOfSet() == Flow::Finish) return StreamEnd::Finished;
+    return gaps_ > 0 ? StreamEnd::VolumesLost : StreamEnd::AllFiles;
   }
 
  private:
+  // The reading met lost volumes, and goes on behind them unless the set
+  // ended in them.
+  struct Gap {
+    LostVolumes lost;
+    bool goesOn = false;
+  };
+
+  StreamEnd ReadFile() {
+    FileHeader header;
+    int16_t nameLength = 0;
+    ArchiveRead([&] {
+      header.FileLength = Int32FromBytes(volumes_.Read(4));
+      if (header.FileLength < 0) OutOfStep("negative Dateilänge");
+    });
+    ArchiveRead([&] {
+      nameLength = Int16FromBytes(volumes_.Read(2));
+      if (nameLength < 0) OutOfStep("negative Namenslänge");
+    });
+    ArchiveRead([&] { header.FileName = TextFromBytes(volumes_.Read(nameLength)); });
+    ++begun_;
+    inFile_ = true;
+    if (sink_.BeginFile(header) == Flow::Finish) return StreamEnd::Finished;
+    const StreamEnd fragments = ReadFragments(header.FileLength);
+    if (fragments != StreamEnd::AllFiles) return fragments;
+    inFile_ = false;
+    if (sink_.EndFile() == Flow::Finish) return StreamEnd::Finished;
+    return StreamEnd::AllFiles;
+  }
+
+  // Behind lost volumes the next volume may begin with the last fragments of
+  // a file begun in them: they are passed by up to the next file header. A
+  // fragment is told from a header by inflating it to its length.
+  void PassFragments() {
+    for (;;) {
+      if (volumes_.AtSetEnd() || !EnsureVolume()) break;
+      const int64_t start = volumes_.Position();
+      if (!FragmentPassed()) {
+        volumes_.Rewind(start);
+        break;
+      }
+    }
+    resync_ = false;
+  }
+
+  bool FragmentPassed() {
+    try {
+      if (volumes_.Remaining() < kFragmentHeaderSize) return false;
+      const std::string bytes = volumes_.Read(kFragmentHeaderSize);
+      const int32_t NormalLen = Int32FromBytes(std::string_view(bytes).substr(0, 4));
+      const int32_t PackedLen = Int32FromBytes(std::string_view(bytes).substr(4, 4));
+      if (NormalLen < 1 || NormalLen > kFragmentSize || PackedLen < 1 || PackedLen > kMaxPackedLen ||
+          PackedLen > volumes_.Remaining()) {
+        return false;
+      }
+      std::string Buffer = volumes_.Read(PackedLen);
+      return DecompressFragment(Buffer, NormalLen) == 0;
+    } catch (const RunTimeError&) {
+      return false;  // the reading proper meets the failure and says so
+    }
+  }
+
   // false when the set ends before what is wanted, as the sink was told.
+  // Throws Gap when lost volumes were passed by.
   bool EnsureVolume() {
-    if (!volumes_.EnsureVolume()) return false;
+    const bool open = volumes_.EnsureVolume();
+    if (const std::optional<LostVolumes> lost = volumes_.TakeLost()) throw Gap{*lost, open};
+    if (!open) return false;
     if (volumes_.Number() == volumeTold_) return true;
     volumeTold_ = volumes_.Number();
     sink_.VolumeOpened(volumeTold_);
@@ -123,6 +191,11 @@ class StreamReader {
   ArchiveSink& sink_;
   StreamEnd givenUp_ = StreamEnd::Finished;
   int16_t volumeTold_ = 0;
+  int32_t begun_ = 0;           // files begun
+  bool inFile_ = false;         // a file begun has not ended
+  int gaps_ = 0;                // places where lost volumes were passed by
+  int32_t begunBeforeGap_ = 0;  // files begun before the first
+  bool resync_ = false;         // the next item is to be found anew
 };
 
 }  // namespace

@@ -33,6 +33,14 @@ class ArchiveSink : public VolumeEvents {
   // After the last file: the bytes left unread on its volume, and whether a
   // volume of the next number lies in the set's directory.
   virtual void AfterLastFile(int64_t /*trailingBytes*/, bool /*furtherVolume*/) {}
+  // The reading goes on behind volumes that are lost. When cut, the file
+  // begun last ends here, short of its length: no EndFile follows.
+  virtual void VolumesLost(const LostVolumes& /*lost*/, bool /*cut*/) {}
+  // After the last file read behind lost volumes: count files began in them,
+  // so neither their names nor their bytes could be read. firstNumber is the
+  // 1-based place of the first in the set, or 0 when gaps at more than one
+  // place leave it open.
+  virtual void FilesLost(int32_t /*count*/, int32_t /*firstNumber*/) {}
 };
 
 enum class StreamEnd {
@@ -41,6 +49,8 @@ enum class StreamEnd {
   Damaged,        // the user gave up on stored lengths that cannot be right, or
                   // the sink stopped at the end of an incomplete set
   VolumeMissing,  // the user abandoned the prompt for the next volume
+  VolumesLost,    // every file the set's lost volumes left was read; the sink
+                  // was told what is lost
 };
 
 // Reads the set found by the probe from the volumes in SourceDir, file by

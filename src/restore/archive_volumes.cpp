@@ -2,6 +2,7 @@
 #include "restore/archive_volumes.h"
 
 #include <limits>
+#include <utility>
 
 #include "store/identity_file.h"
 #include "store/volume_name.h"
@@ -19,6 +20,11 @@ void Tell(MessageBoxes& boxes, const std::string& text, BoxIcon icon) {
 }
 
 }  // namespace
+
+std::string LostVolumesText(const LostVolumes& lost) {
+  if (lost.first == lost.last) return "Band " + std::to_string(lost.first) + " fehlt";
+  return "die Bände " + std::to_string(lost.first) + " bis " + std::to_string(lost.last) + " fehlen";
+}
 
 ArchiveVolumes::ArchiveVolumes(Runtime& runtime, std::string SourceDir, int32_t ArchiveDataStart,
                                VolumeEvents& events)
@@ -42,24 +48,114 @@ bool ArchiveVolumes::EnsureVolume() {
     }
     return true;
   } catch (const RunGivenUp&) {
-    TellRemedy();
+    TellRemedy(VolumeNumber_);
     throw VolumeAbandoned{};
   }
 }
 
-bool ArchiveVolumes::OpenNextVolume() {
+void ArchiveVolumes::NextNumber() {
   if (VolumeNumber_ == std::numeric_limits<int16_t>::max()) Raise(kOverflow);
   ++VolumeNumber_;
-  const std::string path = SourceDir_ + VolumeFileName(VolumeNumber_);
-  if (OpenRebuilt()) return true;
-  if (Found(path) && TryOpen(path, false)) return true;
-  if (EndsIncomplete() && events_.StopAtIncompleteEnd(static_cast<int16_t>(VolumeNumber_ - 1))) return false;
-  do {
+}
+
+bool ArchiveVolumes::OpenNextVolume() {
+  NextNumber();
+  const int16_t wanted = VolumeNumber_;
+  VolumeState lastLost = VolumeState::More;
+  for (;;) {
+    if (VolumeNumber_ != wanted && lastLost != VolumeState::More) {
+      // The set ended in the volumes lost.
+      lost_ = LostVolumes{wanted, static_cast<int16_t>(VolumeNumber_ - 1)};
+      TellLost(*lost_, false);
+      return false;
+    }
+    if (OpenRebuilt()) break;
+    const std::string path = SourceDir_ + VolumeFileName(VolumeNumber_);
+    const bool found = Found(path);
+    if (found && TryOpen(path, false)) break;
+    // A volume there that cannot be opened now may open after the prompt.
+    const std::optional<VolumeState> listed = found ? std::nullopt : ListedHere(VolumeNumber_);
+    if (listed) {
+      lastLost = *listed;
+      NextNumber();
+      continue;
+    }
+    if (VolumeNumber_ == wanted && EndsIncomplete() &&
+        events_.StopAtIncompleteEnd(static_cast<int16_t>(VolumeNumber_ - 1))) {
+      return false;
+    }
+    AskForVolume();
+    break;
+  }
+  if (VolumeNumber_ != wanted) {
+    lost_ = LostVolumes{wanted, static_cast<int16_t>(VolumeNumber_ - 1)};
+    TellLost(*lost_, true);
+  }
+  return true;
+}
+
+void ArchiveVolumes::AskForVolume() {
+  for (;;) {
     AskRetryOrGiveUp(runtime_.boxes,
                      "Bitte den nächsten Datenträger dieses Sicherungssatzes\reinlegen und auf OK klicken.",
                      BoxIcon::Information, VolumeNumber_);
-  } while (!TryOpen(path, true));
-  return true;
+    if (TryOpen(SourceDir_ + VolumeFileName(VolumeNumber_), true)) return;
+    const std::optional<int16_t> later = LaterVolumeInDrive();
+    if (!later) continue;
+    const BoxButton answer = runtime_.boxes.Show(MessageBox{
+        .text = "Ohne Band " + std::to_string(VolumeNumber_) + " mit Band " + std::to_string(*later) +
+                " weiterlesen?\rWas in den fehlenden Bänden steht, geht dabei verloren.",
+        .icon = BoxIcon::Question,
+        .buttons = BoxButtons::YesNo,
+        .defaultButton = BoxButton::No});
+    if (answer != BoxButton::Yes) continue;
+    const int16_t skipped = VolumeNumber_;
+    VolumeNumber_ = *later;
+    if (TryOpen(SourceDir_ + VolumeFileName(VolumeNumber_), true)) return;
+    VolumeNumber_ = skipped;
+  }
+}
+
+std::optional<int16_t> ArchiveVolumes::LaterVolumeInDrive() {
+  if (!setId_) return std::nullopt;
+  const std::optional<SetIdentity> record = ReadIdentityRecord(runtime_.fs, SourceDir_);
+  if (!record || record->setId != *setId_ || record->volumes.empty()) return std::nullopt;
+  const int16_t first = record->volumes.front().number;
+  if (first <= VolumeNumber_) return std::nullopt;
+  return first;
+}
+
+std::optional<VolumeState> ArchiveVolumes::ListedHere(int16_t number) {
+  // Without volume 1's record the set is read unchecked: so is this one.
+  const std::optional<SetIdentity> record = ReadIdentityRecord(runtime_.fs, SourceDir_);
+  if (record && (!setId_ || record->setId == *setId_)) {
+    if (const VolumeEntry* entry = record->Find(number)) return entry->state;
+  }
+  if (survey_) {
+    if (const VolumeEntry* entry = survey_->Expected(number)) return entry->state;
+  }
+  return std::nullopt;
+}
+
+std::optional<LostVolumes> ArchiveVolumes::TakeLost() { return std::exchange(lost_, std::nullopt); }
+
+bool ArchiveVolumes::AtSetEnd() {
+  if (VolumeOpen_ && Remaining() > 0) return false;
+  if (openedState_) return *openedState_ != VolumeState::More;
+  return !NextVolumeFound() && !ListedHere(static_cast<int16_t>(VolumeNumber_ + 1));
+}
+
+void ArchiveVolumes::TellLost(const LostVolumes& lost, bool goesOn) {
+  const std::string which =
+      lost.first == lost.last
+          ? "Band " + std::to_string(lost.first) + " dieses Sicherungssatzes fehlt und lässt"
+          : "Die Bände " + std::to_string(lost.first) + " bis " + std::to_string(lost.last) +
+                " dieses Sicherungssatzes fehlen und lassen";
+  Tell(runtime_.boxes,
+       which + " sich nicht wiederherstellen.\rDie Dateien darin gehen verloren; " +
+           (goesOn ? "gelesen wird weiter mit Band " + std::to_string(VolumeNumber_) + "." : "der Satz endet darin."),
+       BoxIcon::Critical);
+  TellRemedy(lost.first);
 }
 
 bool ArchiveVolumes::OpenRebuilt() {
@@ -184,14 +280,14 @@ void ArchiveVolumes::TellDamaged() {
            " dieses Sicherungssatzes ist beschädigt: Länge oder Prüfsumme weichen von seiner Kennung ab.\r"
            "Unbeschädigte Teile werden trotzdem gelesen.",
        BoxIcon::Critical);
-  TellRemedy();
+  TellRemedy(VolumeNumber_);
   events_.VolumeDamaged(VolumeNumber_);
 }
 
-void ArchiveVolumes::TellRemedy() {
+void ArchiveVolumes::TellRemedy(int16_t number) {
   if (repairRows_ == 0 || (survey_ && !survey_->Empty())) return;
   Tell(runtime_.boxes,
-       "Zu diesem Sicherungssatz gibt es Reparaturbände. Mit ihnen lässt sich Band " + std::to_string(VolumeNumber_) +
+       "Zu diesem Sicherungssatz gibt es Reparaturbände. Mit ihnen lässt sich Band " + std::to_string(number) +
            " wiederherstellen:\rAlle lesbaren Datenträger in ein Verzeichnis kopieren und dort "
            "\"parcelbarge-cli repair VERZEICHNIS\" aufrufen.",
        BoxIcon::Information);

@@ -16,6 +16,15 @@ namespace pb {
 // Thrown when the user abandons the prompt for the next volume.
 struct VolumeAbandoned {};
 
+// Volumes first to last of a set that are missing and cannot be rebuilt.
+struct LostVolumes {
+  int16_t first = 0;
+  int16_t last = 0;
+};
+
+// "Band 3 fehlt" or "die Bände 3 bis 5 fehlen".
+std::string LostVolumesText(const LostVolumes& lost);
+
 // What a reader of a set learns from the identity records beside its volumes.
 class VolumeEvents {
  public:
@@ -42,6 +51,12 @@ class VolumeEvents {
 // Where repair volumes of the set lie beside the volumes, each volume is
 // checked against them before it is read, and a missing or damaged one that
 // they can rebuild is read as rebuilt instead.
+//
+// A volume that the record or the repair volumes place beside the others but
+// that is missing, and cannot be rebuilt, is passed by: the reading goes on
+// with the next one there, or, on a medium that holds a later volume of the
+// set instead of the one asked for, when the user agrees. TakeLost tells the
+// reader, which must then find its way into the stream again.
 class ArchiveVolumes {
  public:
   // SourceDir ends in "\"; ArchiveDataStart is the 1-based position of the
@@ -71,8 +86,27 @@ class ArchiveVolumes {
 
   void CloseVolume();
 
+  // The volumes passed by when the volume open now was opened, or when
+  // EnsureVolume found that the set ended in them; told once.
+  std::optional<LostVolumes> TakeLost();
+  // The open volume is read to its end and is the set's last, as far as its
+  // record or the volumes beside it tell.
+  bool AtSetEnd();
+
  private:
   bool OpenNextVolume();
+  void NextNumber();
+  // How the record or the repair volumes here list volume number, when they
+  // place it beside the others. Without either, a missing volume may be on
+  // another medium: it is asked for, as the format has it.
+  std::optional<VolumeState> ListedHere(int16_t number);
+  // Asks for the volume wanted until it is opened; a medium with a later
+  // volume of the set may stand in for it when the user agrees.
+  void AskForVolume();
+  // The first volume of the set on the medium now in the drive, when it is a
+  // later one than wanted.
+  std::optional<int16_t> LaterVolumeInDrive();
+  void TellLost(const LostVolumes& lost, bool goesOn);
   // Stands at the start of the volume wanted as rebuilt from repair volumes;
   // false when it is whole or cannot be rebuilt.
   bool OpenRebuilt();
@@ -87,7 +121,7 @@ class ArchiveVolumes {
   void TellDamaged();
   // Where the set has repair volumes elsewhere (on other diskettes), says how
   // they can bring the volume back.
-  void TellRemedy();
+  void TellRemedy(int16_t number);
   bool EndsIncomplete() const;
   // Adds what was read at position (0-based) to the open volume's checksum.
   void Hash(int64_t position, std::string_view bytes);
@@ -111,6 +145,7 @@ class ArchiveVolumes {
   std::unique_ptr<RepairSurvey> survey_;      // from volume 1 on; empty without repair volumes
   bool rebuilt_ = false;                      // the open volume is read from survey_
   int repairRows_ = 0;                        // from volume 1's record
+  std::optional<LostVolumes> lost_;           // not yet taken
 };
 
 }  // namespace pb

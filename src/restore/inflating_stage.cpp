@@ -61,6 +61,14 @@ void InflatingStage::GaveUp(const std::string& reason) {
   if (Drain()) next_.GaveUp(reason);
 }
 
+void InflatingStage::VolumesLost(const LostVolumes& lost, bool cut) {
+  if (Drain()) next_.VolumesLost(lost, cut);
+}
+
+void InflatingStage::FilesLost(int32_t count, int32_t firstNumber) {
+  if (Drain()) next_.FilesLost(count, firstNumber);
+}
+
 void InflatingStage::AfterLastFile(int64_t trailingBytes, bool furtherVolume) {
   if (Drain()) next_.AfterLastFile(trailingBytes, furtherVolume);
 }

@@ -26,6 +26,8 @@ class InflatedSink {
   virtual void VolumeOpened(int16_t /*number*/) {}
   virtual void VolumeDamaged(int16_t /*number*/) {}
   virtual void AfterLastFile(int64_t /*trailingBytes*/, bool /*furtherVolume*/) {}
+  virtual void VolumesLost(const LostVolumes& /*lost*/, bool /*cut*/) {}
+  virtual void FilesLost(int32_t /*count*/, int32_t /*firstNumber*/) {}
 };
 
 // Inflates the fragments of a set on worker threads while the reader goes on
@@ -48,6 +50,8 @@ class InflatingStage : public ArchiveSink {
   Flow EndOfSet() override;
   void GaveUp(const std::string& reason) override;
   void AfterLastFile(int64_t trailingBytes, bool furtherVolume) override;
+  void VolumesLost(const LostVolumes& lost, bool cut) override;
+  void FilesLost(int32_t count, int32_t firstNumber) override;
   void VolumeOpened(int16_t number) override;
   // Told at once: it is no item of the stream.
   void VolumeDamaged(int16_t number) override { next_.VolumeDamaged(number); }

@@ -126,6 +126,20 @@ class TargetFiles : public InflatedSink {
     damage_.VolumeDamaged(number);
   }
 
+  void VolumesLost(const LostVolumes& lost, bool cut) override {
+    damaged_ = true;
+    if (!cut) return;
+    damage_.FileEnded();
+    if (SkipFile_) return;
+    unsent_ = 0;
+    CloseTargetFile();
+    if (options_.cutFile) options_.cutFile(TargetPath_, lost);
+  }
+
+  void FilesLost(int32_t count, int32_t firstNumber) override {
+    if (options_.filesLost) options_.filesLost(count, firstNumber);
+  }
+
   // Once the reading has ended, every file written is settled.
   void SettleDamage() { damage_.SettleAll(); }
 
@@ -245,7 +259,7 @@ RestoreOutcome ReadArchive(Runtime& runtime, const ProbeResults& probe, const st
     ReportFatalError(runtime, "RESTORE", error);
   }
   if (end == StreamEnd::AllFiles) target.stamps().Apply(runtime, WithTrailingBackslash(sourceDir));
-  target.FlushRestoredFiles(end == StreamEnd::AllFiles);
+  target.FlushRestoredFiles(end == StreamEnd::AllFiles || end == StreamEnd::VolumesLost);
   runtime.host.Beep();
   return target.Outcome(end);
 }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "restore/archive_volumes.h"
 #include "restore/probe_view.h"
 #include "store/worker_pool.h"
 #include "support/runtime.h"
@@ -46,6 +47,11 @@ struct RestoreOptions {
   // A file written with bytes from a volume its record names damaged, told
   // once that volume has been read.
   std::function<void(const std::string& TargetPath, int16_t damagedVolume)> damagedFile;
+  // What volumes that are missing and cannot be rebuilt take with them: a
+  // file written only up to them, which stays as far as it came, and the
+  // files begun in them (see ArchiveSink::FilesLost).
+  std::function<void(const std::string& TargetPath, const LostVolumes& lost)> cutFile;
+  std::function<void(int32_t count, int32_t firstNumber)> filesLost;
 };
 
 // Restores the set found by the probe from the volumes in sourceDir below

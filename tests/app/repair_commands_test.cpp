@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "backup/write_archive.h"
@@ -25,9 +26,10 @@ namespace fs = std::filesystem;
 using testing::ReadFile;
 using testing::WriteFile;
 
+// Named so that a walk of C:\Daten takes them in this order too.
 const std::vector<std::pair<std::string, std::size_t>> kSources = {
-    {"C:\\Daten\\eins.bin", 3000}, {"C:\\Daten\\zwei.bin", 2400000}, {"C:\\Daten\\leer.txt", 0},
-    {"C:\\Daten\\drei.bin", 3600000}, {"C:\\Daten\\vier.bin", 700000}};
+    {"C:\\Daten\\1eins.bin", 3000}, {"C:\\Daten\\2zwei.bin", 2400000}, {"C:\\Daten\\3leer.txt", 0},
+    {"C:\\Daten\\4drei.bin", 3600000}, {"C:\\Daten\\5vier.bin", 700000}};
 
 struct NoDisplay : BackupDisplay {
   void SetProgress(int) override {}
@@ -60,13 +62,13 @@ class RepairCommandsTest : public ::testing::TestWithParam<bool> {
     return options;
   }
 
-  // The set with two repair volumes in D:\Satz: written there, or on
+  // The set with rows repair volumes in D:\Satz: written there, or on
   // diskettes whose files the user then copied into it.
-  void Backup() {
+  void Backup(int rows = 2) {
     if (!GetParam()) {
       cli::BackupOptions options;
       options.volumeSize = 1423 * 1024;
-      options.repairVolumes = 2;
+      options.repairVolumes = rows;
       options.target = "D:\\Satz";
       options.sources = {"C:\\Daten"};
       fs::create_directories(drives.Native("D:\\Satz"));
@@ -78,7 +80,7 @@ class RepairCommandsTest : public ::testing::TestWithParam<bool> {
     BackupPlan plan;
     plan.target = "A:\\";
     plan.diskette = true;
-    plan.repairVolumes = 2;
+    plan.repairVolumes = rows;
     for (const auto& source : kSources) plan.files.push_back(source.first);
     NoDisplay display;
     testing::ScriptedBoxes boxes;
@@ -107,9 +109,18 @@ class RepairCommandsTest : public ::testing::TestWithParam<bool> {
     Runtime runtime{drives.fs(), boxes, host};
     ASSERT_EQ(WriteArchive(runtime, plan, display), BackupOutcome::Complete);
     takeOut();
-    EXPECT_EQ(media, 9);  // five volumes, then each repair volume over two diskettes
-    EXPECT_TRUE(fs::exists(drives.Native("D:\\Satz\\Reparatur#1-2.Parcelbarge")));
-    EXPECT_TRUE(fs::exists(drives.Native("D:\\Satz\\Reparatur#2-2.Parcelbarge")));
+    EXPECT_EQ(media, 5 + 2 * rows);  // five volumes, then each repair volume over two diskettes
+    EXPECT_EQ(fs::exists(drives.Native("D:\\Satz\\Reparatur#1-2.Parcelbarge")), rows > 0);
+    EXPECT_EQ(fs::exists(drives.Native("D:\\Satz\\Reparatur#2-2.Parcelbarge")), rows > 0);
+  }
+
+  // The files named restored byte for byte; no other file restored whole.
+  void ExpectRestored(const std::set<std::string>& whole) {
+    for (const auto& [path, size] : kSources) {
+      const fs::path restored = drives.Native("C:\\Rueck" + path.substr(2));
+      const bool same = fs::exists(restored) && ReadFile(restored) == ReadFile(drives.Native(path));
+      EXPECT_EQ(same, whole.count(path) != 0) << path;
+    }
   }
 
   std::string Volume(int number) { return "D:\\Satz\\DataBlock#" + std::to_string(number) + ".Parcelbarge"; }
@@ -121,12 +132,21 @@ class RepairCommandsTest : public ::testing::TestWithParam<bool> {
   std::ostringstream terminal;
 };
 
+// What test and restore both name where volumes are lost for good.
+struct Named {
+  std::string cutFile;        // stored name of the file written up to the lost volumes; "" for none
+  std::string cutBy;          // what the lost volumes are, as both say it
+  std::string filesLost;      // the line on files begun in them; "" for none
+  std::set<std::string> whole;  // files restored byte for byte all the same
+};
+
 struct Loss {
   const char* what;
   std::function<void(const fs::path& set)> damage;
   std::vector<std::string> testSays;  // lines test prints about volumes
   std::vector<int> lost;              // volumes the repair cannot rebuild
   const char* summary;
+  Named named = {};
 };
 
 void Remove(const fs::path& file) { ASSERT_TRUE(fs::remove(file)) << file; }
@@ -139,6 +159,30 @@ fs::path V(const fs::path& set, int n) { return set / ("DataBlock#" + std::to_st
 fs::path R(const fs::path& set, int n) { return set / ("Reparatur#" + std::to_string(n) + ".Parcelbarge"); }
 
 const char* const kWhole = "Der Satz ist mit den Reparaturbänden vollständig wiederherstellbar.";
+
+void ExpectNamedByTest(const Named& named, const std::string& out) {
+  if (!named.cutFile.empty()) {
+    EXPECT_NE(out.find("FEHLER  " + named.cutFile + ": " + named.cutBy + ", der Rest der Datei ist verloren\n"),
+              std::string::npos)
+        << out;
+  }
+  if (!named.filesLost.empty()) {
+    EXPECT_NE(out.find("FEHLER  " + named.filesLost + "\n"), std::string::npos) << out;
+  }
+}
+
+void ExpectNamedByRestore(const Named& named, const std::string& err) {
+  if (!named.cutFile.empty()) {
+    const std::string cut = "parcelbarge-cli: " + named.cutBy + ", der Rest der Datei ist verloren: ";
+    const std::size_t at = err.find(cut);
+    ASSERT_NE(at, std::string::npos) << err;
+    const std::string base = named.cutFile.substr(named.cutFile.rfind('\\') + 1);
+    EXPECT_EQ(err.substr(at + cut.size(), err.find('\n', at) - at - cut.size()).ends_with("/" + base), true) << err;
+  }
+  if (!named.filesLost.empty()) {
+    EXPECT_NE(err.find("parcelbarge-cli: " + named.filesLost + "\n"), std::string::npos) << err;
+  }
+}
 
 TEST_P(RepairCommandsTest, EachLossIsRebuiltOrNamed) {
   Backup();
@@ -162,7 +206,10 @@ TEST_P(RepairCommandsTest, EachLossIsRebuiltOrNamed) {
        {"Band 2 fehlt; nicht wiederherstellbar", "Band 3 fehlt; nicht wiederherstellbar",
         "Band 4 fehlt; nicht wiederherstellbar"},
        {2, 3, 4},
-       "Der Satz ist nicht vollständig wiederherstellbar: die Bände 2, 3 und 4 bleiben verloren."},
+       "Der Satz ist nicht vollständig wiederherstellbar: die Bände 2, 3 und 4 bleiben verloren.",
+       {"C:\\Daten\\2zwei.bin", "die Bände 2 bis 4 fehlen",
+        "2 Dateien verloren, ihre Namen standen in fehlenden Bänden (Dateien 3 bis 4 des Satzes)",
+        {"C:\\Daten\\1eins.bin", "C:\\Daten\\5vier.bin"}}},
       {"a repair volume missing", [](const fs::path& s) { Remove(R(s, 1)); },
        {"Reparaturband 1 fehlt oder ist beschädigt"}, {}, "Alle Bände sind unbeschädigt."},
       {"a repair volume damaged and two missing",
@@ -170,7 +217,10 @@ TEST_P(RepairCommandsTest, EachLossIsRebuiltOrNamed) {
        {"Reparaturband 2 fehlt oder ist beschädigt", "Band 2 fehlt; nicht wiederherstellbar",
         "Band 5 fehlt; nicht wiederherstellbar"},
        {2, 5},
-       "Der Satz ist nicht vollständig wiederherstellbar: die Bände 2 und 5 bleiben verloren."},
+       "Der Satz ist nicht vollständig wiederherstellbar: die Bände 2 und 5 bleiben verloren.",
+       // Volumes 3 and 4 hold only the middle of 4drei.bin; 5vier.bin begins in 5.
+       {"C:\\Daten\\2zwei.bin", "Band 2 fehlt", "3 Dateien verloren, ihre Namen standen in fehlenden Bänden",
+        {"C:\\Daten\\1eins.bin"}}},
       {"the identity record missing", [](const fs::path& s) { Remove(V(s, 4)); Remove(s / "Parcelbarge-Kennung.txt"); },
        {"Band 4 fehlt; wiederherstellbar"}, {}, kWhole},
   };
@@ -183,10 +233,20 @@ TEST_P(RepairCommandsTest, EachLossIsRebuiltOrNamed) {
 
     out.str("");
     const bool rebuildable = loss.lost.empty();
+    const Named& named = loss.named;
     {
       EXPECT_NE(Run(cli::RunTestCommand, Read("D:\\Satz")), kExitComplete);
       for (const std::string& line : loss.testSays) EXPECT_NE(out.str().find(line), std::string::npos) << out.str();
       EXPECT_NE(out.str().find(std::string(loss.summary) + "\n"), std::string::npos) << out.str();
+      if (!rebuildable) ExpectNamedByTest(named, out.str());
+    }
+    // Beyond the repair, the restore goes on behind the lost volumes and
+    // names what they take with them, as test does.
+    if (!rebuildable) {
+      err.str("");
+      EXPECT_EQ(Run(cli::RunRestoreCommand, Read("D:\\Satz", "C:\\Rueck")), cli::kExitProblems);
+      ExpectNamedByRestore(named, err.str());
+      ExpectRestored(named.whole);
     }
     // A restore from the damaged set rebuilds as it reads.
     if (rebuildable) {
@@ -209,6 +269,60 @@ TEST_P(RepairCommandsTest, EachLossIsRebuiltOrNamed) {
       EXPECT_NE(out.str().find("Band " + std::to_string(n) + " fehlt; nicht wiederherstellbar"), std::string::npos)
           << out.str();
     }
+  }
+}
+
+// Without repair volumes, a restore goes on behind each volume the record
+// places beside the others but that is missing, and names what it takes with
+// them; test names the same. Without a record a missing volume may lie on
+// another medium and is asked for: so it is in a directory of copied
+// diskettes, which holds the last diskette's record only.
+TEST_P(RepairCommandsTest, WithoutRepairVolumesWhatIsLostIsNamed) {
+  if (GetParam()) GTEST_SKIP() << "copied diskettes: only the last volume is listed by the record there";
+  Backup(0);
+  if (IsSkipped()) return;
+  const fs::path set = drives.Native("D:\\Satz");
+  ASSERT_TRUE(fs::exists(V(set, 5)));
+  ASSERT_FALSE(fs::exists(V(set, 6)));
+  const fs::path pristine = drives.Native("D:\\Heil");
+  fs::copy(set, pristine);
+  const std::string eins = "C:\\Daten\\1eins.bin", zwei = "C:\\Daten\\2zwei.bin", leer = "C:\\Daten\\3leer.txt",
+                    drei = "C:\\Daten\\4drei.bin", vier = "C:\\Daten\\5vier.bin";
+  struct Row {
+    const char* what;
+    std::function<void(const fs::path& set)> damage;
+    Named named;
+  };
+  // Volume 3 holds only the middle of 4drei.bin; 5vier.bin begins in 5;
+  // 2zwei.bin ends, and 3leer.txt and 4drei.bin begin, in 2.
+  const std::vector<Row> rows = {
+      {"the middle one missing", [](const fs::path& s) { Remove(V(s, 3)); },
+       {drei, "Band 3 fehlt", "", {eins, zwei, leer, vier}}},
+      {"the short last one missing", [](const fs::path& s) { Remove(V(s, 5)); },
+       {drei, "Band 5 fehlt", "1 Datei verloren, ihr Name stand in einem fehlenden Band (Datei 5 des Satzes)",
+        {eins, zwei, leer}}},
+      {"two in a row missing", [](const fs::path& s) { Remove(V(s, 2)); Remove(V(s, 3)); },
+       {zwei, "die Bände 2 bis 3 fehlen",
+        "2 Dateien verloren, ihre Namen standen in fehlenden Bänden (Dateien 3 bis 4 des Satzes)", {eins, vier}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    fs::remove_all(set);
+    fs::remove_all(drives.Native("C:\\Rueck"));
+    fs::copy(pristine, set);
+    row.damage(set);
+    out.str("");
+    EXPECT_EQ(Run(cli::RunTestCommand, Read("D:\\Satz")), cli::kExitProblems) << out.str();
+    ExpectNamedByTest(row.named, out.str());
+    EXPECT_EQ(out.str().find("abgebrochen"), std::string::npos) << out.str();
+    err.str("");
+    EXPECT_EQ(Run(cli::RunRestoreCommand, Read("D:\\Satz", "C:\\Rueck")), cli::kExitProblems) << terminal.str();
+    ExpectNamedByRestore(row.named, err.str());
+    if (row.named.filesLost.empty()) {
+      EXPECT_EQ(err.str().find("verloren, ihre"), std::string::npos) << err.str();
+      EXPECT_EQ(err.str().find("verloren, ihr Name"), std::string::npos) << err.str();
+    }
+    ExpectRestored(row.named.whole);
   }
 }
 

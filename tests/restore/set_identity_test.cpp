@@ -101,7 +101,9 @@ INSTANTIATE_TEST_SUITE_P(
                return std::vector{DisketteOf(s.a, kSetA, 1), DisketteOf(s.a, kSetA, 3), DisketteOf(s.a, kSetA, 2),
                                   DisketteOf(s.a, kSetA, 3)};
              },
-             {kNext, "Auf diesem Datenträger liegt Band 3 dieses Sicherungssatzes, gebraucht wird Band 2.", kNext,
+             // Not answered Yes, going on without volume 2 is not taken.
+             {kNext, "Auf diesem Datenträger liegt Band 3 dieses Sicherungssatzes, gebraucht wird Band 2.",
+              "Ohne Band 2 mit Band 3 weiterlesen?\rWas in den fehlenden Bänden steht, geht dabei verloren.", kNext,
               kNext},
              true},
         Case{"RecordWithAnotherLength",
