@@ -17,7 +17,7 @@ std::filesystem::path ProgramDirectory() {
   return std::filesystem::read_symlink("/proc/self/exe").parent_path();
 }
 
-DriveTable WindowDrives(const std::filesystem::path& base) {
+DriveTable WindowDrives(const std::filesystem::path& base, const DriveReader& mediaDrives) {
   std::vector<Drive> drives;
   for (const char letter : {'A', 'C', 'D'}) {
     const std::filesystem::path root = base / std::string(1, letter);
@@ -26,13 +26,18 @@ DriveTable WindowDrives(const std::filesystem::path& base) {
     const std::string label = letter == 'A' ? root.string() : letter == 'C' ? "System" : "";
     drives.push_back({letter, root.string(), label, letter == 'A'});
   }
+  if (mediaDrives) drives.front() = *mediaDrives().Find('A');
   drives.push_back({'P', ProgramDirectory().string(), "Programm", false});
   return DriveTable(std::move(drives));
 }
 
 }  // namespace
 
-WindowTest::WindowTest() : posix_(WindowDrives(dir_.path())), previousDirectory_(std::filesystem::current_path()) {
+WindowTest::WindowTest() : WindowTest(DriveReader{}) {}
+
+WindowTest::WindowTest(DriveReader mediaDrives)
+    : posix_([base = dir_.path(), mediaDrives] { return WindowDrives(base, mediaDrives); }),
+      previousDirectory_(std::filesystem::current_path()) {
   std::filesystem::create_directories(Root('C') / "Arbeit");
   std::filesystem::current_path(Root('C') / "Arbeit");
 }
@@ -44,7 +49,7 @@ WindowTest::~WindowTest() {
 
 Form1& WindowTest::Window() {
   if (!window_) {
-    window_ = std::make_unique<Form1>(Runtime{fs_, boxes_, host_}, shell_);
+    window_ = std::make_unique<Form1>(Runtime{fs_, boxes_, host_, release_}, shell_);
     window_->Form_Load();
   }
   return *window_;

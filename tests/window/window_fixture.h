@@ -46,6 +46,9 @@ class ProbeCountingFileSystem : public FileSystemWrapper {
 class WindowTest : public ::testing::Test {
  protected:
   WindowTest();
+  // A: read from mediaDrives each time the drives are consulted, as a
+  // desktop's diskette drive whose media come and go.
+  explicit WindowTest(DriveReader mediaDrives);
   ~WindowTest() override;
 
   // A fresh window after Form_Load.
@@ -73,6 +76,7 @@ class WindowTest : public ::testing::Test {
   ScriptedBoxes boxes_;
   ScriptedHost host_;
   RecordingShell shell_;
+  MediumRelease* release_ = nullptr;  // given to the window's runs when set
 
  private:
   std::filesystem::path previousDirectory_;
