@@ -82,5 +82,35 @@ TEST_F(MediaWindowTest, BackupAndRestoreAcrossDiskettesMountedAtNewPaths) {
   EXPECT_EQ(ReadFile(restored / "klein.txt"), "klein");
 }
 
+// The drive lists show the medium in the drive now, at whatever path it was
+// mounted, once opened, without a restart of the program.
+TEST_F(MediaWindowTest, DriveListsShowTheMediumInTheDriveNow) {
+  if (!drive.usable()) GTEST_SKIP() << drive.reason();
+  const int first = drive.NewMedium();
+  const int second = drive.NewMedium();
+  Window();
+  QComboBox* list = Drives(0);
+  const auto shownForA = [&] {
+    list->showPopup();  // opening the list reads the drives again
+    list->hidePopup();
+    const int index = list->findText("a:", Qt::MatchStartsWith);
+    return index < 0 ? std::string() : list->itemText(index).toStdString();
+  };
+  struct Step {
+    const char* name;
+    std::function<std::string()> change;  // returns the path the medium is mounted at, if any
+  };
+  for (const Step& step : {Step{"first medium", [&] { return drive.Insert(first).string(); }},
+                           Step{"second medium", [&] { return drive.Insert(second).string(); }},
+                           Step{"first again", [&] { return drive.Insert(first).string(); }}}) {
+    SCOPED_TRACE(step.name);
+    const std::string path = step.change();
+    EXPECT_NE(shownForA().find(path), std::string::npos) << shownForA();
+  }
+  const std::string lastPath = drive.mountPath().string();
+  drive.Eject();
+  EXPECT_EQ(shownForA().find(lastPath), std::string::npos) << "taken out: " << shownForA();
+}
+
 }  // namespace
 }  // namespace pb::testing
