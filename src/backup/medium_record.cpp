@@ -96,7 +96,8 @@ void MediumRecord::RepairFileClosed(const RepairFileEntry& entry) {
 
 void MediumRecord::Store(std::size_t from, bool flush) {
   try {
-    if (identity_.volumes.empty()) {
+    // A medium of repair volumes alone has its record too.
+    if (identity_.volumes.empty() && identity_.repairFiles.empty()) {
       if (storedSize_ > 0) fs_.DeleteFile(path_);
       storedSize_ = 0;
       return;

@@ -22,8 +22,8 @@ constexpr std::size_t kSmallestWrite = 512;
 // media fill, each piece listed in its medium's record.
 class RepairFileOutput {
  public:
-  RepairFileOutput(Runtime& runtime, std::string target, MediumRecord& record, int number)
-      : runtime_(runtime), target_(std::move(target)), record_(record), number_(number) {}
+  RepairFileOutput(Runtime& runtime, std::string target, MediumRecord& record, RepairMedia& media, int number)
+      : runtime_(runtime), target_(std::move(target)), record_(record), media_(media), number_(number) {}
 
   void Append(std::string_view bytes) {
     whole_.Update(bytes);
@@ -39,6 +39,7 @@ class RepairFileOutput {
           ClosePiece();
           AskForNextDiskette(runtime_.boxes);
           record_.NewMedium();
+          media_.Inserted();
           count = 0;
           break;
         }
@@ -80,11 +81,13 @@ class RepairFileOutput {
     Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { runtime_.fs.Close(file_); });
     open_ = false;
     record_.RepairFileClosed({name_, length_, piece_->Hex()});
+    media_.Kept(target_ + name_);
   }
 
   Runtime& runtime_;
   std::string target_;
   MediumRecord& record_;
+  RepairMedia& media_;
   int number_;
   int pieceNumber_ = 0;
   bool open_ = false;
@@ -102,8 +105,15 @@ struct RepairWriter::Group {
   std::vector<std::string> rows;  // on diskettes only
 };
 
-RepairWriter::RepairWriter(Runtime& runtime, std::string target, bool diskette, int rows, MediumRecord& record)
-    : runtime_(runtime), target_(std::move(target)), diskette_(diskette), rows_(rows), record_(record), encoder_(rows) {
+RepairWriter::RepairWriter(Runtime& runtime, std::string target, bool diskette, int rows, MediumRecord& record,
+                           RepairMedia& media)
+    : runtime_(runtime),
+      target_(std::move(target)),
+      diskette_(diskette),
+      rows_(rows),
+      record_(record),
+      media_(media),
+      encoder_(rows) {
   record_.SetRepairRows(rows);
 }
 
@@ -159,7 +169,8 @@ void RepairWriter::WriteFromMemory(const Group& group) {
                          " einlegen\rund auf OK klicken.",
                      BoxIcon::Information);
     record_.NewMedium();
-    RepairFileOutput output(runtime_, target_, record_, head.Number());
+    media_.Inserted();
+    RepairFileOutput output(runtime_, target_, record_, media_, head.Number());
     output.Append(RepairHeadBytes(head));
     output.Append(group.rows[static_cast<std::size_t>(row)]);
     output.Finish();
@@ -178,7 +189,7 @@ void RepairWriter::WriteFromVolumes(const Group& group) {
   }
   for (int row = 0; row < rows_; ++row) {
     const RepairHead head{record_.setId(), row, rows_, group.volumes};
-    outputs.push_back(std::make_unique<RepairFileOutput>(runtime_, target_, record_, head.Number()));
+    outputs.push_back(std::make_unique<RepairFileOutput>(runtime_, target_, record_, media_, head.Number()));
     outputs.back()->Append(RepairHeadBytes(head));
   }
   std::vector<std::string> rows(static_cast<std::size_t>(rows_));

@@ -14,6 +14,16 @@
 
 namespace pb {
 
+// The run's part in the media the repair volumes take on diskettes.
+class RepairMedia {
+ public:
+  virtual ~RepairMedia() = default;
+  // A new medium, asked for by the repair volumes, is in the drive.
+  virtual void Inserted() = 0;
+  // A piece of a repair volume was closed at path and stays part of the set.
+  virtual void Kept(const std::string& path) = 0;
+};
+
 // The repair volumes of a backup run, written after its last volume. The
 // volumes themselves stay exactly as without them.
 //
@@ -25,7 +35,8 @@ namespace pb {
 class RepairWriter {
  public:
   // target ends in "\".
-  RepairWriter(Runtime& runtime, std::string target, bool diskette, int rows, MediumRecord& record);
+  RepairWriter(Runtime& runtime, std::string target, bool diskette, int rows, MediumRecord& record,
+               RepairMedia& media);
   ~RepairWriter();
 
   // The open volume starts from nothing (again).
@@ -48,6 +59,7 @@ class RepairWriter {
   bool diskette_;
   int rows_;
   MediumRecord& record_;
+  RepairMedia& media_;
   RepairEncoder encoder_;
   std::string volume_;  // the open volume's bytes, on diskettes
   std::vector<std::unique_ptr<Group>> groups_;

@@ -36,7 +36,7 @@ namespace {
 // began.
 struct RewriteVolume {};
 
-class BackupRun {
+class BackupRun : RepairMedia {
  public:
   BackupRun(Runtime& runtime, const BackupPlan& plan, BackupDisplay& display, int workers)
       : runtime_(runtime), fs_(runtime.fs), plan_(plan), display_(display), workers_(workers) {}
@@ -49,8 +49,9 @@ class BackupRun {
         try {
           for (int i = first; i <= fileCount_; ++i) SaveFile(i);
           FinishLastVolume();
-          if (repair_) repair_->Finish();
+          // Beside the last volume, where a restore looks for it.
           WriteStamps();
+          if (repair_) repair_->Finish();
           break;
         } catch (const RewriteVolume&) {
           first = BackToVolumeStart();
@@ -80,7 +81,8 @@ class BackupRun {
     stamps_ = std::make_unique<StampCollector>(fileCount_);
     verify_ = plan_.verifyVolumes;
     if (plan_.repairVolumes > 0) {
-      repair_ = std::make_unique<RepairWriter>(runtime_, target_, diskette_, plan_.repairVolumes, *record_);
+      repair_ = std::make_unique<RepairWriter>(runtime_, target_, diskette_, plan_.repairVolumes, *record_,
+                                               static_cast<RepairMedia&>(*this));
     }
     compressor_ = std::make_unique<ParallelCompressor>(workers_, LookAhead{fs_, plan_.files, limit_});
   }
@@ -183,6 +185,15 @@ class BackupRun {
       Guarded(runtime_.boxes, FailureGroup::Clearing, [&] { fs_.DeleteFile(path); });
       runtime_.host.Yield();
     }
+  }
+
+  // A repair volume's medium is emptied as a volume's is.
+  void Inserted() override {
+    if (plan_.clearTarget) ClearTarget();
+  }
+
+  void Kept(const std::string& path) override {
+    ownVolumes_.insert(Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { return fs_.FileIdentity(path); }));
   }
 
   bool IsOwnVolume(const std::string& name) {

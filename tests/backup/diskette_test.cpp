@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <tuple>
 
 #include "backup_fixture.h"
@@ -126,6 +127,63 @@ TEST(DisketteRun, FillsEachDisketteAndAsksForTheNextAndTheVolumesHoldEveryFile) 
     EXPECT_EQ(set.files[i].name, sources[i].first);
     EXPECT_EQ(set.files[i].data, ReadFile(drives.Native(sources[i].first)));
   }
+}
+
+// With the clear-target option, a diskette asked for by a repair volume is
+// emptied of an earlier set's files as a volume's is: its volumes, repair
+// volumes and times record. Cleared, each repair volume fits on one diskette.
+// The times record lies beside the last volume, where a restore looks for it.
+TEST(DisketteRun, RepairDiskettesAreClearedOfAnEarlierSet) {
+  TestDrives drives;
+  Diskette diskette(drives.Root('A'));
+  if (!diskette.mounted()) GTEST_SKIP() << "no tmpfs diskette can be mounted here: " << diskette.reason();
+  const std::filesystem::path root = drives.Root('A');
+  const std::vector<std::string> earlier = {"DataBlock#7.Parcelbarge", "Reparatur#2.Parcelbarge",
+                                            "Reparatur#1-2.Parcelbarge", "Parcelbarge-Zeiten.dat", "alt.bin"};
+  const auto putEarlierSet = [&] {
+    for (const std::string& name : earlier) WriteFile(root / name, std::string(120000, 'a'));
+  };
+  std::vector<std::set<std::string>> media;
+  const auto takeOut = [&] {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(root)) names.insert(entry.path().filename());
+    media.push_back(names);
+  };
+
+  BackupPlan plan = TestPlan(true);
+  plan.clearTarget = true;
+  plan.repairVolumes = 2;
+  WriteFile(drives.Native("C:\\Daten\\gross.bin"), RandomBytes(2000000, 77));
+  plan.files = {"C:\\Daten\\gross.bin"};
+  ScriptedBoxes boxes;
+  for (int i = 0; i < 8; ++i) {
+    boxes.Then(BoxButton::Ok, [&] {
+      const std::string text = boxes.shown().back().text;
+      if (text != kNextDiskette && !text.starts_with("Bitte eine leere Diskette für Reparaturband")) return;
+      takeOut();
+      diskette.Change();
+      putEarlierSet();
+    });
+  }
+  putEarlierSet();
+  ScriptedHost host;
+  Runtime runtime{drives.fs(), boxes, host};
+  ASSERT_EQ(RunPlan(runtime, plan), BackupOutcome::Complete);
+  takeOut();
+
+  const std::vector<std::set<std::string>> expected = {
+      {"DataBlock#1.Parcelbarge", "Parcelbarge-Kennung.txt"},
+      {"DataBlock#2.Parcelbarge", "Parcelbarge-Kennung.txt", "Parcelbarge-Zeiten.dat"},
+      {"Reparatur#1.Parcelbarge", "Parcelbarge-Kennung.txt"},
+      {"Reparatur#2.Parcelbarge", "Parcelbarge-Kennung.txt"},
+  };
+  EXPECT_EQ(media, expected);
+  EXPECT_EQ(boxes.texts().back(), "Die Kopie ist fertig!");
+  // Each repair diskette's record lists what it holds.
+  const std::optional<SetIdentity> record = ParseIdentityRecord(ReadFile(root / "Parcelbarge-Kennung.txt"));
+  ASSERT_TRUE(record);
+  ASSERT_EQ(record->repairFiles.size(), 1u);
+  EXPECT_EQ(record->repairFiles[0].name, "Reparatur#2.Parcelbarge");
 }
 
 // The diskette pulled in the middle of a volume: OK with it back in the drive
