@@ -9,7 +9,7 @@
 
 namespace pb {
 
-DescriptionBox::DescriptionBox(int maxLength, QWidget* parent) : QPlainTextEdit(parent), maxLength_(maxLength) {
+DescriptionBox::DescriptionBox(int maxLength, QWidget* parent) : FramedScrollArea(parent), maxLength_(maxLength) {
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   // Tab moves on to the next control, as in a dialog; it never types.
   setTabChangesFocus(true);

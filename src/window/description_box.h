@@ -4,11 +4,13 @@
 #include <QPlainTextEdit>
 #include <string>
 
+#include "window/framed_scroll_area.h"
+
 namespace pb {
 
 // A multi-line text box with a vertical scroll bar; Tab leaves it. While editable it holds at
 // most maxLength characters in stored form, where a line break counts two.
-class DescriptionBox : public QPlainTextEdit {
+class DescriptionBox : public FramedScrollArea<QPlainTextEdit> {
  public:
   DescriptionBox(int maxLength, QWidget* parent);
 

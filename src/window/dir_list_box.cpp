@@ -35,7 +35,7 @@ std::string WithoutTrailingBackslash(const std::string& path) {
 
 }  // namespace
 
-DirListBox::DirListBox(FileSystem& fs, QWidget* parent) : QTreeWidget(parent), fs_(fs) {
+DirListBox::DirListBox(FileSystem& fs, QWidget* parent) : FramedScrollArea(parent), fs_(fs) {
   setHeaderHidden(true);
   setRootIsDecorated(false);
   setIndentation(12);
@@ -99,6 +99,11 @@ void DirListBox::List(const std::string& path, const std::vector<std::string>& s
     setCurrentItem(parentItem);
     scrollToItem(parentItem);
   }
+}
+
+void DirListBox::updateGeometries() {
+  QTreeWidget::updateGeometries();
+  KeepFrameClear();
 }
 
 }  // namespace pb

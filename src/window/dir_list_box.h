@@ -6,13 +6,14 @@
 #include <string>
 
 #include "support/file_system.h"
+#include "window/framed_scroll_area.h"
 
 namespace pb {
 
 // The directory tree of one drive as far as it leads to the current
 // directory: its ancestors from the root down, the current directory open,
 // and its subdirectories below. Activating an entry makes it current.
-class DirListBox : public QTreeWidget {
+class DirListBox : public FramedScrollArea<QTreeWidget> {
  public:
   DirListBox(FileSystem& fs, QWidget* parent);
 
@@ -23,6 +24,10 @@ class DirListBox : public QTreeWidget {
   void SetPath(const std::string& path);
 
   std::function<void()> Change;
+
+ protected:
+  // The tree sets its viewport's margins for its header, hidden here.
+  void updateGeometries() override;
 
  private:
   void List(const std::string& path, const std::vector<std::string>& subdirectories);

@@ -13,7 +13,7 @@
 
 namespace pb {
 
-FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
+FileListBox::FileListBox(QWidget* parent) : FramedScrollArea(parent) {
   setAcceptDrops(true);
   // Drops arrive at the viewport; it must take them itself.
   viewport()->setAcceptDrops(true);

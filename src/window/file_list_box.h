@@ -4,6 +4,8 @@
 #include <QListWidget>
 #include <functional>
 
+#include "window/framed_scroll_area.h"
+
 class QMimeData;
 
 namespace pb {
@@ -12,7 +14,7 @@ namespace pb {
 // context menu (also on the menu key and Shift+F10) adds files or a
 // directory through the window and removes the selected entries, as Delete
 // does; the paste key hands the clipboard to the window.
-class FileListBox : public QListWidget {
+class FileListBox : public FramedScrollArea<QListWidget> {
  public:
   explicit FileListBox(QWidget* parent);
 

@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <algorithm>
+#include <functional>
 
 #include "window_fixture.h"
 
@@ -111,6 +115,31 @@ TEST_F(MainWindowTest, BulletsMeasureSixteenPixelsAtTheScreensDensity) {
     EXPECT_EQ(bullet->size(), QSize(16, 16)) << i;
     EXPECT_EQ(bullet->pixmap().size(), QSize(16, 16) * ratio) << i;
   }
+}
+
+// Also run with QT_SCALE_FACTOR=2 and 1.5: where the viewport's edge falls
+// between two device pixels it must not cover the frame's last line. Each
+// list and box shows its frame's colour at the bottom and the right as it
+// does at the top and the left.
+TEST_F(MainWindowTest, FramesOfListsAndBoxesAreWholeAtTheScreensDensity) {
+  Form1& window = Window();
+  int framed = 0;
+  for (QAbstractScrollArea* area : window.findChildren<QAbstractScrollArea*>()) {
+    if (area->objectName().isEmpty() || area->frameShape() == QFrame::NoFrame) continue;
+    SCOPED_TRACE(area->objectName().toStdString());
+    ++framed;
+    const QImage image = area->grab().toImage();
+    const int width = image.width();
+    const int height = image.height();
+    const auto near = [](int last, const std::function<QRgb(int)>& pixelAt, QRgb frame) {
+      return pixelAt(last) == frame || pixelAt(last - 1) == frame || pixelAt(last - 2) == frame;
+    };
+    const QRgb top = image.pixel(width / 2, 0);
+    const QRgb left = image.pixel(0, height / 2);
+    EXPECT_TRUE(near(height - 1, [&](int y) { return image.pixel(width / 2, y); }, top)) << "bottom";
+    EXPECT_TRUE(near(width - 1, [&](int x) { return image.pixel(x, height / 2); }, left)) << "right";
+  }
+  EXPECT_EQ(framed, 6) << "the file list, three directory lists and two description boxes";
 }
 
 }  // namespace
