@@ -40,9 +40,10 @@ void StampApplier::Restored(const std::string& targetPath) {
   }
 }
 
-void StampApplier::Apply(Runtime& runtime, const std::string& sourceDir) {
+void StampApplier::Apply(Runtime& runtime, const std::string& sourceDir, int32_t setFileCount, bool complete) {
   if (files_.empty()) return;
-  const SetStamps::Found found = stamps_.Load(runtime.fs, sourceDir);
+  const SetStamps::Found found =
+      complete ? stamps_.Load(runtime.fs, sourceDir) : stamps_.LoadBeforeEnd(runtime.fs, sourceDir, setFileCount);
   if (found == SetStamps::Found::Damaged) {
     runtime.boxes.Show(MessageBox{.text = "Die Zeiten und Rechte der Dateien sind beschädigt (" +
                                           std::string(kStampFileName) + "); die Dateien bleiben, wie sie sind.",

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <utility>
@@ -13,7 +14,7 @@ namespace pb {
 
 // Gives the restored files, and the directories the restore made above them,
 // the times and permissions the set's record holds. They are given once the
-// set's last volume was read, since the record lies beside it: files first,
+// run ends, since the record lies beside the last volume: files first,
 // then directories from the deepest up, so no later write changes a time
 // already given.
 class StampApplier {
@@ -25,10 +26,12 @@ class StampApplier {
   // The file begun last was written whole at targetPath.
   void Restored(const std::string& targetPath);
 
-  // After the set's last file: reads the record beside the last volume in
-  // sourceDir (ending in a backslash) and applies it. A damaged record, and
-  // stamps that could not be given, are told in a box; neither stops the run.
-  void Apply(Runtime& runtime, const std::string& sourceDir);
+  // After the set's last file, or when the run ended before it (complete
+  // false): reads the record in sourceDir (ending in a backslash), as
+  // SetStamps::Load tells, and applies it to the files restored so far. A
+  // damaged record, and stamps that could not be given, are told in a box;
+  // neither stops the run.
+  void Apply(Runtime& runtime, const std::string& sourceDir, int32_t setFileCount, bool complete);
 
  private:
   // Returns the number of files and directories that could not be given

@@ -250,6 +250,9 @@ RestoreOutcome ReadArchive(Runtime& runtime, const ProbeResults& probe, const st
   } catch (const InflatingStage::Stopped&) {
   }
   target.SettleDamage();
+  // A run that ended early keeps the times of what it did restore, where the
+  // record can be reached: a set in one directory has it beside its volumes.
+  target.stamps().Apply(runtime, WithTrailingBackslash(sourceDir), probe.ArchiveFileCount, end == StreamEnd::AllFiles);
   // Without the next volume the program ends at once, without the beep.
   if (end == StreamEnd::VolumeMissing) runtime.EndProgram(kExitGivenUp);
   try {
@@ -258,7 +261,6 @@ RestoreOutcome ReadArchive(Runtime& runtime, const ProbeResults& probe, const st
   } catch (const RunTimeError& error) {
     ReportFatalError(runtime, "RESTORE", error);
   }
-  if (end == StreamEnd::AllFiles) target.stamps().Apply(runtime, WithTrailingBackslash(sourceDir));
   target.FlushRestoredFiles(end == StreamEnd::AllFiles || end == StreamEnd::VolumesLost);
   runtime.host.Beep();
   return target.Outcome(end);

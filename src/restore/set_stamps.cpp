@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "restore/set_stamps.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "store/identity_file.h"
@@ -21,7 +22,9 @@ std::optional<std::string> ReadWhole(FileSystem& fs, const std::string& path) {
 
 }  // namespace
 
-SetStamps::Found SetStamps::Load(FileSystem& fs, const std::string& directory) {
+SetStamps::Found SetStamps::Take(
+    FileSystem& fs, const std::string& directory,
+    const std::function<bool(const StampRecord&, const std::optional<SetIdentity>&)>& fits) {
   std::optional<std::string> bytes;
   try {
     bytes = ReadWhole(fs, directory + std::string(kStampFileName));
@@ -31,13 +34,23 @@ SetStamps::Found SetStamps::Load(FileSystem& fs, const std::string& directory) {
   if (!bytes) return Found::None;
   std::optional<StampRecord> record = ParseStampRecord(*bytes);
   if (!record) return Found::Damaged;
-  if (record->files.size() != fileCount_ || record->namesChecksum != names_.Hex()) return Found::None;
-  if (const std::optional<SetIdentity> identity = ReadIdentityRecord(fs, directory);
-      identity && !record->setId.empty() && identity->setId != record->setId) {
-    return Found::None;
-  }
+  if (!fits(*record, ReadIdentityRecord(fs, directory))) return Found::None;
   record_ = std::move(*record);
   return Found::Fits;
+}
+
+SetStamps::Found SetStamps::Load(FileSystem& fs, const std::string& directory) {
+  return Take(fs, directory, [&](const StampRecord& record, const std::optional<SetIdentity>& identity) {
+    return record.files.size() == fileCount_ && record.namesChecksum == names_.Hex() &&
+           !(identity && !record.setId.empty() && identity->setId != record.setId);
+  });
+}
+
+SetStamps::Found SetStamps::LoadBeforeEnd(FileSystem& fs, const std::string& directory, int32_t setFileCount) {
+  return Take(fs, directory, [&](const StampRecord& record, const std::optional<SetIdentity>& identity) {
+    return identity && !record.setId.empty() && identity->setId == record.setId &&
+           record.files.size() == static_cast<std::size_t>(std::max(setFileCount, 0));
+  });
 }
 
 std::optional<FileStamp> SetStamps::FileStampOf(int number) const {

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
+#include "store/set_identity.h"
 #include "store/stamp_record.h"
 #include "support/file_system.h"
 
@@ -26,13 +29,22 @@ class SetStamps {
   }
 
   // The record in directory (ending in "\"), read once the set's last file
-  // was read. Never throws.
+  // was read: it must be made for the very names read. Never throws.
   Found Load(FileSystem& fs, const std::string& directory);
+  // The same before the set's last file: the names read are too few to tell,
+  // so only the set identity of the medium in directory binds the record,
+  // with the set's file count.
+  Found LoadBeforeEnd(FileSystem& fs, const std::string& directory, int32_t setFileCount);
   const StampRecord& record() const { return record_; }
   // The stamp of the file with the 1-based number after Load found one.
   std::optional<FileStamp> FileStampOf(int number) const;
 
  private:
+  // A whole, well-formed record, or why there is none; fits tells whether it
+  // is this set's.
+  Found Take(FileSystem& fs, const std::string& directory,
+             const std::function<bool(const StampRecord&, const std::optional<SetIdentity>&)>& fits);
+
   NamesChecksum names_;
   std::size_t fileCount_ = 0;
   StampRecord record_;

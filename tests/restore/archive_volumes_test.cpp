@@ -65,12 +65,7 @@ TEST_F(NextVolumeTest, AbandoningThePromptEndsTheProgramWithoutBeep) {
   WriteThreeVolumes();
   std::filesystem::remove(Volume(3));
   boxes.Then(BoxButton::Cancel).Then(BoxButton::Yes);
-  try {
-    Restore();
-    ADD_FAILURE() << "the program did not end";
-  } catch (const testing::ProgramEnded& end) {
-    EXPECT_EQ(end.exitStatus, kExitGivenUp);
-  }
+  EXPECT_EQ(EndingRestore(), kExitGivenUp);
   EXPECT_EQ(host.beeps, 0);
   EXPECT_EQ(boxes.texts(), (std::vector<std::string>{testing::kNextDiskBox, testing::kConfirmBox}));
   // What was written before stays.

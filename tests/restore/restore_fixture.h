@@ -95,6 +95,17 @@ class RestoreTest : public ::testing::Test {
     return ReadArchive(runtime, probe, "D:\\Sich", target);
   }
   RestoreOutcome Restore() { return Restore(drives.fs()); }
+  // A restore that must end the program: the status it ends with, -1 when
+  // it returned instead.
+  int EndingRestore(FileSystem& fs) {
+    try {
+      Restore(fs);
+    } catch (const ProgramEnded& end) {
+      return end.exitStatus;
+    }
+    return -1;
+  }
+  int EndingRestore() { return EndingRestore(drives.fs()); }
 
   TestDrives drives;
   ScriptedBoxes boxes;

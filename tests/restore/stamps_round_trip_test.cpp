@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "../backup/backup_fixture.h"
+#include "faulty_file_system.h"
 #include "restore_fixture.h"
 #include "store/set_identity.h"
 #include "store/stamp_record.h"
@@ -14,6 +15,7 @@
 namespace pb {
 namespace {
 
+using testing::Op;
 using testing::RandomBytes;
 
 struct Entry {
@@ -60,10 +62,12 @@ std::vector<std::string> PlantTree(testing::TestDrives& drives) {
   return files;
 }
 
-// Names each entry below root whose time or mode differs from the tree's.
-std::string Differences(const std::filesystem::path& root) {
+// Names each entry below root whose time or mode differs from the tree's;
+// only those of the paths given, when they are given.
+std::string Differences(const std::filesystem::path& root, const std::vector<std::string>& only = {}) {
   std::string differences;
   for (const Entry& entry : kTree) {
+    if (!only.empty() && std::find(only.begin(), only.end(), entry.path) == only.end()) continue;
     struct stat info {};
     const std::filesystem::path native = root / testing::NativePath(entry.path);
     if (stat(native.c_str(), &info) != 0) {
@@ -168,6 +172,49 @@ TEST_F(StampsRoundTripTest, RecordsThatDoNotFitAreLeftAside) {
     EXPECT_EQ(testing::ReadFile(TargetDir() / "Baum" / "run.sh"), "#!/bin/sh\n");
     EXPECT_EQ(Differences(TargetDir()).empty(), c.stamped) << Differences(TargetDir());
     EXPECT_EQ(boxes.shown().size(), c.damagedBox ? 1u : 0u);
+  }
+}
+
+// A run that ends before the last volume was read, given up or past a lost
+// volume, gives the files it restored their stamps when the record lies
+// beside the volumes read and names the same set; the names read are too few
+// to bind it otherwise.
+TEST_F(StampsRoundTripTest, RunsEndedEarlyKeepTheStampsOfWhatTheyRestored) {
+  const std::string record = testing::ReadFile(Record());
+  const std::string volume3 = testing::ReadFile(SetDir() / "DataBlock#3.Parcelbarge");
+  std::string otherSet = record;
+  const std::size_t setId = record.find("Satz ") + 5;
+  otherSet[setId] = otherSet[setId] == '0' ? '1' : '0';
+  const struct {
+    const char* name;
+    bool givenUp;  // else volume 3 is lost
+    std::string bytes;
+    bool stamped;
+  } cases[] = {
+      {"given up at volume 3, own record", true, record, true},
+      {"given up at volume 3, another set's identity", true, otherSet, false},
+      {"volume 3 lost, own record", false, record, true},
+      {"volume 3 lost, another set's identity", false, otherSet, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(TargetDir());
+    testing::WriteFile(Record(), c.bytes);
+    testing::WriteFile(SetDir() / "DataBlock#3.Parcelbarge", volume3);
+    boxes = {};
+    testing::FaultyFileSystem faulty(drives.fs());
+    if (c.givenUp) {
+      faulty.Fail(Op::Read, 1, 57, "DataBlock#3", true);
+      boxes.Then(BoxButton::Cancel).Then(BoxButton::Yes);
+      EXPECT_EQ(Restore(faulty), RestoreOutcome::GivenUp);
+    } else {
+      std::filesystem::remove(SetDir() / "DataBlock#3.Parcelbarge");
+      boxes.Then(BoxButton::Ok);  // the volume cannot be rebuilt
+      EXPECT_NE(Restore(), RestoreOutcome::Intact);
+    }
+    EXPECT_EQ(testing::ReadFile(TargetDir() / "Baum" / "run.sh"), "#!/bin/sh\n");
+    const std::string differences = Differences(TargetDir(), {"Baum/", "Baum/run.sh", "Baum/nur-lesen.txt"});
+    EXPECT_EQ(differences.empty(), c.stamped) << differences;
   }
 }
 
