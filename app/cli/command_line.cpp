@@ -9,7 +9,6 @@
 
 #include "exit_status.h"
 #include "store/repair_code.h"
-#include "store/windows1252.h"
 #include "terminal_text.h"
 
 namespace pb::cli {
@@ -39,7 +38,7 @@ const OptionEntry kOptions[] = {
     {Opt::RepairVolumes, "repair-volumes", '\0', "N",
      "schreibt N Reparaturbände (1 bis 16) je 255 - N Bände: aus ihnen lassen sich bis zu N verlorene "
      "oder beschädigte Bände wiederherstellen"},
-    {Opt::Description, "description", 'd', "TEXT", "speichert TEXT (bis 500 Zeichen) als Beschreibung"},
+    {Opt::Description, "description", 'd', "TEXT", "speichert TEXT (bis 500 Zeichen aus Windows-1252) als Beschreibung"},
     {Opt::Workers, "workers", 'j', "N",
      "komprimiert in N Threads, 1 bis 64 (Vorgabe: einer je Prozessorkern, höchstens 16)"},
     {Opt::DryRun, "dry-run", 'n', nullptr,
@@ -284,10 +283,6 @@ std::variant<Invocation, int> ParseCommandLine(const std::vector<std::string>& a
       case Opt::Description:
         if (CharacterCount(value) > kMaxDescription) {
           return Refuse(err, where, "Beschreibung zu lang: " + std::to_string(CharacterCount(value)) + " Zeichen (bis 500)");
-        }
-        // Stored as "?", such characters would be lost without a word.
-        if (!IsWindows1252Representable(value)) {
-          return Refuse(err, where, "Die Beschreibung enthält Zeichen, die ein Sicherungssatz nicht speichern kann");
         }
         backup.description = value;
         break;

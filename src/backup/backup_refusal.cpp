@@ -114,6 +114,11 @@ std::optional<std::string> Refusal(FileSystem& fs, const BackupPlan& plan) {
   if (TooLong(plan.description)) {
     return "Die Beschreibung ist zu lang (mehr als 32767 Zeichen).\rDie Sicherung wird nicht gestartet.";
   }
+  // Stored as "?", such characters would be lost without a word.
+  if (!IsWindows1252Representable(plan.description)) {
+    return "Die Beschreibung enthält Zeichen, die ein Sicherungssatz nicht speichern kann.\rDie Sicherung wird nicht "
+           "gestartet.";
+  }
   int64_t fileBytes = 0;
   for (const std::string& file : plan.files) {
     if (std::optional<std::string> refusal = FileRefusal(fs, plan, file, fileBytes)) return refusal;

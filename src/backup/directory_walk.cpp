@@ -16,6 +16,7 @@ bool Addressable(const std::string& name) { return name.find('?') == std::string
 
 std::string ReasonNotTaken(int attributes) {
   if (attributes & kAttrNoTarget) return "Verknüpfung ohne Ziel";
+  if (attributes & kAttrLoop) return "führt zurück in ein Verzeichnis darüber";
   if (attributes & kAttrSpecial) return "keine gewöhnliche Datei";
   return "";
 }

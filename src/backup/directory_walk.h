@@ -33,7 +33,7 @@ std::string ReasonNotTaken(int attributes);
 // begins with "." are skipped with everything below them, unless
 // includeHidden; hidden files are kept. Entries whose attributes cannot be queried (vanished, or named with
 // characters the set cannot store), entries that are neither file nor
-// directory (ReasonNotTaken) and directories that cannot be listed add
+// directory, links back to a directory above (ReasonNotTaken) and directories that cannot be listed add
 // nothing; report, when given, gets each of them and the count of "." names.
 // Yields once per directory listed.
 void CollectDirectoryFiles(FileSystem& fs, Host& host, const std::string& directory, bool reset,

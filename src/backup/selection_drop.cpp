@@ -24,7 +24,9 @@ SelectionReport AddDroppedNames(Runtime& runtime, const std::vector<std::string>
       report.leftOut.push_back({name, error.description()});
       continue;
     }
-    if (const std::string reason = ReasonNotTaken(attributes); !reason.empty()) {
+    // A directory named here is where its walk begins, so it cannot lead back
+    // into the walk.
+    if (const std::string reason = ReasonNotTaken(attributes & ~kAttrLoop); !reason.empty()) {
       report.leftOut.push_back({name, reason});
     } else if (attributes & kAttrDirectory) {
       CollectDirectoryFiles(runtime.fs, runtime.host, name, true, foundFiles, &report, includeHidden);

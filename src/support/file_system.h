@@ -25,6 +25,9 @@ enum Attribute : int {
   // take and must name: a device, pipe or socket, and a link without target.
   kAttrSpecial = 0x40,
   kAttrNoTarget = 0x80,
+  // A directory met again below itself, through a link or a mount: walking
+  // it would never end, so a backup names it as left out.
+  kAttrLoop = 0x100,
 };
 
 // Masks of the directory queries. An entry matches when each of its hidden,
@@ -32,7 +35,7 @@ enum Attribute : int {
 // ordinary files (read-only and archive ones included) match every mask.
 constexpr int kMaskOrdinary = 0;
 constexpr int kMaskFiles = 7;    // also hidden, system and read-only files
-constexpr int kMaskWalk = 247;   // also directories and what cannot be taken, no volume labels
+constexpr int kMaskWalk = 503;   // also directories and what cannot be taken, no volume labels
 constexpr int kMaskAll = 63;     // every kind of entry the format knows
 
 using FileNumber = int;

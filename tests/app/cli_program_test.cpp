@@ -75,6 +75,7 @@ void Prepare(const TempDir& dir) {
   WriteFile(dir / "sonder" / "a.txt", "abc");
   mkfifo((dir / "sonder" / "pipe").c_str(), 0600);
   std::filesystem::create_symlink("nirgends", dir / "sonder" / "tot");
+  std::filesystem::create_symlink(".", dir / "sonder" / "kreis");
   std::filesystem::create_directories(dir / "ziel");
   // A directory where the first volume would go.
   std::filesystem::create_directories(dir / "belegt" / "DataBlock#1.Parcelbarge");
@@ -162,7 +163,9 @@ const Case kCases[] = {
     {{"backup", "--description=" + Times("\xC3\xA4", 501), "{d}/ziel", "{d}/quelle"}, "", 2, {},
      {"parcelbarge-cli backup: Beschreibung zu lang: 501 Zeichen (bis 500)"}, 0},
     {{"backup", "-d", "Fotos \xE6\x97\xA5\xE6\x9C\xAC", "{d}/ziel", "{d}/quelle"}, "", 2, {},
-     {"parcelbarge-cli backup: Die Beschreibung enthält Zeichen, die ein Sicherungssatz nicht speichern kann"}, 0},
+     {"Die Beschreibung enthält Zeichen, die ein Sicherungssatz nicht speichern kann.",
+      "Die Sicherung wird nicht gestartet."},
+     0},
     {{"backup", "-d", "Gr\xC3\xBC\xC3\x9F\xE2\x82\xAC", "{d}/ziel", "{d}/quelle"}, "", 0, {}, {}, 1},
     {{"backup", "--workers", "zwei", "{d}/ziel", "{d}/quelle"}, "", 2, {}, {kBackupHint}, 0},
     {{"restore", "--strip-components=-1", "{d}/satz", "{d}/rueck"}, "", 2, {},
@@ -176,7 +179,15 @@ const Case kCases[] = {
     {{"backup", "{d}/ziel", "{d}/fehlt"}, "", 2, {},
      {"Übergangen: {d}/fehlt: Datei nicht gefunden", "Nichts zu sichern: keine lesbare Datei in den Quellen."}, 0},
     {{"backup", "{d}/ziel", "{d}/sonder"}, "", 1, {},
-     {"Übergangen: {d}/sonder/pipe: keine gewöhnliche Datei", "Übergangen: {d}/sonder/tot: Verknüpfung ohne Ziel",
+     {"Übergangen: {d}/sonder/kreis: führt zurück in ein Verzeichnis darüber",
+      "Übergangen: {d}/sonder/pipe: keine gewöhnliche Datei", "Übergangen: {d}/sonder/tot: Verknüpfung ohne Ziel",
+      "Die Kopie ist fertig!"},
+     1},
+    // A link named as a source is where the walk begins; below it, it leads back.
+    {{"backup", "{d}/ziel", "{d}/sonder/kreis"}, "", 1, {},
+     {"Übergangen: {d}/sonder/kreis/kreis: führt zurück in ein Verzeichnis darüber",
+      "Übergangen: {d}/sonder/kreis/pipe: keine gewöhnliche Datei",
+      "Übergangen: {d}/sonder/kreis/tot: Verknüpfung ohne Ziel",
       "Die Kopie ist fertig!"},
      1},
     {{"backup", "{d}/ziel", "{d}/sonder/pipe"}, "", 2, {},

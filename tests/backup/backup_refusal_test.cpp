@@ -67,6 +67,29 @@ TEST_F(BackupRefusalTest, AtMost32767Files) {
   EXPECT_EQ(Refusal(), std::nullopt);
 }
 
+// The window's box and the command line both give their description here.
+TEST_F(BackupRefusalTest, DescriptionsKeepToWhatASetCanStore) {
+  AddSource("a.txt", "abc");
+  const struct {
+    std::string description;
+    bool refused;
+  } cases[] = {
+      {"Gr\xC3\xBC\xC3\x9F\xE2\x82\xAC\r\n\xE2\x80\x9E\xC3\xA0\xE2\x80\x9C", false},  // ü, ß, €, „à“
+      {"Fotos \xE6\x97\xA5\xE6\x9C\xAC", true},                                                // CJK
+      {"\xF0\x9F\x98\x80", true},                                                               // an emoji
+      {"kaputt \xFF", true},                                                                     // no UTF-8
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.description);
+    plan.description = c.description;
+    const std::optional<std::string> refusal = Refusal();
+    EXPECT_EQ(refusal.has_value(), c.refused);
+    if (refusal) {
+      EXPECT_EQ(refusal->find("Die Beschreibung enthält Zeichen"), 0u) << *refusal;
+    }
+  }
+}
+
 TEST_F(BackupRefusalTest, TextsMustFitTheirLengthFields) {
   plan.description = std::string(32767, 'x');
   EXPECT_EQ(Refusal(), std::nullopt);

@@ -77,8 +77,11 @@ TEST_F(SelectionTest, WalkNamesWhatItCannotTake) {
   std::filesystem::create_symlink("pipe", drives.Native("C:\\D\\u\\zur-pipe"));
   std::filesystem::create_symlink("nirgends", drives.Native("C:\\D\\u\\tot"));
   std::filesystem::create_symlink("kreis", drives.Native("C:\\D\\u\\kreis"));
+  // Followed, it would walk D again and again.
+  std::filesystem::create_symlink("..", drives.Native("C:\\D\\u\\oben"));
   expected.insert(expected.end(), {
                                       {"C:\\D\\u\\kreis", "Verknüpfung ohne Ziel"},
+                                      {"C:\\D\\u\\oben", "führt zurück in ein Verzeichnis darüber"},
                                       {"C:\\D\\u\\pipe", "keine gewöhnliche Datei"},
                                       {"C:\\D\\u\\tot", "Verknüpfung ohne Ziel"},
                                       {"C:\\D\\u\\zur-pipe", "keine gewöhnliche Datei"},

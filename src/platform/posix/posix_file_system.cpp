@@ -89,7 +89,8 @@ std::optional<int> StatAttributes(const std::string& native, const std::string& 
 }
 
 bool MatchesMask(int attributes, int mask) {
-  constexpr int kSelective = kAttrHidden | kAttrSystem | kAttrDirectory | kAttrVolume | kAttrSpecial | kAttrNoTarget;
+  constexpr int kSelective =
+      kAttrHidden | kAttrSystem | kAttrDirectory | kAttrVolume | kAttrSpecial | kAttrNoTarget | kAttrLoop;
   return (attributes & kSelective & ~mask) == 0;
 }
 
@@ -245,8 +246,8 @@ std::vector<std::string> PosixFileSystem::ListDirectory(const std::string& direc
       closedir(dir);
       RaiseErrno(err);
     }
-    const bool loops = S_ISDIR(info.st_mode) && above.count({info.st_dev, info.st_ino}) != 0;
-    if (attributes && !loops && MatchesMask(*attributes, mask)) names.push_back(DriveFormName(name));
+    if (attributes && S_ISDIR(info.st_mode) && above.count({info.st_dev, info.st_ino}) != 0) *attributes |= kAttrLoop;
+    if (attributes && MatchesMask(*attributes, mask)) names.push_back(DriveFormName(name));
     errno = 0;
   }
   const int err = errno;
@@ -261,7 +262,11 @@ int PosixFileSystem::GetAttributes(const std::string& path) {
   const bool root = native == table_.Find(path[0])->root;
   const std::optional<int> attributes = StatAttributes(native, root ? "" : BaseName(native));
   if (!attributes) throw RunTimeError(MissingCode(native));
-  return *attributes;
+  if (root || (*attributes & kAttrDirectory) == 0) return *attributes;
+  struct stat info {};
+  const bool loops =
+      stat(native.c_str(), &info) == 0 && DirectoriesOnPath(ParentOf(native)).count({info.st_dev, info.st_ino}) != 0;
+  return loops ? *attributes | kAttrLoop : *attributes;
 }
 
 void PosixFileSystem::SetWriteDirectory(const std::string& directory) {

@@ -78,7 +78,7 @@ std::string ParentOf(const std::string& native) {
 }
 
 bool MatchesMask(int attributes, int mask) {
-  constexpr int kSelective = kAttrHidden | kAttrSystem | kAttrDirectory | kAttrVolume;
+  constexpr int kSelective = kAttrHidden | kAttrSystem | kAttrDirectory | kAttrVolume | kAttrLoop;
   return (attributes & kSelective & ~mask) == 0;
 }
 
@@ -337,11 +337,11 @@ std::vector<std::string> WindowsFileSystem::ListDirectory(const std::string& dir
   const std::string native = NativeOnReadyDrive(directory);
   std::vector<std::string> names;
   for (const auto& [name, system] : Entries(native)) {
-    if ((system & FILE_ATTRIBUTE_DIRECTORY) != 0 && IsLink(system) &&
+    std::optional<int> attributes = AttributesOf(system);
+    if (attributes && (system & FILE_ATTRIBUTE_DIRECTORY) != 0 && IsLink(system) &&
         LeadsBack(native.back() == '\\' ? native + name : native + "\\" + name, native)) {
-      continue;
+      *attributes |= kAttrLoop;
     }
-    const std::optional<int> attributes = AttributesOf(system);
     if (attributes && MatchesMask(*attributes, mask)) names.push_back(DriveFormName(name));
   }
   std::sort(names.begin(), names.end(), ListedBefore);
@@ -350,9 +350,12 @@ std::vector<std::string> WindowsFileSystem::ListDirectory(const std::string& dir
 
 int WindowsFileSystem::GetAttributes(const std::string& path) {
   const std::string native = NativeOnReadyDrive(path);
-  const std::optional<int> attributes = AttributesOf(ExistingAttributes(native));
+  const DWORD system = ExistingAttributes(native);
+  const std::optional<int> attributes = AttributesOf(system);
   if (!attributes) throw RunTimeError(kFileNotFound);
-  return *attributes;
+  const bool loops = (system & FILE_ATTRIBUTE_DIRECTORY) != 0 && IsLink(system) && native.size() > 3 &&
+                     LeadsBack(native, ParentOf(native));
+  return loops ? *attributes | kAttrLoop : *attributes;
 }
 
 void WindowsFileSystem::SetAttributesNormal(const std::string& path) {

@@ -125,11 +125,13 @@ TEST_F(DirectoryQueryTest, MasksSelectTheKindsOfEntries) {
   using Names = std::vector<std::string>;
   EXPECT_EQ(fs.ListDirectory("C:\\Ziel", kMaskOrdinary), (Names{"A.txt", "b.txt", "fest", "link"}));
   EXPECT_EQ(fs.ListDirectory("C:\\Ziel\\", kMaskFiles), (Names{".versteckt", "A.txt", "b.txt", "fest", "link"}));
-  // Of the links to directories only the one that leads back up is left out;
-  // a walk also gets the pipe and the link without target, to name them.
-  EXPECT_EQ(fs.ListDirectory("C:\\Ziel", kMaskWalk),
-            (Names{".git", ".versteckt", "A.txt", "b.txt", "daneben", "fest", "link", "pipe", "tot", "Unter"}));
-  EXPECT_EQ(fs.ListDirectory("C:\\Ziel\\daneben", kMaskWalk), Names{});
+  // Of the links to directories only those that lead back up are left out;
+  // a walk gets them too, with the pipe and the link without target, to name
+  // them.
+  EXPECT_EQ(fs.ListDirectory("C:\\Ziel", kMaskWalk), (Names{".git", ".versteckt", "A.txt", "b.txt", "daneben", "fest",
+                                                           "link", "pipe", "selbst", "tot", "Unter"}));
+  EXPECT_EQ(fs.ListDirectory("C:\\Ziel\\daneben", kMaskWalk), (Names{"hoch", "wurzel"}));
+  EXPECT_EQ(fs.ListDirectory("C:\\Ziel\\daneben", kMaskAll), Names{});
   EXPECT_EQ(fs.ListDirectory("C:\\Ziel", kMaskAll),
             (Names{".git", ".versteckt", "A.txt", "b.txt", "daneben", "fest", "link", "Unter"}));
   EXPECT_EQ(fs.ListDirectory("C:\\", kMaskWalk), (Names{"Ziel"}));
@@ -158,6 +160,13 @@ TEST_F(DirectoryQueryTest, AttributesFollowTheNameAndPermissions) {
   EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\pipe"), kAttrSpecial);
   EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\tot"), kAttrNoTarget);
   EXPECT_EQ(fs.GetAttributes("C:\\"), kAttrDirectory);
+  // A link to a directory is one; one that leads back up is also a loop,
+  // wherever the path to it runs.
+  EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\daneben"), kAttrDirectory);
+  EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\selbst"), kAttrDirectory | kAttrLoop);
+  EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\Unter\\hoch"), kAttrDirectory | kAttrLoop);
+  EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\daneben\\hoch"), kAttrDirectory | kAttrLoop);
+  EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\Unter\\wurzel"), kAttrDirectory | kAttrLoop);
   MakeReadOnly(drives.Native("C:\\Ziel\\Unter"));
   EXPECT_EQ(fs.GetAttributes("C:\\Ziel\\Unter"), kAttrDirectory | kAttrReadOnly);
   fs.SetAttributesNormal("C:\\Ziel\\Unter");
