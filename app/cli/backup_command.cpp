@@ -67,8 +67,9 @@ int PrintDryRun(CliContext& context, const BackupPlan& plan) {
   for (const std::string& file : plan.files) context.out << TerminalSafe(ShownPath(fs, file)) << '\n';
   if (!plan.clearTarget) return kExitComplete;
   try {
+    PathDisplay shown(fs);
     for (const std::string& name : fs.ListDirectory(plan.target, kMaskFiles)) {
-      if (!KeptWhenClearing(name)) context.out << "Löschen: " << TerminalSafe(ShownPath(fs, plan.target + name)) << '\n';
+      if (!KeptWhenClearing(name)) context.out << "Löschen: " << TerminalSafe(shown(plan.target + name)) << '\n';
     }
   } catch (const RunTimeError& error) {
     context.err << "parcelbarge-cli: " << TerminalSafe(ShownPath(fs, plan.target)) << ": " << error.description() << '\n';
@@ -155,8 +156,9 @@ int RunBackupCommand(CliContext& context, const BackupOptions& options) {
   LeaveOutExcluded(fs, options.excludes, files);
   report.leftOut.insert(report.leftOut.end(), dropped.leftOut.begin(), dropped.leftOut.end());
   const int64_t bytesTotal = KeepReadableFiles(fs, files, report);
+  PathDisplay shown(fs);
   for (const LeftOut& entry : report.leftOut) {
-    context.err << "Übergangen: " << TerminalSafe(ShownPath(fs, entry.name)) << ": " << entry.reason << '\n';
+    context.err << "Übergangen: " << TerminalSafe(shown(entry.name)) << ": " << entry.reason << '\n';
   }
   if (dropped.dotNames > 0 && !context.quiet) {
     context.err << "Übergangen: " << dropped.dotNames << (dropped.dotNames == 1 ? " Eintrag, dessen" : " Einträge, deren")

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <map>
 #include <optional>
 #include <string>
 #include <variant>
@@ -55,6 +56,20 @@ std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg);
 
 // A drive path as the system names it, where it can; else as it is.
 std::string ShownPath(FileSystem& fs, const std::string& drivePath);
+
+// Shows drive paths as ShownPath does, also those whose last name the drive
+// form cannot hold ("?" for each character it lacks): that name is found in
+// its directory and shown as ShownNativeName does. Names of one directory
+// that the drive form shows alike are shown one after the other, each once.
+class PathDisplay {
+ public:
+  explicit PathDisplay(FileSystem& fs) : fs_(fs) {}
+  std::string operator()(const std::string& drivePath);
+
+ private:
+  FileSystem& fs_;
+  std::map<std::string, std::size_t> shown_;  // how often each drive path was shown
+};
 
 // A path argument as a message shows it: an empty one as "".
 std::string ShownArgument(const std::string& arg);

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <algorithm>
 #include <cctype>
 #include <ostream>
 
 #include "commands.h"
+#include "native_names.h"
 #include "platform/drive_table.h"
 #include "support/run_time_error.h"
 #include "terminal_text.h"
@@ -27,12 +29,28 @@ std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg) {
   return fs.ToDriveForm(arg);
 }
 
-std::string ShownPath(FileSystem& fs, const std::string& drivePath) {
+std::string ShownPath(FileSystem& fs, const std::string& drivePath) { return PathDisplay(fs)(drivePath); }
+
+std::string PathDisplay::operator()(const std::string& drivePath) {
   try {
-    return fs.ToNative(drivePath);
+    return fs_.ToNative(drivePath);
+  } catch (const RunTimeError&) {
+    // The directory may still have a native name; the drive form stays only
+    // where it has none, so a line never mixes the two.
+  }
+  const std::size_t slash = drivePath.rfind('\\');
+  if (slash == std::string::npos || slash < 2 || slash + 1 == drivePath.size()) return drivePath;
+  std::string directory;
+  try {
+    directory = fs_.ToNative(drivePath.substr(0, std::max<std::size_t>(slash, 3)));
   } catch (const RunTimeError&) {
     return drivePath;
   }
+  const std::string name = drivePath.substr(slash + 1);
+  const std::vector<std::string> alike = NativeNamesShownAs(directory, name);
+  const std::size_t seen = shown_[drivePath]++;
+  if (directory.back() != kNativeSeparator) directory += kNativeSeparator;
+  return directory + (seen < alike.size() ? ShownNativeName(alike[seen]) : name);
 }
 
 std::string ShownArgument(const std::string& arg) { return arg.empty() ? "\"\"" : TerminalSafe(arg); }

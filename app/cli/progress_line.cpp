@@ -94,6 +94,14 @@ void ProgressLine::Draw(double now) {
   open_ = true;
 }
 
+void ProgressLine::Clear() {
+  if (!open_) return;
+  out_ << '\r' << std::string(width_, ' ') << '\r' << std::flush;
+  open_ = false;
+  width_ = 0;
+  pending_ = true;
+}
+
 void ProgressLine::End() {
   // The last state may have come too soon after a redraw; the line ends on it.
   if (pending_) Draw(clock_());

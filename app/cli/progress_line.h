@@ -34,6 +34,9 @@ class ProgressLine {
   // Draws the last state when a redraw of it was held back, then ends the
   // line, so what follows starts on a line of its own.
   void End();
+  // Erases the line, so a line of text may take its row; the next Show draws
+  // it again below that text.
+  void Clear();
   // The volume shown last.
   int volume() const { return last_.volume; }
 

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "commands.h"
+#include "progress_line.h"
 #include "restore/archive_stream.h"
 #include "restore/create_target_file.h"
 #include "restore/damage_spans.h"
@@ -25,8 +26,13 @@ struct FileReport {
 class SetCheck : public ArchiveSink {
  public:
   // namesVolumes: no survey of repair volumes names the lost volumes already.
-  SetCheck(CliContext& context, std::string drive, bool namesVolumes)
-      : context_(context), drive_(std::move(drive)), namesVolumes_(namesVolumes), spans_([this](FileReport& file, int16_t damagedVolume) {
+  SetCheck(CliContext& context, ProgressLine& progress, std::string drive, int fileCount, bool namesVolumes)
+      : context_(context),
+        progress_(progress),
+        drive_(std::move(drive)),
+        fileCount_(fileCount),
+        namesVolumes_(namesVolumes),
+        spans_([this](FileReport& file, int16_t damagedVolume) {
           if (damagedVolume != 0) file.problems += "; gelesen aus dem beschädigten Band " + std::to_string(damagedVolume);
           Report(file);
         }) {}
@@ -34,11 +40,14 @@ class SetCheck : public ArchiveSink {
   void VolumeOpened(int16_t number) override {
     volume_ = number;
     spans_.VolumeOpened(number);
+    Tell();
   }
 
   Flow BeginFile(const FileHeader& header) override {
     inFile_ = true;
     fragments_ = 0;
+    ++fileNumber_;
+    Tell();
     std::string problems;
     const std::string place = TargetPathFor("", header.FileName);
     if (!Restorable(header.FileName)) {
@@ -56,6 +65,8 @@ class SetCheck : public ArchiveSink {
 
   Flow Fragment(const FragmentHeader& header, std::string& Buffer) override {
     ++fragments_;
+    bytesRead_ += header.NormalLen;
+    Tell();
     const int status = DecompressFragment(Buffer, header.NormalLen);
     if (status != 0) {
       spans_.Current().problems += "; Fragment " + std::to_string(fragments_) + " lässt sich nicht entpacken (" +
@@ -122,11 +133,13 @@ class SetCheck : public ArchiveSink {
 
   void Warn(const std::string& text) {
     ++warnings_;
+    progress_.Clear();
     context_.out << "WARNUNG " << text << "\n";
   }
 
   void Fail(const std::string& text) {
     ++damaged_;
+    progress_.Clear();
     context_.out << "FEHLER  " << text << "\n";
   }
 
@@ -162,21 +175,28 @@ class SetCheck : public ArchiveSink {
     }
   }
 
+  void Tell() { progress_.Show({fileNumber_, fileCount_, bytesRead_, 0, volume_}); }
+
   void Report(const FileReport& file) {
     if (!file.problems.empty()) {
       Fail(TerminalSafe(file.name) + ": " + file.problems.substr(2));
     } else if (!context_.quiet) {
+      progress_.Clear();
       context_.out << "OK      " << TerminalSafe(file.name) << "\n";
     }
   }
 
   CliContext& context_;
+  ProgressLine& progress_;
   std::string drive_;
+  int fileCount_;
   bool namesVolumes_;
   bool inFile_ = false;
   int fragments_ = 0;
   int16_t volume_ = 0;
   int filesRead_ = 0;
+  int fileNumber_ = 0;
+  int64_t bytesRead_ = 0;
   int damaged_ = 0;
   int warnings_ = 0;
   std::set<std::string> files_;
@@ -194,13 +214,17 @@ int RunTestCommand(CliContext& context, const ReadOptions& options) {
   PrintSetSummary(context.out, set.display);
   RepairSurvey survey(context.runtime.fs, WithTrailingBackslash(set.directory));
   if (!survey.Empty()) PrintRecoverability(context, survey);
-  SetCheck check(context, WithTrailingBackslash(set.directory.substr(0, 2)), survey.Empty());
   const int32_t count = set.results.ArchiveFileCount;
+  ProgressLine progress(context.err, context.progressOnTerminal);
+  SetCheck check(context, progress, WithTrailingBackslash(set.directory.substr(0, 2)), count, survey.Empty());
   if (const std::optional<std::string> problem = FileCountProblem(set.results)) check.Fail(*problem);
-  const StreamEnd end = ReadArchiveStream(context.runtime, set.results, set.directory, check);
+  BoxesAfterProgress boxes(context.runtime.boxes, progress, context.err, true);
+  Runtime runtime{context.runtime.fs, boxes, context.runtime.host};
+  const StreamEnd end = ReadArchiveStream(runtime, set.results, set.directory, check);
   const bool lostVolumes = !survey.Empty() && (!survey.Losses().empty() || !survey.BrokenRepairVolumes().empty());
   if (end == StreamEnd::VolumeMissing) check.GaveUp("der nächste Datenträger fehlt");
   check.Settle();
+  progress.End();
   const bool complete = end == StreamEnd::AllFiles || end == StreamEnd::VolumesLost;
   context.out << check.filesRead() << " von " << count << " Dateien vollständig gelesen, " << check.damaged()
               << " fehlerhaft";

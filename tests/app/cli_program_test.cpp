@@ -76,6 +76,13 @@ void Prepare(const TempDir& dir) {
   mkfifo((dir / "sonder" / "pipe").c_str(), 0600);
   std::filesystem::create_symlink("nirgends", dir / "sonder" / "tot");
   std::filesystem::create_symlink(".", dir / "sonder" / "kreis");
+  // Names a set cannot store; the drive form shows the first two alike, as
+  // "??.txt", and the others with a "?" each.
+  for (const char* name : {"\xE6\x97\xA5\xE6\x9C\xAC.txt", "\xE4\xB8\xAD\xE5\x9B\xBD.txt", "bad\xFF.txt",
+                           "back\\slash", "ctl\x01", "a\xC2\x85"}) {
+    WriteFile(dir / "namen" / name, "n");
+  }
+  WriteFile(dir / "namen" / "gut.txt", "g");
   std::filesystem::create_directories(dir / "ziel");
   // A directory where the first volume would go.
   std::filesystem::create_directories(dir / "belegt" / "DataBlock#1.Parcelbarge");
@@ -114,6 +121,7 @@ std::string Times(const std::string& text, int count) {
 }
 
 const std::string kBackupHint = "Mehr mit: parcelbarge-cli backup --help";
+const std::string kNotStorable = "Der Name enthält Zeichen, die ein Sicherungssatz nicht speichern kann";
 
 const Case kCases[] = {
     // Help and version on standard output, exit 0.
@@ -181,6 +189,15 @@ const Case kCases[] = {
     {{"backup", "{d}/ziel", "{d}/sonder"}, "", 1, {},
      {"Übergangen: {d}/sonder/kreis: führt zurück in ein Verzeichnis darüber",
       "Übergangen: {d}/sonder/pipe: keine gewöhnliche Datei", "Übergangen: {d}/sonder/tot: Verknüpfung ohne Ziel",
+      "Die Kopie ist fertig!"},
+     1},
+    // Names a set cannot store, each shown as it is, escaped where it cannot
+    // be shown, beside the path of its directory.
+    {{"backup", "{d}/ziel", "{d}/namen"}, "", 1, {},
+     {"Übergangen: {d}/namen/\xE6\x97\xA5\xE6\x9C\xAC.txt: " + kNotStorable,
+      "Übergangen: {d}/namen/\xE4\xB8\xAD\xE5\x9B\xBD.txt: " + kNotStorable,
+      "Übergangen: {d}/namen/bad\\xFF.txt: " + kNotStorable, "Übergangen: {d}/namen/back\\x5Cslash: " + kNotStorable,
+      "Übergangen: {d}/namen/ctl\\x01: " + kNotStorable, "Übergangen: {d}/namen/a\\xC2\\x85: " + kNotStorable,
       "Die Kopie ist fertig!"},
      1},
     // A link named as a source is where the walk begins; below it, it leads back.

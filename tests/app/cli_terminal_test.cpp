@@ -90,6 +90,10 @@ TEST(CliTerminal, InformsWithoutWaitingAndStopsCleanlyOnCtrlC) {
   } cases[] = {
       {"the final message", {"backup", (dir / "ziel1").string(), (dir / "klein.txt").string()}, std::nullopt, 0,
        "Die Kopie ist fertig!"},
+      // The set just written; each "OK" line takes the progress line's row,
+      // which comes back below it.
+      {"test's progress", {"test", (dir / "ziel1").string()}, std::nullopt, 0,
+       " \rOK      "},
       {"Ctrl+C while writing",
        {"backup", "--workers", "1", "-s", "1M", (dir / "ziel2").string(), (dir / "gross.bin").string()},
        "Band 2", 130, "Abgebrochen"},

@@ -60,6 +60,24 @@ TEST(ProgressLineTest, ShorterLinesWipeTheLongerOneBefore) {
   EXPECT_EQ(out.str(), "\r2,0 MB, 2,0 MB/s, Datei 1 von 1" + std::string(9, ' '));
 }
 
+// A line of text between two draws takes the progress line's row; the line
+// comes back at the next draw, or at the end with the last state.
+TEST(ProgressLineTest, ClearedForALineOfText) {
+  double now = 0;
+  std::ostringstream out;
+  ProgressLine line(out, true, [&] { return now; }, [] { return 80; });
+  line.Show({1, 2, 1048576, 0, 1});
+  out.str("");
+  line.Clear();
+  EXPECT_EQ(out.str(), "\r" + std::string(39, ' ') + "\r");
+  out.str("");
+  line.Clear();
+  EXPECT_EQ(out.str(), "");
+  line.Show({2, 2, 2097152, 0, 1});
+  line.End();
+  EXPECT_EQ(out.str(), "\r2,0 MB, 0,0 MB/s, Datei 2 von 2, Band 1\n");
+}
+
 // A line wider than the terminal would wrap and leave a row behind at every
 // redraw: it gives up the rate, the time left and the file, in that order.
 TEST(ProgressLineTest, StaysWithinTheTerminalsWidth) {

@@ -11,6 +11,7 @@
 
 #include "backup/write_archive.h"
 #include "commands.h"
+#include "read_options.h"
 #include "diskette.h"
 #include "scripted_boxes.h"
 #include "scripted_host.h"
@@ -23,6 +24,7 @@ namespace pb {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Read;
 using testing::ReadFile;
 using testing::WriteFile;
 
@@ -53,13 +55,6 @@ class RepairCommandsTest : public ::testing::TestWithParam<bool> {
     Runtime runtime{drives.fs(), boxes, host};
     cli::CliContext context{runtime, out, err, false, true};
     return command(context, options);
-  }
-
-  static cli::ReadOptions Read(const std::string& source, const std::string& target = "") {
-    cli::ReadOptions options;
-    options.source = source;
-    options.target = target;
-    return options;
   }
 
   // The set with rows repair volumes in D:\Satz: written there, or on

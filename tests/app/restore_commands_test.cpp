@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "commands.h"
+#include "read_options.h"
 #include "scripted_host.h"
 #include "set_builder.h"
 #include "terminal_boxes.h"
@@ -15,6 +16,7 @@
 namespace pb {
 namespace {
 
+using testing::Read;
 using testing::SetBuilder;
 
 class RestoreCommandsTest : public ::testing::Test {
@@ -30,13 +32,6 @@ class RestoreCommandsTest : public ::testing::Test {
     Runtime runtime{drives.fs(), boxes, host};
     cli::CliContext context{runtime, out, err, false};
     return command(context, options);
-  }
-
-  static cli::ReadOptions Read(const std::string& source, const std::string& target = "") {
-    cli::ReadOptions options;
-    options.source = source;
-    options.target = target;
-    return options;
   }
 
   testing::TestDrives drives;
