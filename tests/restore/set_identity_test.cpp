@@ -162,5 +162,40 @@ INSTANTIATE_TEST_SUITE_P(
              {kNext, kNext}, false}),
     [](const ::testing::TestParamInfo<Case>& row) { return row.param.name; });
 
+// A diskette lost: the user puts in the next one and lets the restore go on
+// without it. The file it cut short is named and keeps what was read; the
+// rest of the set is restored.
+class LostDisketteTest : public testing::RestoreTest {};
+
+TEST_F(LostDisketteTest, ALaterDisketteStandsInWhenTheUserAgrees) {
+  const TwoSets sets;
+  testing::PutInDrive(SetDir(), DisketteOf(sets.a, kSetA, 1));
+  boxes.Then(BoxButton::Ok, [&] { testing::PutInDrive(SetDir(), DisketteOf(sets.a, kSetA, 3)); })
+      .Then(BoxButton::Ok)
+      .Then(BoxButton::Yes)
+      .Then(BoxButton::Ok);
+  ProbeDisplay view("D:\\Sich");
+  ProbeArchive(view, drives.fs(), probe);
+  RestoreOptions options;
+  std::vector<std::string> cut;
+  options.cutFile = [&](const std::string& path, const LostVolumes& lost) {
+    cut.push_back(path + " " + std::to_string(lost.first) + "-" + std::to_string(lost.last));
+  };
+  int lostFiles = -1;
+  options.filesLost = [&](int32_t count, int32_t) { lostFiles = count; };
+  Runtime runtime{drives.fs(), boxes, host};
+  EXPECT_EQ(ReadArchive(runtime, probe, "D:\\Sich", "C:\\Rueck", 1, options), RestoreOutcome::Damaged);
+  EXPECT_EQ(boxes.texts(),
+            (std::vector<std::string>{
+                kNext, "Auf diesem Datenträger liegt Band 3 dieses Sicherungssatzes, gebraucht wird Band 2.",
+                "Ohne Band 2 mit Band 3 weiterlesen?\rWas in den fehlenden Bänden steht, geht dabei verloren.",
+                "Band 2 dieses Sicherungssatzes fehlt und lässt sich nicht wiederherstellen.\rDie Dateien darin gehen "
+                "verloren; gelesen wird weiter mit Band 3."}));
+  EXPECT_EQ(cut, std::vector<std::string>{"C:\\Rueck\\gross.bin 2-2"});
+  EXPECT_EQ(lostFiles, -1);  // no file began on the lost diskette
+  EXPECT_TRUE(testing::FileIs(TargetDir() / "gross.bin", sets.dataA.substr(0, 131072)));
+  EXPECT_TRUE(testing::FileIs(TargetDir() / "klein.txt", "klein"));
+}
+
 }  // namespace
 }  // namespace pb
