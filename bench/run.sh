@@ -114,10 +114,11 @@ timed() {
 }
 
 bytes_of() { du -sb --apparent-size "$@" | awk '{s += $1} END {print s + 0}'; }
-# The identity record beside the volumes carries a random set identity, so it
-# is neither a volume nor compared.
+# The identity record and the times record beside the volumes carry a random
+# set identity, so they are neither volumes nor compared.
 record_file=Parcelbarge-Kennung.txt
-count_volumes() { find "$1" -maxdepth 1 -type f ! -name "$record_file" | wc -l; }
+times_file=Parcelbarge-Zeiten.dat
+count_volumes() { find "$1" -maxdepth 1 -type f ! -name "$record_file" ! -name "$times_file" | wc -l; }
 # A file system may pass over inodes freed in the last minutes when it makes
 # new ones (ext4 without a journal does), which would slow whatever creates
 # files next: trees measured are put aside and removed only at the end.
@@ -162,7 +163,7 @@ for set in $sets; do
       if [[ -z $first ]]; then
         first=$target
       else
-        if diff -r -q -x "$record_file" "$first" "$target" >/dev/null; then same=yes; else same=NO; fi
+        if diff -r -q -x "$record_file" -x "$times_file" "$first" "$target" >/dev/null; then same=yes; else same=NO; fi
         record "$set" identical "parcelbarge-$size-w$w" "$same"
         discard "$target"
       fi
