@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // parcelbarge-cli: the headless companion of the window. main parses the
 // command line; each command does its work through the core.
+#include <functional>
 #include <iostream>
 #include <string>
 #include <variant>
@@ -24,10 +25,12 @@ class CliHost : public pb::Host {
   CliHost(pb::FileSystem& fs, const pb::TerminalBoxes& boxes) : fs_(fs), boxes_(boxes) {}
   void Yield() override {
     if (!pb::console::InterruptNoted()) return;
+    if (tidy_) tidy_();
     fs_.CloseAll();
     pb::console::EndInterrupted();
   }
   void Beep() override { host_.Beep(); }
+  void SetEarlyEndTidy(std::function<void()> tidy) override { tidy_ = std::move(tidy); }
   [[noreturn]] void EndProgram(int exitStatus) override {
     host_.EndProgram(exitStatus == pb::kExitGivenUp ? boxes_.GiveUpStatus() : exitStatus);
   }
@@ -36,6 +39,7 @@ class CliHost : public pb::Host {
   pb::ProcessHost host_;
   pb::FileSystem& fs_;
   const pb::TerminalBoxes& boxes_;
+  std::function<void()> tidy_;
 };
 
 int Run(pb::cli::CliContext& context, const pb::cli::Invocation& invocation) {

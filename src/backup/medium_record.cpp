@@ -14,87 +14,131 @@ namespace {
 // holds stand without an entry.
 constexpr std::size_t kDisketteRecordBytes = 512;
 
+// Every volume's line has this many bytes, its end included.
+const std::size_t kVolumeLineBytes = VolumeLine(VolumeEntry{1, VolumeState::Open, 0, ""}).size() + 1;
+
 }  // namespace
 
 MediumRecord::MediumRecord(FileSystem& fs, std::string target, bool diskette)
     : fs_(fs), path_(target + std::string(kIdentityFileName)), diskette_(diskette), setId_(NewSetId()) {
   identity_.setId = setId_;
+  text_ = RecordHeadBytes(identity_);
 }
 
 void MediumRecord::Meet() {
-  if (!mediumSeen_) {
-    // A medium this run wrote on before (the same directory after a full
-    // disk) keeps the entries of its volumes; any other record goes.
-    const std::string directory = path_.substr(0, path_.size() - kIdentityFileName.size());
-    const std::optional<SetIdentity> found = ReadIdentityRecord(fs_, directory);
-    identity_ = SetIdentity{setId_, {}};
-    identity_.repairRows = repairRows_;
-    storedSize_ = 0;
-    if (found && found->setId == setId_) {
-      identity_ = *found;
-      storedSize_ = static_cast<int64_t>(IdentityRecordBytes(identity_).size());
-    } else if (!fs_.FindEntry(path_, kMaskFiles).empty()) {
+  if (mediumSeen_) return;
+  // A medium this run wrote on before (the same directory after a full
+  // disk) keeps the entries of its volumes; any other record goes.
+  const std::string directory = path_.substr(0, path_.size() - kIdentityFileName.size());
+  const std::optional<SetIdentity> found = ReadIdentityRecord(fs_, directory);
+  identity_ = SetIdentity{setId_, {}};
+  identity_.repairRows = repairRows_;
+  storedSize_ = 0;
+  if (found && found->setId == setId_) {
+    identity_ = *found;
+    text_ = IdentityRecordBytes(identity_);
+    storedSize_ = static_cast<int64_t>(text_.size());
+  } else {
+    text_ = RecordHeadBytes(identity_);
+    if (!fs_.FindEntry(path_, kMaskFiles).empty()) {
       fs_.SetAttributesNormal(path_);
       fs_.DeleteFile(path_);
     }
-    mediumSeen_ = true;
   }
+  mediumSeen_ = true;
+}
+
+std::size_t MediumRecord::IndexOf(int16_t number) const {
+  const auto at = std::lower_bound(identity_.volumes.begin(), identity_.volumes.end(), number,
+                                   [](const VolumeEntry& entry, int16_t wanted) { return entry.number < wanted; });
+  return static_cast<std::size_t>(at - identity_.volumes.begin());
+}
+
+std::size_t MediumRecord::VolumeOffset(std::size_t index) const {
+  return RecordHeadBytes(identity_).size() + index * kVolumeLineBytes;
 }
 
 void MediumRecord::Opening(int16_t number) {
   Meet();
-  // An entry of the number from before (the volume is written again) goes.
-  const bool replacing = identity_.Find(number) != nullptr;
-  identity_.Remove(number);
-  SetIdentity reserved = identity_;
-  const VolumeEntry& entry = reserved.Put({number, VolumeState::Open, 0, ""});
-  const std::size_t at = static_cast<std::size_t>(&entry - reserved.volumes.data());
-  if (!diskette_ || IdentityRecordBytes(reserved).size() <= kDisketteRecordBytes) {
-    identity_ = std::move(reserved);
-    Store(replacing ? 0 : at, false);
-  } else if (replacing) {
-    Store(0, false);
+  const VolumeEntry entry{number, VolumeState::Open, 0, ""};
+  const std::string line = VolumeLine(entry) + "\n";
+  const std::size_t at = IndexOf(number);
+  const std::size_t offset = VolumeOffset(at);
+  std::vector<VolumeEntry>& volumes = identity_.volumes;
+  if (at < volumes.size() && volumes[at].number == number) {
+    // The volume is written again: its entry from before goes.
+    volumes[at] = entry;
+    text_.replace(offset, line.size(), line);
+    Store(offset, line.size(), false);
+    return;
   }
+  if (diskette_ && text_.size() + line.size() > kDisketteRecordBytes) return;
+  volumes.insert(volumes.begin() + static_cast<std::ptrdiff_t>(at), entry);
+  text_.insert(offset, line);
+  Store(offset, line.size(), false);
 }
 
 void MediumRecord::Removed(int16_t number) {
-  identity_.Remove(number);
-  Store(0, true);
+  const std::size_t at = IndexOf(number);
+  if (at == identity_.volumes.size() || identity_.volumes[at].number != number) return;
+  identity_.volumes.erase(identity_.volumes.begin() + static_cast<std::ptrdiff_t>(at));
+  const std::size_t offset = VolumeOffset(at);
+  text_.erase(offset, kVolumeLineBytes);
+  Store(offset, 0, true);
 }
 
 void MediumRecord::Closed(int16_t number, int64_t length, const std::string& checksum, VolumeState state,
                           bool flush) {
   // A volume without a reserved entry gets none now: the medium may be full.
-  const VolumeEntry* reserved = identity_.Find(number);
-  if (!reserved) return;
-  const std::size_t at = static_cast<std::size_t>(reserved - identity_.volumes.data());
-  identity_.Put({number, state, length, checksum});
-  Store(at, flush);
+  const std::size_t at = IndexOf(number);
+  if (at == identity_.volumes.size() || identity_.volumes[at].number != number) return;
+  identity_.volumes[at] = {number, state, length, checksum};
+  text_.replace(VolumeOffset(at), kVolumeLineBytes, VolumeLine(identity_.volumes[at]) + "\n");
+  Store(VolumeOffset(at), kVolumeLineBytes, flush);
+}
+
+void MediumRecord::GivenUpAfter(int16_t number) {
+  const std::size_t at = IndexOf(number);
+  if (at == identity_.volumes.size() || identity_.volumes[at].number != number ||
+      identity_.volumes[at].state != VolumeState::More) {
+    return;
+  }
+  const VolumeEntry entry = identity_.volumes[at];
+  Closed(number, entry.length, entry.checksum, VolumeState::GivenUp, true);
 }
 
 void MediumRecord::SetRepairRows(int rows) {
   repairRows_ = rows;
   identity_.repairRows = rows;
+  text_ = IdentityRecordBytes(identity_);
+  if (storedSize_ > 0) Store(0, text_.size(), false);
 }
 
 void MediumRecord::RepairFileOpening(const std::string& name) {
   Meet();
-  SetIdentity reserved = identity_;
-  reserved.repairFiles.push_back({name, 0, std::string(32, '0')});
-  if (diskette_ && IdentityRecordBytes(reserved).size() > kDisketteRecordBytes) return;
-  identity_ = std::move(reserved);
-  Store(identity_.volumes.size(), false);
+  const RepairFileEntry entry{name, 0, std::string(32, '0')};
+  const std::string line = RepairFileLine(entry) + "\n";
+  if (diskette_ && text_.size() + line.size() > kDisketteRecordBytes) return;
+  identity_.repairFiles.push_back(entry);
+  const std::size_t offset = text_.size();
+  text_ += line;
+  Store(offset, line.size(), false);
 }
 
 void MediumRecord::RepairFileClosed(const RepairFileEntry& entry) {
+  std::size_t offset = VolumeOffset(identity_.volumes.size());
   for (RepairFileEntry& listed : identity_.repairFiles) {
-    if (listed.name != entry.name) continue;
-    listed = entry;
-    Store(identity_.volumes.size(), true);
+    const std::size_t size = RepairFileLine(listed).size() + 1;
+    if (listed.name == entry.name) {
+      listed = entry;
+      text_.replace(offset, size, RepairFileLine(listed) + "\n");
+      Store(offset, size, true);
+    }
+    offset += size;
   }
 }
 
-void MediumRecord::Store(std::size_t from, bool flush) {
+void MediumRecord::Store(std::size_t from, std::size_t count, bool flush) {
   try {
     // A medium of repair volumes alone has its record too.
     if (identity_.volumes.empty() && identity_.repairFiles.empty()) {
@@ -102,27 +146,34 @@ void MediumRecord::Store(std::size_t from, bool flush) {
       storedSize_ = 0;
       return;
     }
-    const std::string bytes = IdentityRecordBytes(identity_);
-    // In place it needs no more room than it had; only a shorter record
-    // empties the file first. Lines before from are on the medium already,
-    // so a set of many volumes does not write its record over and over.
-    const bool shorter = static_cast<int64_t>(bytes.size()) < storedSize_;
-    std::size_t offset = 0;
-    if (!shorter && storedSize_ > 0 && from > 0) {
-      const SetIdentity before{identity_.setId, {identity_.volumes.begin(), identity_.volumes.begin() + static_cast<std::ptrdiff_t>(from)}};
-      offset = std::min(IdentityRecordBytes(before).size(), static_cast<std::size_t>(storedSize_));
+    const int64_t size = static_cast<int64_t>(text_.size());
+    std::string_view bytes(text_);
+    FileNumber file = 0;
+    if (storedSize_ == 0 || static_cast<int64_t>(from) > storedSize_) {
+      file = fs_.Open(path_, OpenMode::Output);
+    } else if (size < storedSize_) {
+      // Cut back first, so no line of before stays behind its end.
+      file = fs_.Reopen(path_, static_cast<int64_t>(from));
+      bytes = bytes.substr(from);
+    } else {
+      file = fs_.Open(path_, OpenMode::BinaryWrite);
+      bytes = size == storedSize_ ? bytes.substr(from, count) : bytes.substr(from);
+      try {
+        fs_.Seek(file, static_cast<int64_t>(from) + 1);
+      } catch (const RunTimeError&) {
+        fs_.Close(file);
+        throw;
+      }
     }
-    const FileNumber file = fs_.Open(path_, shorter ? OpenMode::Output : OpenMode::BinaryWrite);
     try {
-      if (offset > 0) fs_.Seek(file, static_cast<int64_t>(offset) + 1);
-      fs_.Write(file, std::string_view(bytes).substr(offset));
+      fs_.Write(file, bytes);
       if (flush) fs_.Flush(file);
     } catch (const RunTimeError&) {
       fs_.Close(file);
       throw;
     }
     fs_.Close(file);
-    storedSize_ = static_cast<int64_t>(bytes.size());
+    storedSize_ = size;
   } catch (const RunTimeError&) {
     // Better no record than one that tells of other bytes.
     try {

@@ -31,6 +31,9 @@ class MediumRecord {
   // The volume was closed with these bytes; with flush the record is put on
   // the device (as the volume was).
   void Closed(int16_t number, int64_t length, const std::string& checksum, VolumeState state, bool flush);
+  // The run was given up after the closed volume number: where the record
+  // still lists it as followed by another, it says the set ends there.
+  void GivenUpAfter(int16_t number);
 
   const std::string& setId() const { return setId_; }
   // Each medium's record says the set gets repair volumes, so a reader of a
@@ -42,17 +45,24 @@ class MediumRecord {
   void RepairFileClosed(const RepairFileEntry& entry);
 
  private:
-  // Writes the record as it now is from its entry at index from on, and puts
-  // it on the device with flush; nothing when it cannot.
-  void Store(std::size_t from, bool flush);
-  // A medium seen for the first time loses any record of another set.
+  // A medium seen for the first time loses any record of another set; the
+  // record is read from the medium only here, once per medium.
   void Meet();
+  // The index of number's entry, or where it would go.
+  std::size_t IndexOf(int16_t number) const;
+  std::size_t VolumeOffset(std::size_t index) const;
+  // Puts text_ on the medium after a change of count bytes at from: only
+  // those when the record kept its size, else everything from there on, the
+  // file cut where it got shorter. With flush it goes on the device; where
+  // it cannot be written, no record stays.
+  void Store(std::size_t from, std::size_t count, bool flush);
 
   FileSystem& fs_;
   std::string path_;
   bool diskette_;
   std::string setId_;
   SetIdentity identity_;
+  std::string text_;  // the record as the medium should hold it
   bool mediumSeen_ = false;
   int repairRows_ = 0;
   int64_t storedSize_ = 0;  // bytes of the record file on the medium

@@ -42,6 +42,12 @@ class BackupRun : RepairMedia {
       : runtime_(runtime), fs_(runtime.fs), plan_(plan), display_(display), workers_(workers) {}
 
   BackupOutcome Run() {
+    // The host may end the program at a yield; the record then says so.
+    struct TidyWhileRunning {
+      Host& host;
+      ~TidyWhileRunning() { host.SetEarlyEndTidy({}); }
+    } tidy{runtime_.host};
+    runtime_.host.SetEarlyEndTidy([this] { LeaveGivenUp(); });
     try {
       Start();
       int first = 1;
@@ -419,8 +425,10 @@ class BackupRun : RepairMedia {
   // clearing of a later disk ever deletes it.
   void KeepVolume() {
     CloseVolume();
-    ownVolumes_.insert(
-        Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { return fs_.FileIdentity(volumePath_); }));
+    const std::string identity =
+        Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { return fs_.FileIdentity(volumePath_); });
+    ownVolumes_.insert(identity);
+    lastKept_ = {volumeNumber_, volumePath_, identity};
   }
 
   // The data is on the device before the user is told the copy is done.
@@ -449,10 +457,29 @@ class BackupRun : RepairMedia {
     }
   }
 
+  // The record of the medium in the drive says the set ends with the volume
+  // the run wrote last there, so a reader calls the set incomplete instead of
+  // asking for a next medium. What was written stays as it is.
+  void LeaveGivenUp() {
+    if (completed_ || !record_) return;
+    if (volumeOpen_) {
+      if (!reopenVolume_) CloseQuietly(volume_);
+      volumeOpen_ = false;
+      record_->Closed(volumeNumber_, volumeLength_, volumeChecksum_->Hex(), VolumeState::GivenUp, true);
+      return;
+    }
+    // Only where the volume kept last is still in the drive: another medium
+    // put in meanwhile keeps its record.
+    std::string identity;
+    try {
+      identity = fs_.FileIdentity(lastKept_.path);
+    } catch (const RunTimeError&) {
+    }
+    if (lastKept_.number != 0 && identity == lastKept_.identity) record_->GivenUpAfter(lastKept_.number);
+  }
+
   void End() {
-    // On the way out after giving up, what was written stays as it is.
-    if (volumeOpen_ && !reopenVolume_) CloseQuietly(volume_);
-    if (volumeOpen_) record_->Closed(volumeNumber_, volumeLength_, volumeChecksum_->Hex(), VolumeState::GivenUp, true);
+    LeaveGivenUp();
     source_.reset();
     if (closedUnflushed_) {
       try {
@@ -516,6 +543,12 @@ class BackupRun : RepairMedia {
   bool diskette_ = false;
   // Identities of the closed volumes that belong to the set.
   std::set<std::string> ownVolumes_;
+  struct KeptVolume {
+    int16_t number = 0;
+    std::string path;
+    std::string identity;
+  };
+  KeptVolume lastKept_;
   // Headers of empty files on the current volume while it holds no fragment.
   std::vector<std::string> orphans_;
   std::size_t orphansOnVolume_ = 0;

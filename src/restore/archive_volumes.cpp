@@ -4,7 +4,6 @@
 #include <limits>
 #include <utility>
 
-#include "store/identity_file.h"
 #include "store/volume_name.h"
 #include "support/guarded_step.h"
 #include "support/run_time_error.h"
@@ -28,7 +27,11 @@ std::string LostVolumesText(const LostVolumes& lost) {
 
 ArchiveVolumes::ArchiveVolumes(Runtime& runtime, std::string SourceDir, int32_t ArchiveDataStart,
                                VolumeEvents& events)
-    : runtime_(runtime), SourceDir_(std::move(SourceDir)), ArchiveDataStart_(ArchiveDataStart), events_(events) {}
+    : runtime_(runtime),
+      SourceDir_(std::move(SourceDir)),
+      ArchiveDataStart_(ArchiveDataStart),
+      events_(events),
+      records_(runtime.fs, SourceDir_) {}
 
 ArchiveVolumes::~ArchiveVolumes() {
   if (!VolumeOpen_ || rebuilt_) return;
@@ -118,7 +121,7 @@ void ArchiveVolumes::AskForVolume() {
 
 std::optional<int16_t> ArchiveVolumes::LaterVolumeInDrive() {
   if (!setId_) return std::nullopt;
-  const std::optional<SetIdentity> record = ReadIdentityRecord(runtime_.fs, SourceDir_);
+  const std::optional<SetIdentity>& record = records_.Record();
   if (!record || record->setId != *setId_ || record->volumes.empty()) return std::nullopt;
   const int16_t first = record->volumes.front().number;
   if (first <= VolumeNumber_) return std::nullopt;
@@ -127,7 +130,7 @@ std::optional<int16_t> ArchiveVolumes::LaterVolumeInDrive() {
 
 std::optional<VolumeState> ArchiveVolumes::ListedHere(int16_t number) {
   // Without volume 1's record the set is read unchecked: so is this one.
-  const std::optional<SetIdentity> record = ReadIdentityRecord(runtime_.fs, SourceDir_);
+  const std::optional<SetIdentity>& record = records_.Record();
   if (record && (!setId_ || record->setId == *setId_)) {
     if (const VolumeEntry* entry = record->Find(number)) return entry->state;
   }
@@ -229,7 +232,7 @@ bool ArchiveVolumes::TryOpen(const std::string& path, bool afterPrompt) {
 }
 
 bool ArchiveVolumes::Accepted(FileNumber file) {
-  const std::optional<SetIdentity> record = ReadIdentityRecord(runtime_.fs, SourceDir_);
+  const std::optional<SetIdentity>& record = records_.Record();
   const VolumeEntry* entry = record ? record->Find(VolumeNumber_) : nullptr;
   // Volume 1 decides whether the set is checked at all.
   if (VolumeNumber_ == 1) setId_ = entry ? std::optional(record->setId) : std::nullopt;
@@ -297,7 +300,7 @@ void ArchiveVolumes::TellRemedy(int16_t number) {
 // holds instead, where its record tells.
 void ArchiveVolumes::TellWhatIsInTheDrive() {
   if (!setId_) return;
-  const std::optional<SetIdentity> record = ReadIdentityRecord(runtime_.fs, SourceDir_);
+  const std::optional<SetIdentity>& record = records_.Record();
   if (!record || record->volumes.empty() || record->Find(VolumeNumber_)) return;
   if (record->setId != *setId_) {
     Tell(runtime_.boxes, kForeignDisk, BoxIcon::Information);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "restore/repair_survey.h"
+#include "store/identity_file.h"
 #include "store/set_identity.h"
 #include "support/runtime.h"
 
@@ -146,6 +147,7 @@ class ArchiveVolumes {
   bool rebuilt_ = false;                      // the open volume is read from survey_
   int repairRows_ = 0;                        // from volume 1's record
   std::optional<LostVolumes> lost_;           // not yet taken
+  IdentityRecordReader records_;              // the record of the medium in the drive
 };
 
 }  // namespace pb

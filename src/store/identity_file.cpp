@@ -34,6 +34,19 @@ std::optional<SetIdentity> ReadIdentityRecord(FileSystem& fs, const std::string&
   }
 }
 
+const std::optional<SetIdentity>& IdentityRecordReader::Record() {
+  std::string identity;
+  try {
+    identity = fs_.FileIdentity(directory_ + std::string(kIdentityFileName));
+  } catch (const RunTimeError&) {
+  }
+  // Without an identity (none there, a link, a drive without a medium) it is
+  // looked at each time, as ReadIdentityRecord does.
+  if (identity.empty() || identity != identity_) record_ = ReadIdentityRecord(fs_, directory_);
+  identity_ = identity;
+  return record_;
+}
+
 FileChecksum ChecksumOfFile(FileSystem& fs, FileNumber file) {
   FileChecksum result;
   result.length = fs.Length(file);

@@ -116,15 +116,22 @@ void SetIdentity::Remove(int16_t number) {
   std::erase_if(volumes, [&](const VolumeEntry& entry) { return entry.number == number; });
 }
 
-std::string IdentityRecordBytes(const SetIdentity& identity) {
+std::string RecordHeadBytes(const SetIdentity& identity) {
   std::string text = std::string(kFirstLine) + "\nSatz " + identity.setId + "\n";
   if (identity.repairRows > 0) text += "Reparaturbände " + std::to_string(identity.repairRows) + "\n";
+  return text;
+}
+
+std::string RepairFileLine(const RepairFileEntry& entry) {
+  char length[16];
+  std::snprintf(length, sizeof length, "%010lld", static_cast<long long>(entry.length));
+  return "Reparatur " + entry.name + " " + length + " " + entry.checksum;
+}
+
+std::string IdentityRecordBytes(const SetIdentity& identity) {
+  std::string text = RecordHeadBytes(identity);
   for (const VolumeEntry& entry : identity.volumes) text += VolumeLine(entry) + "\n";
-  for (const RepairFileEntry& entry : identity.repairFiles) {
-    char length[16];
-    std::snprintf(length, sizeof length, "%010lld", static_cast<long long>(entry.length));
-    text += "Reparatur " + entry.name + " " + length + " " + entry.checksum + "\n";
-  }
+  for (const RepairFileEntry& entry : identity.repairFiles) text += RepairFileLine(entry) + "\n";
   return text;
 }
 

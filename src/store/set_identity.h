@@ -60,6 +60,11 @@ struct SetIdentity {
 };
 
 std::string IdentityRecordBytes(const SetIdentity& identity);
+// Its parts: the lines before the volumes' lines, and one repair volume's
+// line without its end. A writer that changes one entry rewrites only its
+// line: every volume line has the same width.
+std::string RecordHeadBytes(const SetIdentity& identity);
+std::string RepairFileLine(const RepairFileEntry& entry);
 // nullopt for anything but a well-formed record of a version this program
 // knows: such a record is passed by like a missing one.
 std::optional<SetIdentity> ParseIdentityRecord(std::string_view bytes);

@@ -151,6 +151,15 @@ std::string FaultyFileSystem::Read(FileNumber file, int64_t count) {
 void FaultyFileSystem::Write(FileNumber file, std::string_view bytes) {
   Check(Op::Write, file);
   FileSystemWrapper::Write(file, bytes);
+  written_[PathOf(file)] += static_cast<int64_t>(bytes.size());
+}
+
+int64_t FaultyFileSystem::written(const std::string& pathContains) const {
+  int64_t total = 0;
+  for (const auto& [path, bytes] : written_) {
+    if (path.find(pathContains) != std::string::npos) total += bytes;
+  }
+  return total;
 }
 
 int64_t FaultyFileSystem::Length(FileNumber file) {

@@ -53,6 +53,8 @@ class FaultyFileSystem : public FileSystemWrapper {
   int calls(Op op) const { return calls_[static_cast<std::size_t>(op)]; }
   // Those of them on a path containing pathContains.
   int calls(Op op, const std::string& pathContains) const;
+  // Bytes written so far to files whose path contains pathContains.
+  int64_t written(const std::string& pathContains) const;
   // Calls that failed because of a planned fault.
   int failures() const { return failures_; }
 
@@ -96,6 +98,7 @@ class FaultyFileSystem : public FileSystemWrapper {
   std::vector<Planned> faults_;
   std::array<int, static_cast<std::size_t>(Op::kCount)> calls_{};
   std::vector<std::pair<Op, std::string>> log_;
+  std::map<std::string, int64_t> written_;  // bytes by path
   int failures_ = 0;
   std::map<FileNumber, std::string> openPaths_;
   std::set<FileNumber> deadHandles_;

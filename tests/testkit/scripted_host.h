@@ -22,8 +22,11 @@ class ScriptedHost : public Host {
   }
   void Beep() override { ++beeps; }
   [[noreturn]] void EndProgram(int exitStatus) override { throw ProgramEnded{exitStatus}; }
+  void SetEarlyEndTidy(std::function<void()> given) override { tidy = std::move(given); }
 
   int yields = 0;
+  // What a run under way gave to be done before an early end.
+  std::function<void()> tidy;
   int beeps = 0;
   std::function<void(int yieldNumber)> onYield;
 };
