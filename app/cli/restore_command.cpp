@@ -10,6 +10,28 @@
 
 namespace pb::cli {
 
+namespace {
+
+// The tool's other lines name the target's files as the system does; the
+// boxes of the run name them so too.
+class NativePathBoxes : public MessageBoxes {
+ public:
+  NativePathBoxes(MessageBoxes& boxes, FileSystem& fs) : boxes_(boxes), fs_(fs) {}
+  BoxButton Show(const MessageBox& box) override {
+    const std::size_t at = box.path.empty() ? std::string::npos : box.text.find(box.path);
+    if (at == std::string::npos) return boxes_.Show(box);
+    MessageBox shown = box;
+    shown.text.replace(at, box.path.size(), ShownPath(fs_, box.path));
+    return boxes_.Show(shown);
+  }
+
+ private:
+  MessageBoxes& boxes_;
+  FileSystem& fs_;
+};
+
+}  // namespace
+
 int RunRestoreCommand(CliContext& context, const ReadOptions& options) {
   std::variant<SourceSet, int> found = SetToRead(context, options);
   if (const int* status = std::get_if<int>(&found)) return *status;
@@ -65,7 +87,8 @@ int RunRestoreCommand(CliContext& context, const ReadOptions& options) {
     progress.End();
     context.err << "parcelbarge-cli: " << FilesLostText(count, firstNumber) << "\n";
   };
-  BoxesAfterProgress boxes(context.runtime.boxes, progress, context.err, true);
+  NativePathBoxes native(context.runtime.boxes, context.runtime.fs);
+  BoxesAfterProgress boxes(native, progress, context.err, true);
   Runtime runtime{context.runtime.fs, boxes, context.runtime.host};
   const RestoreOutcome outcome = ReadArchive(runtime, set.results, set.directory, *target, DefaultWorkers(), restore);
   progress.End();

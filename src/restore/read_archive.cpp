@@ -83,7 +83,8 @@ class TargetFiles : public InflatedSink {
       damaged_ = true;
       runtime_.boxes.Show(MessageBox{.text = "Die Datei " + TargetPath_ + " konnte nicht angelegt werden ...",
                                      .icon = BoxIcon::Critical,
-                                     .reason = reason});
+                                     .reason = reason,
+                                     .path = TargetPath_});
       return Flow::Continue;
     }
     damage_.FileBegun(TargetPath_);

@@ -23,6 +23,9 @@ struct MessageBox {
   // A prompt for a volume of a set: its number, so asking again for the same
   // one can be told from asking for the next; 0 where the prompt names none.
   int volume = 0;
+  // A drive path the text names, so a face that shows paths as the system
+  // names them can show this one so too; "" where the text names none.
+  std::string path{};
 };
 
 // The one way the core reaches the user. Show blocks until the user answers

@@ -84,6 +84,7 @@ void Prepare(const TempDir& dir) {
   }
   WriteFile(dir / "namen" / "gut.txt", "g");
   std::filesystem::create_directories(dir / "ziel");
+  std::filesystem::create_directories(dir / "versperrt" / "eins");
   // A directory where the first volume would go.
   std::filesystem::create_directories(dir / "belegt" / "DataBlock#1.Parcelbarge");
   SetBuilder set;
@@ -268,6 +269,9 @@ const Case kCases[] = {
     // Each file named as it goes; bytes to standard output.
     {{"backup", "-v", "{d}/ziel", "{d}/quelle"}, "", 0, {"{d}/quelle/a.txt", "{d}/quelle/b.bin"}, {}, 1},
     {{"restore", "-v", "{d}/satz", "{d}/rueck"}, "", 0, {"{d}/rueck/eins", "{d}/rueck/zwei"}, {}},
+    // The box names the target's file as every other line does.
+    {{"restore", "-v", "{d}/satz", "{d}/versperrt"}, "", 1, {"{d}/versperrt/zwei"},
+     {"Die Datei {d}/versperrt/eins konnte nicht angelegt werden ...", "An ihrer Stelle steht ein Verzeichnis."}},
     {{"restore", "--to-stdout", "{d}/satz", "zwei"}, "", 0, {"zwei"}, {}, -1, {"einszwei"}},
     {{"restore", "-O", "-v", "{d}/satz"}, "", 0, {"einszwei"}, {"C:\\eins", "C:\\zwei"}},
     {{"restore", "-O", "{d}/kaputt"}, "", 1, {},
