@@ -109,6 +109,15 @@ class RepairCommandsTest : public ::testing::TestWithParam<bool> {
     EXPECT_EQ(fs::exists(drives.Native("D:\\Satz\\Reparatur#2-2.Parcelbarge")), rows > 0);
   }
 
+  // D:\Satz as it was written, then damaged; nothing restored yet.
+  void Damage(const fs::path& pristine, const std::function<void(const fs::path& set)>& damage) {
+    const fs::path set = drives.Native("D:\\Satz");
+    fs::remove_all(set);
+    fs::remove_all(drives.Native("C:\\Rueck"));
+    fs::copy(pristine, set);
+    damage(set);
+  }
+
   // The files named restored byte for byte; no other file restored whole.
   void ExpectRestored(const std::set<std::string>& whole) {
     for (const auto& [path, size] : kSources) {
@@ -221,10 +230,7 @@ TEST_P(RepairCommandsTest, EachLossIsRebuiltOrNamed) {
   };
   for (const Loss& loss : losses) {
     SCOPED_TRACE(loss.what);
-    fs::remove_all(set);
-    fs::remove_all(drives.Native("C:\\Rueck"));
-    fs::copy(pristine, set);
-    loss.damage(set);
+    Damage(pristine, loss.damage);
 
     out.str("");
     const bool rebuildable = loss.lost.empty();
@@ -302,10 +308,7 @@ TEST_P(RepairCommandsTest, WithoutRepairVolumesWhatIsLostIsNamed) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    fs::remove_all(set);
-    fs::remove_all(drives.Native("C:\\Rueck"));
-    fs::copy(pristine, set);
-    row.damage(set);
+    Damage(pristine, row.damage);
     out.str("");
     EXPECT_EQ(Run(cli::RunTestCommand, Read("D:\\Satz")), cli::kExitProblems) << out.str();
     ExpectNamedByTest(row.named, out.str());
