@@ -55,6 +55,7 @@ class BackupRun : RepairMedia {
         try {
           for (int i = first; i <= fileCount_; ++i) SaveFile(i);
           FinishLastVolume();
+          RemoveStaleVolumes();
           // Beside the last volume, where a restore looks for it.
           WriteStamps();
           if (repair_) repair_->Finish();
@@ -442,6 +443,23 @@ class BackupRun : RepairMedia {
       CloseVolume();
       VolumeDone(VolumeState::Last, true);
       return;
+    }
+  }
+
+  // A directory that holds this run's volume 1 holds no volume of an earlier
+  // set above its last: a reader would take it for a further volume of this
+  // one, and its own set lost its volume 1 to this run, so it can never be
+  // read again. A series of media has no such directory.
+  void RemoveStaleVolumes() {
+    if (diskette_ || !IsOwnVolume(VolumeFileName(1))) return;
+    const std::vector<std::string> names =
+        Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { return fs_.ListDirectory(target_, kMaskFiles); });
+    for (const std::string& name : names) {
+      const std::optional<int16_t> number = VolumeNumberOf(name);
+      if (!number || *number <= volumeNumber_ || IsOwnVolume(name)) continue;
+      const std::string path = target_ + name;
+      Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { fs_.SetAttributesNormal(path); });
+      Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { fs_.DeleteFile(path); });
     }
   }
 

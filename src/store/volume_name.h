@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,8 @@ namespace pb {
 // "DataBlock#<n>.Parcelbarge", n in plain decimal without padding. Callers
 // prepend the directory with its trailing backslash.
 std::string VolumeFileName(int16_t VolumeNumber);
+// The number of a name VolumeFileName gives; nullopt for any other name.
+std::optional<int16_t> VolumeNumberOf(std::string_view name);
 
 // Whether a file of that name in a set's directory is part of the set: a
 // volume or repair volume, whatever its number, or a record beside the volumes.

@@ -41,21 +41,6 @@ class IdentityRecordTest : public BackupTest {
   }
 };
 
-TEST_F(IdentityRecordTest, DescribesEachVolumeAndReplacesAnOldRecord) {
-  // An older set of five volumes lay in the target.
-  WriteFile(drives.Native("D:\\Sich\\Parcelbarge-Kennung.txt"),
-            IdentityRecordOf({"1", "2", "3", "4", "5"}, kOtherSet, 1, 5));
-  WriteFile(drives.Native("D:\\Sich\\DataBlock#2.Parcelbarge"), "alt");
-  AddThreeVolumesOfSources();
-  boxes.Then(BoxButton::Ok);
-
-  ASSERT_EQ(Run(), BackupOutcome::Complete);
-
-  ExpectOnlyFinalMessage();
-  ExpectSetHoldsSources();
-  ExpectRecordOfVolumes({VolumeState::More, VolumeState::More, VolumeState::Last});
-}
-
 TEST_F(IdentityRecordTest, GivenUpRunMarksItsLastVolume) {
   AddThreeVolumesOfSources();
   AddSource("fehlt.txt", "x");
@@ -78,6 +63,44 @@ TEST_F(IdentityRecordTest, VolumeDeletedOnAFullMediumLeavesNoEntry) {
   EXPECT_TRUE(Volumes().empty());
   EXPECT_FALSE(std::filesystem::exists(drives.Native("D:\\Sich\\Parcelbarge-Kennung.txt")));
 }
+
+struct StaleCase {
+  const char* name;
+  bool earlierRecord;  // the earlier set left its record
+};
+
+void PrintTo(const StaleCase& row, std::ostream* out) { *out << row.name; }
+
+class StaleVolumesTest : public IdentityRecordTest, public ::testing::WithParamInterface<StaleCase> {};
+
+// An earlier, larger set in the target, written over without clearing: the
+// record describes the new set only, the earlier set's volumes above the new
+// set's last go, so no reader meets a mixed set; files that are no volume of
+// that name stay.
+TEST_P(StaleVolumesTest, VolumesOfAnEarlierSetAboveTheLastGo) {
+  for (int n = 1; n <= 6; ++n) {
+    WriteFile(drives.Native("D:\\Sich\\DataBlock#" + std::to_string(n) + ".Parcelbarge"), "alt" + std::to_string(n));
+  }
+  if (GetParam().earlierRecord) {
+    WriteFile(drives.Native("D:\\Sich\\Parcelbarge-Kennung.txt"),
+              IdentityRecordOf({"1", "2", "3", "4", "5", "6"}, kOtherSet, 1, 6, VolumeState::GivenUp));
+  }
+  const std::vector<std::string> others = {"DataBlock#07.Parcelbarge", "DataBlock#8.Parcelbarge.alt", "brief.txt"};
+  for (const std::string& name : others) WriteFile(drives.Native("D:\\Sich\\" + name), "bleibt");
+  AddThreeVolumesOfSources();
+  boxes.Then(BoxButton::Ok);
+
+  ASSERT_EQ(Run(), BackupOutcome::Complete);
+
+  ExpectOnlyFinalMessage();
+  ExpectSetHoldsSources();
+  ExpectRecordOfVolumes({VolumeState::More, VolumeState::More, VolumeState::Last});
+  for (const std::string& name : others) EXPECT_EQ(ReadFile(drives.Native("D:\\Sich\\" + name)), "bleibt") << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Earlier, StaleVolumesTest,
+                         ::testing::Values(StaleCase{"WithItsRecord", true}, StaleCase{"WithoutARecord", false}),
+                         [](const ::testing::TestParamInfo<StaleCase>& row) { return row.param.name; });
 
 struct VerifyCase {
   const char* name;
