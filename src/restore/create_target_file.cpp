@@ -33,7 +33,7 @@ std::string TargetPathFor(const std::string& targetDir, const std::string& FileN
   return targetDir + WithoutFirstCharacters(FileName, 3);
 }
 
-int32_t CreateTargetFile(FileSystem& fs, const std::string& Path, bool replace) {
+int32_t CreateTargetFile(FileSystem& fs, const std::string& Path, bool replace, std::optional<FileNumber>* opened) {
   // A name the file system refuses leaves no directories behind.
   if (Path.empty() || Path.back() == '\\') return kBadFileNameOrNumber;
   try {
@@ -57,7 +57,12 @@ int32_t CreateTargetFile(FileSystem& fs, const std::string& Path, bool replace) 
     // A new file takes the old one's place: writing into it would also
     // change every other name it has.
     if (replace) fs.DeleteFile(Path);
-    fs.Close(fs.Open(Path, OpenMode::Output));
+    const FileNumber file = fs.Open(Path, OpenMode::Output);
+    if (opened) {
+      *opened = file;
+    } else {
+      fs.Close(file);
+    }
     return 0;
   } catch (const RunTimeError& error) {
     return error.code();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "support/file_system.h"
@@ -14,10 +15,13 @@ std::string TargetPathFor(const std::string& targetDir, const std::string& FileN
 
 // Creates the missing directories of Path level by level from the top, then
 // creates the file itself, deleting the file there first when replace is
-// set. Returns 0, or the code of the first failure. Unsafe names are refused
+// set. When opened is given the new file is left open for writing there, so
+// that a restore opens each file once; else it is closed. Returns 0, or the
+// code of the first failure. Unsafe names are refused
 // by the file system's path translation before anything is created, so
 // nothing is ever created outside the drive root the target lies on.
-int32_t CreateTargetFile(FileSystem& fs, const std::string& Path, bool replace = false);
+int32_t CreateTargetFile(FileSystem& fs, const std::string& Path, bool replace = false,
+                         std::optional<FileNumber>* opened = nullptr);
 
 // Why CreateTargetFile failed with code, in words for the user: looks at
 // what lies at Path where the code alone does not tell.

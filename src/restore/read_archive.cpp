@@ -74,7 +74,7 @@ class TargetFiles : public InflatedSink {
     }
     std::string reason = check.refusal;
     if (reason.empty()) {
-      const int32_t code = CreateTargetFile(runtime_.fs, TargetPath_, check.exists);
+      const int32_t code = CreateTargetFile(runtime_.fs, TargetPath_, check.exists, &TargetFile_);
       if (code != 0) reason = TargetFailureReason(runtime_.fs, TargetPath_, code);
     }
     SkipFile_ = !reason.empty();
@@ -88,7 +88,7 @@ class TargetFiles : public InflatedSink {
       return Flow::Continue;
     }
     damage_.FileBegun(TargetPath_);
-    return TargetStep([&] { TargetFile_ = runtime_.fs.Open(TargetPath_, OpenMode::BinaryWrite); });
+    return Flow::Continue;
   }
 
   Flow Fragment(const FragmentHeader& header, int DecompressStatus, std::string& Buffer) override {

@@ -150,7 +150,7 @@ TEST_F(ReadArchiveTest, TargetNotReadyIsRetriedOrGivenUp) {
   set.WriteTo(SetDir());
 
   testing::FaultyFileSystem faulty(drives.fs());
-  faulty.Fail(Op::Write, 2, 71, "Rueck").Fail(Op::Open, 2, 71, "b.bin");
+  faulty.Fail(Op::Write, 2, 71, "Rueck").Fail(Op::Write, 1, 71, "b.bin");
   boxes.Then(BoxButton::Ok).Then(BoxButton::Cancel).Then(BoxButton::No).Then(BoxButton::Ok);
   EXPECT_EQ(Restore(faulty), RestoreOutcome::Intact);
   EXPECT_EQ(boxes.texts(), (std::vector<std::string>{testing::kTargetNotReadyBox, testing::kTargetNotReadyBox,
@@ -168,6 +168,27 @@ TEST_F(ReadArchiveTest, TargetNotReadyIsRetriedOrGivenUp) {
   EXPECT_TRUE(testing::FileIs(TargetDir() / "a.bin", data.substr(0, 2 * 131072)));
   EXPECT_FALSE(std::filesystem::exists(TargetDir() / "b.bin"));
   EXPECT_EQ(host.beeps, 2);
+}
+
+// Each restored file is opened once, new or in place of an old one: the
+// open that creates it is the one its bytes are written through.
+TEST_F(ReadArchiveTest, EachRestoredFileIsOpenedOnce) {
+  struct TargetOpens : FileSystemWrapper {
+    using FileSystemWrapper::FileSystemWrapper;
+    FileNumber Open(const std::string& path, OpenMode mode) override {
+      if (path.find("Rueck") != std::string::npos) ++opens;
+      return FileSystemWrapper::Open(path, mode);
+    }
+    int opens = 0;
+  };
+  SetBuilder set;
+  set.Header(3).FileWithData("C:\\a.bin", RandomBytes(300000, 8)).FileWithData("C:\\b.bin", "b").File(0, "C:\\leer");
+  set.WriteTo(SetDir());
+  testing::WriteFile(TargetDir() / "b.bin", "alt und lang");
+  TargetOpens counting(drives.fs());
+  EXPECT_EQ(Restore(counting), RestoreOutcome::Intact);
+  EXPECT_EQ(counting.opens, 3);
+  EXPECT_TRUE(testing::FileIs(TargetDir() / "b.bin", "b"));
 }
 
 TEST_F(ReadArchiveTest, DiskFullEndsTheRunAndKeepsThePartlyWrittenFile) {
