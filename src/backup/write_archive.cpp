@@ -152,6 +152,7 @@ class BackupRun : RepairMedia {
   void EnsureVolumeOpen() {
     while (!volumeOpen_) {
       if (newDisk_ && plan_.clearTarget) ClearTarget();
+      if (newDisk_) ConfirmAnotherSet();
       if (volumeHasFragment_ || volumeNumber_ == 0) {
         if (volumeNumber_ == std::numeric_limits<int16_t>::max()) Raise(kOverflow);
         ++volumeNumber_;
@@ -176,21 +177,53 @@ class BackupRun : RepairMedia {
 
   // Empties the new disk, but never of a volume of this run: a diskette that
   // holds one is not the next one, and a directory keeps them all.
+  // After a failure the medium is listed anew: the one in the drive now may
+  // be another.
   void ClearTarget() {
-    std::vector<std::string> names;
     for (;;) {
-      names = Guarded(runtime_.boxes, FailureGroup::Clearing, [&] { return fs_.ListDirectory(target_, kMaskFiles); });
-      std::erase_if(names, KeptWhenClearing);
-      const std::size_t all = names.size();
-      std::erase_if(names, [&](const std::string& name) { return IsOwnVolume(name); });
-      if (names.size() == all || !diskette_) break;
+      const bool cleared = Guarded(runtime_.boxes, FailureGroup::Clearing, [&] {
+        std::vector<std::string> names = fs_.ListDirectory(target_, kMaskFiles);
+        std::erase_if(names, KeptWhenClearing);
+        const std::size_t all = names.size();
+        std::erase_if(names, [&](const std::string& name) { return IsOwnVolume(name); });
+        if (names.size() != all && diskette_) return false;
+        for (const std::string& name : names) {
+          fs_.SetAttributesNormal(target_ + name);
+          fs_.DeleteFile(target_ + name);
+          runtime_.host.Yield();
+        }
+        return true;
+      });
+      if (cleared) return;
       AskForAnotherDiskette(runtime_.boxes);
     }
-    for (const std::string& name : names) {
-      const std::string path = target_ + name;
-      Guarded(runtime_.boxes, FailureGroup::Clearing, [&] { fs_.SetAttributesNormal(path); });
-      Guarded(runtime_.boxes, FailureGroup::Clearing, [&] { fs_.DeleteFile(path); });
-      runtime_.host.Yield();
+  }
+
+  // A medium of another set is never made unreadable unasked: OK with it
+  // still in the drive writes over it, another medium put in is looked at
+  // anew. Clearing was asked for: it empties every medium anyway.
+  void ConfirmAnotherSet() {
+    if (!diskette_ || plan_.clearTarget) return;
+    const std::string path = target_ + std::string(kIdentityFileName);
+    for (;;) {
+      const std::string identity = IdentityOf(path);
+      if (identity.empty()) return;
+      const std::optional<SetIdentity> found = ReadIdentityRecord(fs_, target_);
+      if (!found || found->setId == record_->setId()) return;
+      AskRetryOrGiveUp(runtime_.boxes,
+                       "Diese Diskette enthält einen anderen Sicherungssatz, der danach nicht mehr gelesen werden "
+                       "kann.\rZum Überschreiben auf OK klicken, sonst eine andere Diskette einlegen und auf OK klicken.",
+                       BoxIcon::Information);
+      if (IdentityOf(path) == identity) return;
+    }
+  }
+
+  // "" for nothing there or what cannot be looked at.
+  std::string IdentityOf(const std::string& path) {
+    try {
+      return fs_.FileIdentity(path);
+    } catch (const RunTimeError&) {
+      return "";
     }
   }
 
@@ -296,6 +329,14 @@ class BackupRun : RepairMedia {
           volume_ = fs_.Reopen(volumePath_, volumeLength_);
         } catch (const RunTimeError& error) {
           if (error.code() == kMediumFull) throw;
+          if (error.code() == kFileNotFound || error.code() == kInputPastEnd) {
+            // Another medium, or this one without the volume's tail: the
+            // volume is written again from its start on the one in the drive.
+            reopenVolume_ = false;
+            volumeOpen_ = false;
+            NewDisk();
+            throw RewriteVolume{};
+          }
           throw RunTimeError(kDriveNotReady);
         }
         reopenVolume_ = false;
@@ -488,12 +529,7 @@ class BackupRun : RepairMedia {
     }
     // Only where the volume kept last is still in the drive: another medium
     // put in meanwhile keeps its record.
-    std::string identity;
-    try {
-      identity = fs_.FileIdentity(lastKept_.path);
-    } catch (const RunTimeError&) {
-    }
-    if (lastKept_.number != 0 && identity == lastKept_.identity) record_->GivenUpAfter(lastKept_.number);
+    if (lastKept_.number != 0 && IdentityOf(lastKept_.path) == lastKept_.identity) record_->GivenUpAfter(lastKept_.number);
   }
 
   void End() {

@@ -241,6 +241,12 @@ bool ArchiveVolumes::Accepted(FileNumber file) {
     Tell(runtime_.boxes, kForeignDisk, BoxIcon::Information);
     return false;
   }
+  // A volume that a record of the set on its medium leaves out is another
+  // set's, left beside it.
+  if (setId_ && record && !entry) {
+    Tell(runtime_.boxes, kForeignDisk, BoxIcon::Information);
+    return false;
+  }
   openedState_.reset();
   checksum_.reset();
   if (!setId_ || !entry) return true;

@@ -96,6 +96,19 @@ INSTANTIATE_TEST_SUITE_P(
                                   DisketteOf(s.a, kSetA, 3)};
              },
              {kNext, kForeign, kNext, kNext}, true},
+        // Our record on a medium that leaves out the volume of that name
+        // beside it: another set's, never taken for ours.
+        Case{"AnotherSetsVolumeBesideOurRecord",
+             [](const TwoSets& s) {
+               Medium mixed = DisketteOf(s.a, kSetA, 3);
+               mixed["DataBlock#2.Parcelbarge"] = s.b[1];
+               return std::vector{DisketteOf(s.a, kSetA, 1), mixed, DisketteOf(s.a, kSetA, 2),
+                                  DisketteOf(s.a, kSetA, 3)};
+             },
+             {kNext, kForeign,
+              "Ohne Band 2 mit Band 3 weiterlesen?\rWas in den fehlenden Bänden steht, geht dabei verloren.", kNext,
+              kNext},
+             true},
         Case{"Volume3BeforeVolume2",
              [](const TwoSets& s) {
                return std::vector{DisketteOf(s.a, kSetA, 1), DisketteOf(s.a, kSetA, 3), DisketteOf(s.a, kSetA, 2),

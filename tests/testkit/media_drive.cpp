@@ -38,7 +38,8 @@ bool IsMountedAt(const std::filesystem::path& path) {
 
 }  // namespace
 
-MediaDrive::MediaDrive(std::filesystem::path base, Kind kind) : base_(std::move(base)), kind_(kind) {
+MediaDrive::MediaDrive(std::filesystem::path base, Kind kind, Paths paths)
+    : base_(std::move(base)), kind_(kind), paths_(paths) {
   reason_ = EnterPrivateMountNamespace();
   if (reason_.empty() && kind_ == Kind::Fat && !KernelHas("vfat")) reason_ = "the kernel has no vfat file system";
   if (reason_.empty() && kind_ == Kind::Fat && !Run("command -v mkfs.fat")) reason_ = "mkfs.fat is missing";
@@ -76,8 +77,10 @@ int MediaDrive::NewMedium(uint64_t capacity) {
 
 std::filesystem::path MediaDrive::Insert(int medium, bool readOnly) {
   Eject();
+  ++insertions_;
   const std::filesystem::path path =
-      base_ / "media" / ("M" + std::to_string(medium) + "-" + std::to_string(++insertions_));
+      base_ / "media" /
+      (paths_ == Paths::Same ? "Laufwerk" : "M" + std::to_string(medium) + "-" + std::to_string(insertions_));
   std::filesystem::create_directory(path);
   if (mount(Files(medium).c_str(), path.c_str(), nullptr, MS_BIND, nullptr) != 0) Fail("mount --bind");
   if (readOnly && mount(nullptr, path.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {

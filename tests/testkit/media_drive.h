@@ -19,10 +19,13 @@ namespace pb::testing {
 class MediaDrive {
  public:
   enum class Kind { Tmpfs, Fat };
+  // Where a medium put in is mounted: a new path each time, or always the
+  // same one, as a diskette drive at a fixed mount point has it.
+  enum class Paths { NewPerMedium, Same };
 
   // base must exist. When the system refuses, reason() says why; a test then
   // skips.
-  explicit MediaDrive(std::filesystem::path base, Kind kind = Kind::Tmpfs);
+  explicit MediaDrive(std::filesystem::path base, Kind kind = Kind::Tmpfs, Paths paths = Paths::NewPerMedium);
   ~MediaDrive();
   MediaDrive(const MediaDrive&) = delete;
   MediaDrive& operator=(const MediaDrive&) = delete;
@@ -56,6 +59,7 @@ class MediaDrive {
  private:
   std::filesystem::path base_;
   Kind kind_;
+  Paths paths_;
   std::string reason_;
   int media_ = 0;
   int insertions_ = 0;
