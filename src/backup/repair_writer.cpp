@@ -37,6 +37,7 @@ class RepairFileOutput {
         count /= 2;
         if (count < kSmallestWrite) {
           ClosePiece();
+          media_.Finished();
           AskForNextDiskette(runtime_.boxes);
           record_.NewMedium();
           media_.Inserted();
@@ -164,6 +165,7 @@ void RepairWriter::WriteFromMemory(const Group& group) {
     const RepairHead head{record_.setId(), row, rows_, group.volumes};
     // Each repair volume begins on a medium of its own, so one lost medium
     // costs at most one row where the rows fit.
+    media_.Finished();
     AskRetryOrGiveUp(runtime_.boxes,
                      "Bitte eine leere Diskette für Reparaturband " + std::to_string(head.Number()) +
                          " einlegen\rund auf OK klicken.",

@@ -18,6 +18,8 @@ namespace pb {
 class RepairMedia {
  public:
   virtual ~RepairMedia() = default;
+  // The medium in the drive is finished; the next is asked for now.
+  virtual void Finished() = 0;
   // A new medium, asked for by the repair volumes, is in the drive.
   virtual void Inserted() = 0;
   // A piece of a repair volume was closed at path and stays part of the set.

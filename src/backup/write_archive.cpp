@@ -228,6 +228,8 @@ class BackupRun : RepairMedia {
   }
 
   // A repair volume's medium is emptied as a volume's is.
+  void Finished() override { ReleaseFullMedium(runtime_, plan_); }
+
   void Inserted() override {
     if (plan_.clearTarget) ClearTarget();
   }

@@ -30,12 +30,13 @@ class MediaSeriesTest : public ::testing::Test {
     return tree;
   }
 
-  // At each prompt for the next medium: whether the full one was still
-  // mounted, then a new medium put in.
+  // At each prompt for the next medium, for data or repair volumes: whether
+  // the full one was still mounted, then a new medium put in.
   void AnswerPromptsWithNewMedia(uint64_t capacity) {
     for (int i = 0; i < 12; ++i) {
       backupUser.Then(BoxButton::Ok, [this, capacity] {
-        if (backupUser.shown().back().text != kNextMedium) return;
+        const std::string& text = backupUser.shown().back().text;
+        if (text != kNextMedium && !text.starts_with("Bitte eine leere Diskette für Reparaturband")) return;
         stillMounted.push_back(drive.StillMounted());
         media.push_back(drive.NewMedium(capacity));
         drive.Insert(media.back());
@@ -98,6 +99,24 @@ TEST_F(MediaSeriesTest, DiskettesAtNewPathsAreReleasedAndTheSetRestoresByteForBy
 
   EXPECT_EQ(RestoreFrom("A:\\"), tree);
   EXPECT_EQ(restoreUser.texts(), std::vector<std::string>(2, testing::kNextDiskBox));
+}
+
+// The diskettes of repair volumes are released as those of the volumes are.
+TEST_F(MediaSeriesTest, RepairVolumeDiskettesAreReleasedToo) {
+  if (!drive.usable()) GTEST_SKIP() << drive.reason();
+  Sources(2000000);
+  plan.diskette = true;
+  plan.target = "A:\\";
+  plan.repairVolumes = 1;
+  media.push_back(drive.NewMedium());
+  drive.Insert(media.back());
+  AnswerPromptsWithNewMedia(1440 * 1024);
+
+  Runtime backup{fs, backupUser, host, &release};
+  ASSERT_EQ(testing::RunPlan(backup, plan), BackupOutcome::Complete);
+  ASSERT_GE(media.size(), 3u) << "two of volumes, then the repair volume's";
+  EXPECT_EQ(stillMounted, std::vector<bool>(media.size() - 1, false)) << "each finished medium unmounted before the prompt";
+  EXPECT_TRUE(std::filesystem::exists(drive.Files(media[2]) / "Reparatur#1.Parcelbarge"));
 }
 
 // The root of a removable drive without an own volume size is a series as
