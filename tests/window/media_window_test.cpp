@@ -25,16 +25,6 @@ class MediaWindowTest : protected MediaBase, public WindowTest {
  protected:
   MediaWindowTest() : WindowTest(drive.Drives()) { release_ = &release; }
 
-  static int ExitStatusOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const ProgramEnded& ended) {
-      return ended.exitStatus;
-    }
-    ADD_FAILURE() << "the program did not end";
-    return -1;
-  }
-
   PosixMediumRelease release{posix_};
 };
 

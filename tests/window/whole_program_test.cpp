@@ -39,16 +39,6 @@ class WholeProgramTest : public WindowTest {
     ClickTab(0);
   }
 
-  static int ExitStatusOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const ProgramEnded& ended) {
-      return ended.exitStatus;
-    }
-    ADD_FAILURE() << "the program did not end";
-    return -1;
-  }
-
   std::vector<std::string> Volumes() {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(Root('D') / "Sich")) {

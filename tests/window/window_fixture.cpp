@@ -55,6 +55,16 @@ Form1& WindowTest::Window() {
   return *window_;
 }
 
+int WindowTest::ExitStatusOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const ProgramEnded& ended) {
+    return ended.exitStatus;
+  }
+  ADD_FAILURE() << "the program did not end";
+  return -1;
+}
+
 std::filesystem::path WindowTest::Root(char letter) const { return posix_.table().Find(letter)->root; }
 
 DriveListBox* WindowTest::Drives(int pair) { return Find<DriveListBox>(QStringLiteral("DriveList_%1").arg(pair)); }

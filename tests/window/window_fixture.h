@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMimeData>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -69,6 +70,9 @@ class WindowTest : public ::testing::Test {
   void Drop(const QMimeData& data);
   void DropFiles(const std::vector<std::filesystem::path>& files);
   std::vector<std::string> ListEntries();
+  // The status a run that must end the program ends it with; -1 (and a
+  // failure) when it returned instead.
+  static int ExitStatusOf(const std::function<void()>& action);
 
   TempDir dir_;
   PosixFileSystem posix_;
