@@ -10,8 +10,9 @@ namespace pb {
 
 namespace {
 
-// What the record may cost on a diskette: one cluster. Volumes beyond what it
-// holds stand without an entry.
+// What the record may cost on a diskette: one cluster. A diskette with more
+// volumes than it holds keeps no record: readers refuse a volume that a
+// record of its set leaves out.
 constexpr std::size_t kDisketteRecordBytes = 512;
 
 // Every volume's line has this many bytes, its end included.
@@ -46,6 +47,7 @@ void MediumRecord::Meet() {
     }
   }
   mediumSeen_ = true;
+  dropped_ = false;
 }
 
 std::size_t MediumRecord::IndexOf(int16_t number) const {
@@ -72,7 +74,15 @@ void MediumRecord::Opening(int16_t number) {
     Store(offset, line.size(), false);
     return;
   }
-  if (diskette_ && text_.size() + line.size() > kDisketteRecordBytes) return;
+  if (dropped_) return;
+  if (diskette_ && text_.size() + line.size() > kDisketteRecordBytes) {
+    volumes.clear();
+    identity_.repairFiles.clear();
+    text_ = RecordHeadBytes(identity_);
+    Store(0, 0, true);
+    dropped_ = true;
+    return;
+  }
   volumes.insert(volumes.begin() + static_cast<std::ptrdiff_t>(at), entry);
   text_.insert(offset, line);
   Store(offset, line.size(), false);
@@ -118,7 +128,7 @@ void MediumRecord::RepairFileOpening(const std::string& name) {
   Meet();
   const RepairFileEntry entry{name, 0, std::string(32, '0')};
   const std::string line = RepairFileLine(entry) + "\n";
-  if (diskette_ && text_.size() + line.size() > kDisketteRecordBytes) return;
+  if (dropped_ || (diskette_ && text_.size() + line.size() > kDisketteRecordBytes)) return;
   identity_.repairFiles.push_back(entry);
   const std::size_t offset = text_.size();
   text_ += line;

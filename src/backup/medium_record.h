@@ -64,6 +64,7 @@ class MediumRecord {
   SetIdentity identity_;
   std::string text_;  // the record as the medium should hold it
   bool mediumSeen_ = false;
+  bool dropped_ = false;  // this medium holds more volumes than its record could list
   int repairRows_ = 0;
   int64_t storedSize_ = 0;  // bytes of the record file on the medium
 };
