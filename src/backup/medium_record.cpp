@@ -56,6 +56,12 @@ std::size_t MediumRecord::IndexOf(int16_t number) const {
   return static_cast<std::size_t>(at - identity_.volumes.begin());
 }
 
+std::optional<std::size_t> MediumRecord::EntryOf(int16_t number) const {
+  const std::size_t at = IndexOf(number);
+  if (at == identity_.volumes.size() || identity_.volumes[at].number != number) return std::nullopt;
+  return at;
+}
+
 std::size_t MediumRecord::VolumeOffset(std::size_t index) const {
   return RecordHeadBytes(identity_).size() + index * kVolumeLineBytes;
 }
@@ -89,10 +95,10 @@ void MediumRecord::Opening(int16_t number) {
 }
 
 void MediumRecord::Removed(int16_t number) {
-  const std::size_t at = IndexOf(number);
-  if (at == identity_.volumes.size() || identity_.volumes[at].number != number) return;
-  identity_.volumes.erase(identity_.volumes.begin() + static_cast<std::ptrdiff_t>(at));
-  const std::size_t offset = VolumeOffset(at);
+  const std::optional<std::size_t> at = EntryOf(number);
+  if (!at) return;
+  identity_.volumes.erase(identity_.volumes.begin() + static_cast<std::ptrdiff_t>(*at));
+  const std::size_t offset = VolumeOffset(*at);
   text_.erase(offset, kVolumeLineBytes);
   Store(offset, 0, true);
 }
@@ -100,20 +106,17 @@ void MediumRecord::Removed(int16_t number) {
 void MediumRecord::Closed(int16_t number, int64_t length, const std::string& checksum, VolumeState state,
                           bool flush) {
   // A volume without a reserved entry gets none now: the medium may be full.
-  const std::size_t at = IndexOf(number);
-  if (at == identity_.volumes.size() || identity_.volumes[at].number != number) return;
-  identity_.volumes[at] = {number, state, length, checksum};
-  text_.replace(VolumeOffset(at), kVolumeLineBytes, VolumeLine(identity_.volumes[at]) + "\n");
-  Store(VolumeOffset(at), kVolumeLineBytes, flush);
+  const std::optional<std::size_t> at = EntryOf(number);
+  if (!at) return;
+  identity_.volumes[*at] = {number, state, length, checksum};
+  text_.replace(VolumeOffset(*at), kVolumeLineBytes, VolumeLine(identity_.volumes[*at]) + "\n");
+  Store(VolumeOffset(*at), kVolumeLineBytes, flush);
 }
 
 void MediumRecord::GivenUpAfter(int16_t number) {
-  const std::size_t at = IndexOf(number);
-  if (at == identity_.volumes.size() || identity_.volumes[at].number != number ||
-      identity_.volumes[at].state != VolumeState::More) {
-    return;
-  }
-  const VolumeEntry entry = identity_.volumes[at];
+  const std::optional<std::size_t> at = EntryOf(number);
+  if (!at || identity_.volumes[*at].state != VolumeState::More) return;
+  const VolumeEntry entry = identity_.volumes[*at];
   Closed(number, entry.length, entry.checksum, VolumeState::GivenUp, true);
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "store/set_identity.h"
@@ -50,6 +51,8 @@ class MediumRecord {
   void Meet();
   // The index of number's entry, or where it would go.
   std::size_t IndexOf(int16_t number) const;
+  // Where the entry of number stands; none when it has no entry.
+  std::optional<std::size_t> EntryOf(int16_t number) const;
   std::size_t VolumeOffset(std::size_t index) const;
   // Puts text_ on the medium after a change of count bytes at from: only
   // those when the record kept its size, else everything from there on, the
