@@ -51,7 +51,7 @@ void PrintRecoverability(CliContext& context, RepairSurvey& survey);
 
 
 // "A:", "D:\Sich" and the like are taken as drive form; anything else is a
-// native path, made absolute and translated.
+// native path, made absolute and translated (FileSystem::ToDriveFormForRun).
 std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg);
 
 // A drive path as the system names it, where it can; else as it is.

@@ -25,8 +25,10 @@ std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg) {
   // mean in a relative path: a file given as "D:\leer\" is stored as "leer".
   if (LooksLikeDriveForm(arg)) return NormalDrivePath(arg);
   // The file system makes the path absolute from UTF-8 (which Windows' narrow
-  // strings are not) and drops a trailing separator.
-  return fs.ToDriveForm(arg);
+  // strings are not) and drops a trailing separator. Only the names a set
+  // stores need a drive form; a directory above them without one gets a
+  // drive of the run.
+  return fs.ToDriveFormForRun(arg);
 }
 
 std::string ShownPath(FileSystem& fs, const std::string& drivePath) { return PathDisplay(fs)(drivePath); }

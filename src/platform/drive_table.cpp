@@ -305,15 +305,20 @@ std::string DriveTable::ToNative(const std::string& drivePath) const {
   return native;
 }
 
-std::string DriveTable::ToDriveForm(const std::string& nativePath) const {
-  const std::string trimmed = AbsoluteNative(nativePath);
+const Drive& DriveTable::Holder(const std::string& absolute) const {
   const Drive* best = nullptr;
   for (const auto& drive : drives_) {
-    if (NativeContains(drive.root, trimmed) && (best == nullptr || drive.root.size() > best->root.size())) {
+    if (NativeContains(drive.root, absolute) && (best == nullptr || drive.root.size() > best->root.size())) {
       best = &drive;
     }
   }
   if (best == nullptr) throw RunTimeError(kPathNotFound);
+  return *best;
+}
+
+std::string DriveTable::ToDriveForm(const std::string& nativePath) const {
+  const std::string trimmed = AbsoluteNative(nativePath);
+  const Drive* best = &Holder(trimmed);
 
   std::string result = std::string(1, best->letter) + ":\\";
   std::string_view rest = std::string_view(trimmed).substr(best->root.size());
@@ -328,6 +333,19 @@ std::string DriveTable::ToDriveForm(const std::string& nativePath) const {
     rest.remove_prefix(end + 1);
   }
   return result;
+}
+
+std::string DriveTable::DeepestUnnamedPath(const std::string& nativePath) const {
+  const std::string absolute = AbsoluteNative(nativePath);
+  const Drive& holder = Holder(absolute);
+  std::size_t end = 0;  // of the deepest unnamed step; 0 while there is none
+  std::size_t start = holder.root.size() + (IsTopRoot(holder.root) ? 0 : 1);
+  while (start < absolute.size()) {
+    const std::size_t next = std::min(absolute.find(kNativeSeparator, start), absolute.size());
+    if (!IsRepresentableComponent(std::string_view(absolute).substr(start, next - start))) end = next;
+    start = next + 1;
+  }
+  return absolute.substr(0, end);
 }
 
 }  // namespace pb

@@ -47,7 +47,15 @@ class DriveTable {
   // their reason (52): no drive holds them.
   std::string ToDriveForm(const std::string& nativePath) const;
 
+  // The native path up to the deepest name on it that ToNative would refuse
+  // (the whole path when that is its last name); "" when the drive form names
+  // the path exactly. Refused as ToDriveForm refuses.
+  std::string DeepestUnnamedPath(const std::string& nativePath) const;
+
  private:
+  // The drive with the longest root that holds an absolute native path.
+  const Drive& Holder(const std::string& absolute) const;
+
   std::vector<Drive> drives_;
 };
 

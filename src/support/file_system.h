@@ -176,6 +176,13 @@ class FileSystem {
   virtual std::string CurrentDirectory() = 0;
   virtual std::string ToNative(const std::string& drivePath) = 0;
   virtual std::string ToDriveForm(const std::string& nativePath) = 0;
+  // As ToDriveForm, for a path whose directories no set stores: a target, a
+  // destination, a set's directory, the directory above the names a backup
+  // stores. The deepest directory on it whose own name the drive form cannot
+  // hold ("ziel:1", a Greek name) becomes the root of a drive of its own for
+  // as long as this file system lives, as a mapped drive would; ToNative
+  // translates back. A last name that is no directory's keeps its "?"s.
+  virtual std::string ToDriveFormForRun(const std::string& nativePath) = 0;
 };
 
 // Forwards every call to another file system, so a test overrides only the
@@ -216,6 +223,7 @@ class FileSystemWrapper : public FileSystem {
   std::string CurrentDirectory() override { return target_.CurrentDirectory(); }
   std::string ToNative(const std::string& drivePath) override { return target_.ToNative(drivePath); }
   std::string ToDriveForm(const std::string& nativePath) override { return target_.ToDriveForm(nativePath); }
+  std::string ToDriveFormForRun(const std::string& nativePath) override { return target_.ToDriveFormForRun(nativePath); }
 
  private:
   FileSystem& target_;

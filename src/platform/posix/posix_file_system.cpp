@@ -195,7 +195,7 @@ PosixFileSystem::PosixFileSystem(DriveReader readDrives) : readDrives_(std::move
 
 void PosixFileSystem::ReadDrives() {
   if (!readDrives_) return;
-  table_ = readDrives_();
+  table_ = runDrives_.Over(readDrives_());
   // The write directory lies on the drive's medium wherever that is now.
   SetWriteDirectory(writeDirectoryGiven_);
 }
@@ -664,5 +664,9 @@ std::string PosixFileSystem::CurrentDirectory() {
 std::string PosixFileSystem::ToNative(const std::string& drivePath) { return table_.ToNative(drivePath); }
 
 std::string PosixFileSystem::ToDriveForm(const std::string& nativePath) { return table_.ToDriveForm(nativePath); }
+
+std::string PosixFileSystem::ToDriveFormForRun(const std::string& nativePath) {
+  return runDrives_.DriveForm(table_, nativePath);
+}
 
 }  // namespace pb

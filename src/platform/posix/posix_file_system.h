@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/drive_table.h"
+#include "platform/run_drives.h"
 #include "support/file_system.h"
 
 namespace pb {
@@ -69,6 +70,7 @@ class PosixFileSystem : public FileSystem {
   std::string CurrentDirectory() override;
   std::string ToNative(const std::string& drivePath) override;
   std::string ToDriveForm(const std::string& nativePath) override;
+  std::string ToDriveFormForRun(const std::string& nativePath) override;
 
   const DriveTable& table() const { return table_; }
 
@@ -112,7 +114,8 @@ class PosixFileSystem : public FileSystem {
   OpenFile& GetOnMedium(FileNumber file);
 
   DriveReader readDrives_;
-  DriveTable table_;
+  RunDrives runDrives_;
+  DriveTable table_;  // with the run's drives over it
   std::string writeDirectoryGiven_;  // drive form, as given
   std::string writeDirectory_;       // native; empty until one is set
   std::map<FileNumber, OpenFile> files_;

@@ -602,7 +602,7 @@ void WindowsFileSystem::CloseAll() noexcept {
 }
 
 std::vector<DriveInfo> WindowsFileSystem::Drives() {
-  if (readDrives_) table_ = readDrives_();
+  if (readDrives_) table_ = runDrives_.Over(readDrives_());
   std::vector<DriveInfo> drives;
   for (const auto& drive : table_.drives()) drives.push_back({drive.letter, LabelOf(drive), drive.removable});
   std::sort(drives.begin(), drives.end(), [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; });
@@ -633,5 +633,9 @@ std::string WindowsFileSystem::CurrentDirectory() {
 std::string WindowsFileSystem::ToNative(const std::string& drivePath) { return table_.ToNative(drivePath); }
 
 std::string WindowsFileSystem::ToDriveForm(const std::string& nativePath) { return table_.ToDriveForm(nativePath); }
+
+std::string WindowsFileSystem::ToDriveFormForRun(const std::string& nativePath) {
+  return runDrives_.DriveForm(table_, nativePath);
+}
 
 }  // namespace pb

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/drive_table.h"
+#include "platform/run_drives.h"
 #include "support/file_system.h"
 
 namespace pb {
@@ -71,6 +72,7 @@ class WindowsFileSystem : public FileSystem {
   std::string CurrentDirectory() override;
   std::string ToNative(const std::string& drivePath) override;
   std::string ToDriveForm(const std::string& nativePath) override;
+  std::string ToDriveFormForRun(const std::string& nativePath) override;
 
   const DriveTable& table() const { return table_; }
 
@@ -99,7 +101,8 @@ class WindowsFileSystem : public FileSystem {
   OpenFile& GetOnMedium(FileNumber file);
 
   DriveReader readDrives_;
-  DriveTable table_;
+  RunDrives runDrives_;
+  DriveTable table_;  // with the run's drives over it
   std::string writeDirectory_;  // native; empty until one is set
   std::map<FileNumber, OpenFile> files_;
   std::set<std::string> written_;  // native paths not flushed yet
