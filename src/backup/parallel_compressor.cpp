@@ -76,10 +76,16 @@ class ParallelCompressor::Deflaters {
 
 struct ParallelCompressor::Job {
   FragmentRequest key;  // length 0 while the fragment's end is open
+  int32_t held = 0;     // its file bytes counted as held
   std::string bytes;    // the file bytes; the stream once done
   int status = 0;
   int64_t packed = 0;
+  bool failed = false;  // the bytes could not be read ahead
   std::atomic<bool> done = false;  // released after the results
+
+  // Set when the worker reads the bytes: that many at key.at.offset.
+  std::shared_ptr<ReadableFile> source;
+  int32_t toRead = 0;
 
   // A stream begun before the fragment's end was known: the bytes read ahead
   // go in while the sizes before it are still being found.
@@ -89,11 +95,25 @@ struct ParallelCompressor::Job {
   bool feeding = false;   // guarded by mutex
   bool endWaits = false;  // guarded by mutex: the feeder ends the stream
 
-  void Compress(Deflaters& deflaters) { Finish(deflaters.Compress(bytes)); }
+  // The run meets a read failure itself, in its own read.
+  bool Fill() {
+    if (!source) return !failed;
+    try {
+      bytes = source->ReadAt(key.at.offset, toRead);
+    } catch (const RunTimeError&) {
+      failed = true;
+    } catch (const std::bad_alloc&) {
+      failed = true;
+    }
+    source.reset();
+    return !failed;
+  }
+
+  void Compress(Deflaters& deflaters) { Finish(Fill() ? deflaters.Compress(bytes) : 0); }
 
   void FeedAhead(Deflaters& deflaters) {
     try {
-      if (deflater->Begin(static_cast<int64_t>(bytes.size())) == 0) {
+      if (Fill() && deflater->Begin(static_cast<int64_t>(bytes.size())) == 0) {
         deflater->Feed(std::string_view(bytes).substr(0, fed));
       }
     } catch (const std::bad_alloc&) {
@@ -110,10 +130,12 @@ struct ParallelCompressor::Job {
   // Once key.length is known.
   void End(Deflaters& deflaters) {
     int result = kZlibMemError;
-    try {
-      result = deflater->EndAt(bytes, static_cast<std::size_t>(key.length));
-    } catch (const std::bad_alloc&) {
-      bytes.resize(static_cast<std::size_t>(key.length));
+    if (Fill()) {
+      try {
+        result = deflater->EndAt(bytes, static_cast<std::size_t>(key.length));
+      } catch (const std::bad_alloc&) {
+        bytes.resize(static_cast<std::size_t>(key.length));
+      }
     }
     deflaters.GiveBack(std::move(deflater));
     Finish(result);
@@ -129,14 +151,27 @@ struct ParallelCompressor::Job {
 ParallelCompressor::ParallelCompressor(int workers, LookAhead lookAhead)
     : deflaters_(std::make_unique<Deflaters>()), lookAhead_(std::move(lookAhead)) {
   if (workers < 2) return;
+  readOnWorkers_ = lookAhead_.fs.ReadableOnAnyThread();
   maxHeldBytes_ = 2 * int64_t{kFragmentSize} * workers;
   maxHeldJobs_ = kJobsPerWorker * static_cast<size_t>(workers);
   workers_.emplace(workers);
 }
 
-ParallelCompressor::~ParallelCompressor() {
-  workers_.reset();
-  CloseAheadFile();
+// The workers let go of the jobs and their files first.
+ParallelCompressor::~ParallelCompressor() { workers_.reset(); }
+
+std::shared_ptr<ReadableFile> ParallelCompressor::Source(int file,
+                                                         const std::function<std::unique_ptr<ReadableFile>()>& open) {
+  opened_.erase(opened_.begin(), opened_.lower_bound(file));
+  std::shared_ptr<ReadableFile> source;
+  if (const auto found = opened_.find(file); found != opened_.end()) {
+    source = std::move(found->second);
+    opened_.erase(found);
+  } else {
+    source = open();
+  }
+  runFile_ = {file, source};
+  return source;
 }
 
 CompressedFragment ParallelCompressor::Compress(const FragmentRequest& request,
@@ -151,18 +186,29 @@ CompressedFragment ParallelCompressor::Compress(const FragmentRequest& request,
   // A stream begun ahead gets its end once the sizes before it are known.
   Refill();
   if (!inFlight_.empty() && Matches(*inFlight_.front(), request)) {
-    ++hits_;
-  } else {
-    ++misses_;
-    Discard();
-    std::string bytes = read();
-    // The look-ahead starts again from this fragment, with the run's room.
-    cursor_ = request;
-    settledRoom_ = request.room;
-    ahead_ = true;
-    Submit(request, std::move(bytes));
-    Refill();
+    const JobPtr front = TakeFront();
+    if (!front->failed) {
+      ++hits_;
+      Refill();
+      return {front->status, std::move(front->bytes)};
+    }
   }
+  ++misses_;
+  Discard();
+  std::string bytes = read();
+  // The look-ahead starts again from this fragment, with the run's room.
+  cursor_ = request.at;
+  settledRoom_ = request.room;
+  ahead_ = true;
+  Submit(request, std::move(bytes));
+  Refill();
+  const JobPtr front = TakeFront();
+  Refill();
+  return {front->status, std::move(front->bytes)};
+}
+
+// Waits until the first job in flight is done and takes it out.
+ParallelCompressor::JobPtr ParallelCompressor::TakeFront() {
   const JobPtr front = inFlight_.front();
   size_t finished = FinishedCount();
   while (!front->done) {
@@ -173,8 +219,7 @@ CompressedFragment ParallelCompressor::Compress(const FragmentRequest& request,
   }
   inFlight_.pop_front();
   heldBytes_ -= front->key.length;
-  Refill();
-  return {front->status, std::move(front->bytes)};
+  return front;
 }
 
 // Jobs in flight the workers have finished.
@@ -183,20 +228,49 @@ size_t ParallelCompressor::FinishedCount() const {
       std::count_if(inFlight_.begin(), inFlight_.end(), [](const JobPtr& job) { return job->done.load(); }));
 }
 
+// Bytes the run read itself.
 void ParallelCompressor::Submit(const FragmentRequest& key, std::string bytes) {
   auto job = std::make_shared<Job>();
   job->key = key;
   job->bytes = std::move(bytes);
-  inFlight_.push_back(job);
-  heldBytes_ += key.length;
-  unsettled_.push_back(job);
-  workers_->Post([job, deflaters = deflaters_.get()] { job->Compress(*deflaters); });
-  Advance(key);
+  Schedule(job);
 }
 
-void ParallelCompressor::Advance(const FragmentRequest& key) {
-  cursor_.offset = key.offset + key.length;
-  cursor_.volumeHasFragment = true;
+// The fragment at the cursor, length bytes long, read by the look-ahead.
+bool ParallelCompressor::SubmitAhead(int32_t length) {
+  auto job = std::make_shared<Job>();
+  job->key = {cursor_, length, 0};
+  if (!GiveBytes(*job, length)) return false;
+  Schedule(job);
+  return true;
+}
+
+void ParallelCompressor::Schedule(const JobPtr& job) {
+  job->held = job->key.length;
+  inFlight_.push_back(job);
+  heldBytes_ += job->held;
+  unsettled_.push_back(job);
+  workers_->Post([job, deflaters = deflaters_.get()] { job->Compress(*deflaters); });
+  cursor_.Stored(job->key.length);
+}
+
+// Reads length bytes at the cursor into job now, or lets its worker read
+// them; false (and the look-ahead stops) when the file cannot be opened or
+// read.
+bool ParallelCompressor::GiveBytes(Job& job, int32_t length) {
+  try {
+    const std::shared_ptr<ReadableFile> file = AheadFile();
+    if (readOnWorkers_) {
+      job.source = file;
+      job.toRead = length;
+    } else {
+      job.bytes = file->ReadAt(cursor_.offset, length);
+    }
+    return true;
+  } catch (const RunTimeError&) {
+    ahead_ = false;
+    return false;
+  }
 }
 
 // Near the volume limit a fragment's end waits for the compressed sizes
@@ -204,20 +278,17 @@ void ParallelCompressor::Advance(const FragmentRequest& key) {
 // meanwhile with the bytes it will likely hold at least, and only the rest is
 // left for when the end is known.
 bool ParallelCompressor::OpenAhead(int64_t likelyRoom) {
-  const int32_t full = FragmentCut(cursor_.fileLength - cursor_.offset, kFragmentSize, true);
+  const int32_t full = cursor_.Cut(kFragmentSize);
   if (heldBytes_ + full > maxHeldBytes_) return false;
   auto job = std::make_shared<Job>();
+  job->key = {cursor_, 0, 0};
   try {
-    job->bytes = ReadAhead(full);
+    if (!GiveBytes(*job, full)) return false;
     job->deflater = deflaters_->Borrow();
-  } catch (const RunTimeError&) {
-    StopAhead();
-    return false;
   } catch (const std::bad_alloc&) {
     return false;  // the run waits for the sizes instead
   }
-  job->key = cursor_;
-  job->key.length = 0;
+  job->held = full;
   inFlight_.push_back(job);
   heldBytes_ += full;
   open_ = job;
@@ -234,9 +305,10 @@ bool ParallelCompressor::OpenAhead(int64_t likelyRoom) {
 void ParallelCompressor::CloseAhead(int32_t length) {
   const JobPtr job = std::exchange(open_, nullptr);
   job->key.length = length;
-  heldBytes_ -= static_cast<int64_t>(job->bytes.size()) - length;
+  heldBytes_ -= job->held - length;
+  job->held = length;
   unsettled_.push_back(job);
-  Advance(job->key);
+  cursor_.Stored(length);
   {
     const std::lock_guard<std::mutex> lock(job->mutex);
     if (job->feeding) {
@@ -255,7 +327,9 @@ void ParallelCompressor::Refill() {
       CloseAhead(length);
     }
     if (inFlight_.size() >= maxHeldJobs_) return;
-    if (cursor_.offset >= cursor_.fileLength) {
+    if (cursor_.FileDone()) {
+      // Files opened for the run are held like jobs.
+      if (opened_.size() >= maxHeldJobs_) return;
       ahead_ = NextFile();
       continue;
     }
@@ -265,45 +339,24 @@ void ParallelCompressor::Refill() {
       continue;
     }
     if (heldBytes_ + next.length > maxHeldBytes_) return;
-    std::string bytes;
-    try {
-      bytes = ReadAhead(next.length);
-    } catch (const RunTimeError&) {
-      StopAhead();
-      return;
-    }
-    FragmentRequest key = cursor_;
-    key.length = next.length;
-    Submit(key, std::move(bytes));
+    if (!SubmitAhead(next.length)) return;
   }
-}
-
-// The run meets a read failure itself, in its own read.
-void ParallelCompressor::StopAhead() {
-  ahead_ = false;
-  CloseAheadFile();
 }
 
 // Steps to the next file of the list that the run will begin, counting its
 // header against the room as the run writes it.
 bool ParallelCompressor::NextFile() {
-  CloseAheadFile();
   const int next = cursor_.file + 1;
   if (next >= static_cast<int>(lookAhead_.files.size())) return false;
-  cursor_.file = next;
-  cursor_.name = lookAhead_.files[static_cast<std::size_t>(next)];
-  cursor_.offset = 0;
+  cursor_.BeginFile(next, lookAhead_.files[static_cast<std::size_t>(next)], 0);
   try {
-    aheadFile_ = lookAhead_.fs.OpenReadable(cursor_.name);
-    aheadFileIndex_ = next;
-    const int64_t length = aheadFile_->Length();
+    const int64_t length = AheadFile()->Length();
     if (length > std::numeric_limits<int32_t>::max()) return false;
     cursor_.fileLength = static_cast<int32_t>(length);
-    settledRoom_ -= static_cast<int64_t>(FileHeaderBytes(FileHeader{cursor_.fileLength, cursor_.name}).size());
   } catch (const RunTimeError&) {
-    CloseAheadFile();
     return false;
   }
+  settledRoom_ -= static_cast<int64_t>(FileHeaderBytes(FileHeader{cursor_.fileLength, cursor_.name}).size());
   return true;
 }
 
@@ -311,8 +364,7 @@ bool ParallelCompressor::NextFile() {
 // depends on a compressed size not known yet: the run's own cut, applied to
 // the room the fragments before it leave.
 ParallelCompressor::Foresight ParallelCompressor::NextLength() {
-  const int64_t remaining = cursor_.fileLength - cursor_.offset;
-  const int32_t full = FragmentCut(remaining, kFragmentSize, true);
+  const int32_t full = cursor_.Cut(kFragmentSize);
   while (!unsettled_.empty() && unsettled_.front()->done) {
     const Job& job = *unsettled_.front();
     settledRoom_ -= kFragmentHeaderSize + job.packed;
@@ -334,19 +386,20 @@ ParallelCompressor::Foresight ParallelCompressor::NextLength() {
     }
   }
   if (!exact) {
-    if (FragmentCut(remaining, room, true) == full) return {full};
+    // Jobs of this volume are out, so it holds a fragment already.
+    if (cursor_.Cut(room) == full) return {full};
     // A guess: should the fragments out compress worse than the recent ones,
     // the run asks for a cut fragment instead and the look-ahead starts again
     // from there. Cut lengths themselves are never guessed.
     return {likely >= full + kGuessMargin ? full : 0, likely};
   }
-  const int32_t length = FragmentCut(remaining, room, cursor_.volumeHasFragment);
+  const int32_t length = cursor_.Cut(room);
   if (length != 0) return {length};
   // The run closes the volume here and goes on in the next one.
   unsettled_.clear();
   settledRoom_ = lookAhead_.volumeLimit;
-  cursor_.volumeHasFragment = false;
-  return {FragmentCut(remaining, settledRoom_, false)};
+  cursor_.NextVolume();
+  return {cursor_.Cut(settledRoom_)};
 }
 
 int64_t ParallelCompressor::LikelyCompressedSize(int32_t length) const {
@@ -357,34 +410,35 @@ int64_t ParallelCompressor::LikelyCompressedSize(int32_t length) const {
   return std::min(bound, static_cast<int64_t>(ratio * length) + kGuessMargin);
 }
 
-std::string ParallelCompressor::ReadAhead(int32_t length) {
-  if (aheadFileIndex_ != cursor_.file) {
-    CloseAheadFile();
-    aheadFile_ = lookAhead_.fs.OpenReadable(cursor_.name);
-    aheadFileIndex_ = cursor_.file;
+// The file at the cursor: the run's own, or one opened ahead for the run.
+std::shared_ptr<ReadableFile> ParallelCompressor::AheadFile() {
+  if (runFile_.file == cursor_.file && runFile_.source) return runFile_.source;
+  std::shared_ptr<ReadableFile>& file = opened_[cursor_.file];
+  if (!file) {
+    try {
+      file = lookAhead_.fs.OpenReadable(cursor_.name);
+    } catch (...) {
+      opened_.erase(cursor_.file);
+      throw;
+    }
   }
-  return aheadFile_->ReadAt(cursor_.offset, length);
-}
-
-void ParallelCompressor::CloseAheadFile() noexcept {
-  aheadFileIndex_ = -1;
-  aheadFile_.reset();
+  return file;
 }
 
 // Drops every speculation; waits for the workers to let go of theirs, so no
-// more than the allowed fragments are ever held.
+// more than the allowed fragments are ever held. Files opened ahead stay for
+// the run.
 void ParallelCompressor::Discard() {
   workers_->DropQueued();
   inFlight_.clear();
   heldBytes_ = 0;
   unsettled_.clear();
   open_.reset();
-  StopAhead();
+  ahead_ = false;
 }
 
 bool ParallelCompressor::Matches(const Job& job, const FragmentRequest& request) const {
-  return job.key.file == request.file && job.key.offset == request.offset && job.key.length == request.length &&
-         job.key.fileLength == request.fileLength && job.key.name == request.name;
+  return job.key.at.SamePlace(request.at) && job.key.length == request.length;
 }
 
 }  // namespace pb

@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "backup/fragment_cursor.h"
 #include "store/worker_pool.h"
 #include "support/file_system.h"
 
@@ -17,13 +19,9 @@ namespace pb {
 
 // One fragment as the backup run asks for it.
 struct FragmentRequest {
-  int file = 0;              // 0-based entry of the selection list
-  std::string name;          // that entry, as the run read it
-  int32_t fileLength = 0;    // FileLength recorded at opening
-  int64_t offset = 0;        // read position of the fragment
-  int32_t length = 0;        // NormalLen
-  int64_t room = 0;          // volume size limit minus the volume's length now
-  bool volumeHasFragment = true;
+  FragmentCursor at;      // where it begins
+  int32_t length = 0;     // NormalLen
+  int64_t room = 0;       // volume size limit minus the volume's length now
 };
 
 struct CompressedFragment {
@@ -43,19 +41,21 @@ struct LookAhead {
 // the run commits them strictly in order on its own thread.
 //
 // Where a fragment ends depends on the compressed size of the ones before it,
-// so the look-ahead follows the run's own rules (full fragments, the next
-// file's header, the cut at the volume limit, the next volume). Where a
-// compressed size not known yet decides a length, it begins that fragment's
-// stream with the bytes it will likely hold and ends it once the sizes are
-// known (deflate's stream does not depend on how its input came in, so it
-// is the same stream). A request that is not the
-// fragment foreseen (a medium-full halving, a changed file) drops every
-// speculation and is served from the run's own read, so the result is always
-// exactly what ZlibCompressString makes of the requested bytes.
+// so the look-ahead moves a cursor of its own by the run's steps (full
+// fragments, the next file's header, the cut at the volume limit, the next
+// volume). Where a compressed size not known yet decides a length, it begins
+// that fragment's stream with the bytes it will likely hold and ends it once
+// the sizes are known (deflate's stream does not depend on how its input came
+// in, so it is the same stream). A request that is not the fragment foreseen
+// (a medium-full halving, a changed file, a read that failed ahead) drops
+// every speculation and is served from the run's own read, so the result is
+// always exactly what ZlibCompressString makes of the requested bytes.
 //
-// Every file access and every wait happen on the calling thread; workers only
-// compress. At most the file bytes of two full fragments per worker are held
-// at once, however many small files they come from.
+// Files are opened on the calling thread, each once: the run gets the one the
+// look-ahead opened (Source). Where the file system allows it, the workers
+// read the bytes they compress; every wait stays on the calling thread. At
+// most the file bytes of two full fragments per worker are held at once,
+// however many small files they come from.
 class ParallelCompressor {
  public:
   // With fewer than two workers there are no threads: each request is read
@@ -64,6 +64,10 @@ class ParallelCompressor {
   ~ParallelCompressor();
   ParallelCompressor(const ParallelCompressor&) = delete;
   ParallelCompressor& operator=(const ParallelCompressor&) = delete;
+
+  // The source of the selection's file (0-based) that the run begins: the
+  // one the look-ahead opened, else what open gives.
+  std::shared_ptr<ReadableFile> Source(int file, const std::function<std::unique_ptr<ReadableFile>()>& open);
 
   // The fragment of request. read returns its bytes the way the run reads
   // them (with its own error handling); it is called only when no
@@ -87,18 +91,24 @@ class ParallelCompressor {
     int64_t likelyRoom = 0;
   };
 
+  struct OpenedFile {
+    int file = 0;
+    std::shared_ptr<ReadableFile> source;
+  };
+
+  JobPtr TakeFront();
   void Submit(const FragmentRequest& key, std::string bytes);
-  void Advance(const FragmentRequest& key);
+  bool SubmitAhead(int32_t length);
+  void Schedule(const JobPtr& job);
   bool OpenAhead(int64_t likelyRoom);
   void CloseAhead(int32_t length);
+  bool GiveBytes(Job& job, int32_t length);
   void Refill();
-  void StopAhead();
   size_t FinishedCount() const;
   bool NextFile();
   Foresight NextLength();
   int64_t LikelyCompressedSize(int32_t length) const;
-  std::string ReadAhead(int32_t length);
-  void CloseAheadFile() noexcept;
+  std::shared_ptr<ReadableFile> AheadFile();
   void Discard();
   bool Matches(const Job& job, const FragmentRequest& request) const;
 
@@ -108,6 +118,7 @@ class ParallelCompressor {
   class Deflaters;
   std::unique_ptr<Deflaters> deflaters_;
   LookAhead lookAhead_;
+  bool readOnWorkers_ = false;
   int64_t maxHeldBytes_ = 0;  // file bytes of two full fragments per worker
   size_t maxHeldJobs_ = 0;
   std::optional<WorkerPool> workers_;
@@ -118,12 +129,13 @@ class ParallelCompressor {
   std::deque<JobPtr> unsettled_;  // scheduled, compressed size not yet counted
   JobPtr open_;                   // in flight, its end not known yet
   bool ahead_ = false;            // the look-ahead knows where it stands
-  FragmentRequest cursor_;        // next fragment to foresee: file, offset, room
+  FragmentCursor cursor_;         // the next fragment to foresee
   int64_t settledRoom_ = 0;       // room before the first unsettled job
   std::array<double, 8> recentRatios_{};  // compressed to file bytes, latest jobs
   size_t recentCount_ = 0;
-  std::unique_ptr<ReadableFile> aheadFile_;
-  int aheadFileIndex_ = -1;
+  // The run's file, and those the look-ahead opened beyond it, in order.
+  OpenedFile runFile_{-1, nullptr};
+  std::map<int, std::shared_ptr<ReadableFile>> opened_;
   int64_t hits_ = 0;
   int64_t misses_ = 0;
   int64_t begunAhead_ = 0;

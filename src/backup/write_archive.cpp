@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "backup/backup_dialogs.h"
-#include "backup/fragment_cut.h"
+#include "backup/fragment_cursor.h"
 #include "backup/media_series.h"
 #include "backup/medium_record.h"
 #include "backup/parallel_compressor.h"
@@ -96,25 +96,23 @@ class BackupRun : RepairMedia {
 
   void SaveFile(int i) {
     display_.SetProgress(static_cast<int>(std::lrint(static_cast<float>(i) / static_cast<float>(fileCount_) * 100.0f)));
-    currentFile_ = i;
     display_.ShowProgress({i, fileCount_, bytesStored_, volumeNumber_});
-    OpenSource(plan_.files[static_cast<std::size_t>(i - 1)]);
-    const bool empty = fileLength_ == 0;
+    OpenSource(i - 1);
+    const bool empty = cursor_.fileLength == 0;
     for (;;) {
-      const int64_t remaining = fileLength_ - readPosition_;
-      if (remaining == 0 && !empty) break;
+      if (cursor_.FileDone() && !empty) break;
       EnsureVolumeOpen();
       if (headerVolume_ == 0) {
         if (!WriteRecord(fileHeader_)) continue;
         headerVolume_ = volumeNumber_;
-        if (empty && !volumeHasFragment_) {
+        if (empty && !cursor_.volumeHasFragment) {
           orphans_.push_back(fileHeader_);
           orphansOnVolume_ = orphans_.size();
         }
       }
       if (empty) break;
       const int64_t room = limit_ - volumeLength_;
-      const int32_t length = FragmentCut(remaining, room, volumeHasFragment_);
+      const int32_t length = cursor_.Cut(room);
       if (length == 0) {
         CloseVolumeAtLimit();
         continue;
@@ -126,24 +124,23 @@ class BackupRun : RepairMedia {
 
   // The length is taken once, at opening: bytes the file gains later are not
   // stored, and a file that shrinks fails its next read.
-  void OpenSource(const std::string& name) {
+  void OpenSource(int file) {
+    const std::string& name = plan_.files[static_cast<std::size_t>(file)];
     Guarded(runtime_.boxes, FailureGroup::SourceAccess, [&] {
-      std::unique_ptr<ReadableFile> source = fs_.OpenReadable(name);
+      std::shared_ptr<ReadableFile> source = compressor_->Source(file, [&] { return fs_.OpenReadable(name); });
       // The refusal may not have seen it this long, or not at all.
       if (source->Length() > std::numeric_limits<int32_t>::max()) Raise(kOverflow);
-      fileLength_ = static_cast<int32_t>(source->Length());
       source_ = std::move(source);
     });
-    stamps_->Opened(currentFile_, name, *source_);
-    readPosition_ = 0;
+    cursor_.BeginFile(file, name, static_cast<int32_t>(source_->Length()));
+    stamps_->Opened(file + 1, name, *source_);
     headerVolume_ = 0;
-    sourceName_ = name;
-    fileHeader_ = FileHeaderBytes(FileHeader{fileLength_, name});
+    fileHeader_ = FileHeaderBytes(FileHeader{cursor_.fileLength, name});
     if (resume_) {
       // The file as it was when the volume to be written again began.
-      fileLength_ = resume_->fileLength;
+      cursor_.fileLength = resume_->at.fileLength;
+      cursor_.offset = resume_->at.offset;
       fileHeader_ = resume_->fileHeader;
-      readPosition_ = resume_->readPosition;
       headerVolume_ = resume_->headerVolume;
       resume_.reset();
     }
@@ -153,14 +150,14 @@ class BackupRun : RepairMedia {
     while (!volumeOpen_) {
       if (newDisk_ && plan_.clearTarget) ClearTarget();
       if (newDisk_) ConfirmAnotherSet();
-      if (volumeHasFragment_ || volumeNumber_ == 0) {
+      if (cursor_.volumeHasFragment || volumeNumber_ == 0) {
         if (volumeNumber_ == std::numeric_limits<int16_t>::max()) Raise(kOverflow);
         ++volumeNumber_;
-        volumeHasFragment_ = false;
+        cursor_.NextVolume();
       }
       volumePath_ = target_ + VolumeFileName(volumeNumber_);
-      volumeStart_ = VolumeStart{volumeNumber_,  currentFile_, fileLength_,      fileHeader_, readPosition_,
-                                 headerVolume_, orphans_,     orphansOnVolume_, bytesStored_};
+      volumeStart_ = VolumeStart{volumeNumber_, cursor_,          fileHeader_, headerVolume_,
+                                 orphans_,      orphansOnVolume_, bytesStored_};
       RemoveOldVolume();
       // The record's room is taken before the volume fills the medium.
       Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { record_->Opening(volumeNumber_); });
@@ -270,13 +267,12 @@ class BackupRun : RepairMedia {
       runtime_.host.Yield();
       const std::string fragment = PackedFragment(length, room);
       if (WriteToVolume(fragment) == WriteResult::Done) {
-        volumeHasFragment_ = true;
+        cursor_.Stored(length);
         newDisk_ = false;
         orphans_.clear();
         orphansOnVolume_ = 0;
-        readPosition_ += length;
         bytesStored_ += length;
-        display_.ShowProgress({currentFile_, fileCount_, bytesStored_, volumeNumber_});
+        display_.ShowProgress({cursor_.file + 1, fileCount_, bytesStored_, volumeNumber_});
         return;
       }
       length /= 2;
@@ -289,10 +285,8 @@ class BackupRun : RepairMedia {
 
   // The one place where file bytes become a fragment: header and zlib stream.
   std::string PackedFragment(int32_t length, int64_t room) {
-    const FragmentRequest request{currentFile_ - 1, sourceName_, fileLength_, readPosition_, length, room,
-                                  volumeHasFragment_};
-    CompressedFragment packed = compressor_->Compress(request, [&] {
-      return Guarded(runtime_.boxes, FailureGroup::SourceAccess, [&] { return source_->ReadAt(readPosition_, length); });
+    CompressedFragment packed = compressor_->Compress({cursor_, length, room}, [&] {
+      return Guarded(runtime_.boxes, FailureGroup::SourceAccess, [&] { return source_->ReadAt(cursor_.offset, length); });
     });
     if (packed.status != 0) {
       runtime_.boxes.Show(MessageBox{
@@ -386,8 +380,8 @@ class BackupRun : RepairMedia {
   // it, then ask for the next diskette.
   void ChangeDisk() {
     // A second "full" here changes nothing: the user is asked anyway.
-    OnVolume([&] { FlushVolumes(volumeHasFragment_); });
-    if (volumeHasFragment_) {
+    OnVolume([&] { FlushVolumes(cursor_.volumeHasFragment); });
+    if (cursor_.volumeHasFragment) {
       KeepVolume();
       VolumeDone(VolumeState::More, true);
     } else {
@@ -457,12 +451,12 @@ class BackupRun : RepairMedia {
   int BackToVolumeStart() {
     source_.reset();
     volumeNumber_ = volumeStart_.number;
-    volumeHasFragment_ = false;
+    cursor_.NextVolume();
     orphans_ = volumeStart_.orphans;
     orphansOnVolume_ = volumeStart_.orphansOnVolume;
     bytesStored_ = volumeStart_.bytesStored;
     resume_ = volumeStart_;
-    return volumeStart_.file;
+    return volumeStart_.at.file + 1;
   }
 
   // Closes a volume that stays part of the set and remembers it, so that no
@@ -559,10 +553,8 @@ class BackupRun : RepairMedia {
   // What the run knew when a volume was begun.
   struct VolumeStart {
     int16_t number = 0;
-    int file = 0;
-    int32_t fileLength = 0;
+    FragmentCursor at;
     std::string fileHeader;
-    int64_t readPosition = 0;
     int16_t headerVolume = 0;
     std::vector<std::string> orphans;
     std::size_t orphansOnVolume = 0;
@@ -590,7 +582,6 @@ class BackupRun : RepairMedia {
   std::string volumePath_;
   FileNumber volume_ = 0;
   bool volumeOpen_ = false;
-  bool volumeHasFragment_ = false;
   bool closedUnflushed_ = false;  // volumes closed at the limit, not yet flushed
   int64_t volumeLength_ = 0;  // bytes confirmed written to the open volume
   std::optional<VolumeChecksum> volumeChecksum_;  // of those bytes
@@ -611,11 +602,8 @@ class BackupRun : RepairMedia {
   VolumeStart volumeStart_;
   std::optional<VolumeStart> resume_;
 
-  int currentFile_ = 0;
-  std::unique_ptr<ReadableFile> source_;
-  std::string sourceName_;
-  int32_t fileLength_ = 0;
-  int64_t readPosition_ = 0;
+  FragmentCursor cursor_;
+  std::shared_ptr<ReadableFile> source_;
   std::string fileHeader_;
   int16_t headerVolume_ = 0;  // the volume that holds fileHeader_; 0 while none does
   int64_t bytesStored_ = 0;

@@ -144,6 +144,9 @@ class FileSystem {
   // through the numbered calls, so only the thread that uses this file system
   // may read it; a file system whose files any thread may read overrides it.
   virtual std::unique_ptr<ReadableFile> OpenReadable(const std::string& path);
+  // Whether the files OpenReadable gives may be read and closed on any
+  // thread, also at once.
+  virtual bool ReadableOnAnyThread() const { return false; }
   // Opens the existing file at path for writing again after its medium was
   // away: cut back to length and positioned there. Fails (53) when it is
   // missing and (62) when it is shorter than length; never creates it. A file
@@ -206,6 +209,7 @@ class FileSystemWrapper : public FileSystem {
   void CreateDirectory(const std::string& path) override { target_.CreateDirectory(path); }
   FileNumber Open(const std::string& path, OpenMode mode) override { return target_.Open(path, mode); }
   std::unique_ptr<ReadableFile> OpenReadable(const std::string& path) override { return target_.OpenReadable(path); }
+  bool ReadableOnAnyThread() const override { return target_.ReadableOnAnyThread(); }
   FileNumber Reopen(const std::string& path, int64_t length) override { return target_.Reopen(path, length); }
   std::string Read(FileNumber file, int64_t count) override { return target_.Read(file, count); }
   void Write(FileNumber file, std::string_view bytes) override { target_.Write(file, bytes); }

@@ -31,6 +31,7 @@ struct RunRecord {
   std::vector<std::string> volumes;
   std::vector<std::string> boxes;
   int yields = 0;
+  int sourceOpens = 0;
 };
 
 class ParallelBackupTest : public BackupTest {
@@ -56,6 +57,7 @@ class ParallelBackupTest : public BackupTest {
     runBoxes.Then(BoxButton::Ok);  // the final message
     Runtime runRuntime{faulty, runBoxes, runHost};
     RunRecord record;
+    const int opensBefore = faulty.calls(Op::Open, "C:\\Daten\\");
     try {
       record.outcome = RunPlan(runRuntime, plan, workers);
     } catch (const ProgramEnded&) {
@@ -65,6 +67,7 @@ class ParallelBackupTest : public BackupTest {
     record.volumes = Volumes();
     record.boxes = runBoxes.texts();
     record.yields = runHost.yields;
+    record.sourceOpens = faulty.calls(Op::Open, "C:\\Daten\\") - opensBefore;
     return record;
   }
 
@@ -90,8 +93,11 @@ TEST_F(ParallelBackupTest, LimitInsideFragmentsAndEmptyFilesGiveTheSameVolumes) 
     const RunRecord serial = RunWith(1);
     ASSERT_EQ(serial.outcome, BackupOutcome::Complete);
     ASSERT_GT(serial.volumes.size(), 1u);
-    ExpectSameRun(serial, RunWith(workers), "limit " + std::to_string(limit) + ", " + std::to_string(workers) +
-                                                " workers");
+    const RunRecord parallel = RunWith(workers);
+    const std::string what = "limit " + std::to_string(limit) + ", " + std::to_string(workers) + " workers";
+    ExpectSameRun(serial, parallel, what);
+    // The run takes the file the look-ahead opened, whatever the cuts.
+    EXPECT_EQ(parallel.sourceOpens, static_cast<int>(plan.files.size())) << what;
     workers = workers == 2 ? 3 : 2;
   }
   ExpectSetHoldsSources();

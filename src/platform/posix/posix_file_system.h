@@ -52,6 +52,7 @@ class PosixFileSystem : public FileSystem {
   FileNumber Open(const std::string& path, OpenMode mode) override;
   // Any thread may read the file it returns.
   std::unique_ptr<ReadableFile> OpenReadable(const std::string& path) override;
+  bool ReadableOnAnyThread() const override { return true; }
   FileNumber Reopen(const std::string& path, int64_t length) override;
   std::string Read(FileNumber file, int64_t count) override;
   void Write(FileNumber file, std::string_view bytes) override;
