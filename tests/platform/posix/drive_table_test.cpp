@@ -58,28 +58,6 @@ TEST(DriveTableTest, UnrepresentableCharactersShowAsQuestionMarks) {
   EXPECT_EQ(table.ToDriveForm("/tmp/a\\b"), "C:\\tmp\\a?b");
 }
 
-TEST(DriveTableTest, DeepestUnnamedPathEndsAtTheLastNameToNativeWouldRefuse) {
-  const DriveTable table = MachineTable();
-  const struct {
-    const char* native;
-    const char* unnamed;
-  } rows[] = {
-      {"/tmp/ziel:1", "/tmp/ziel:1"},
-      {"/tmp/ziel:1/", "/tmp/ziel:1"},
-      {"/tmp/ziel:1/Sich", "/tmp/ziel:1"},
-      {"/home/ÎÏÏÎµÎ¯Î±/a:b/c", "/home/ÎÏÏÎµÎ¯Î±/a:b"},
-      {"/tmp/a\\b/x", "/tmp/a\\b"},
-      {"/tmp/x/../ziel:1/./y", "/tmp/ziel:1"},
-      {"/media/anna/STICK/è³æ/x", "/media/anna/STICK/è³æ"},
-      {"/tmp/Grüße/x", ""},
-      {"/media/anna/STICK", ""},
-      {"/", ""},
-  };
-  for (const auto& row : rows) EXPECT_EQ(table.DeepestUnnamedPath(row.native), row.unnamed) << row.native;
-  EXPECT_EQ(testing::ErrorCodeOf([&] { DriveTable({{'D', "/media/x", "", false}}).DeepestUnnamedPath("/tmp/a:b"); }),
-            kPathNotFound);
-}
-
 TEST(DriveTableTest, PathOutsideEveryDriveIsRefused) {
   const DriveTable table({{'D', "/media/x", "", false}});
   EXPECT_THROW(table.ToDriveForm("/tmp/a"), RunTimeError);
