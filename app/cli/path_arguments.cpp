@@ -23,7 +23,19 @@ bool LooksLikeDriveForm(const std::string& arg) {
 std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg) {
   // Written out, "..", "." and doubled or trailing separators mean what they
   // mean in a relative path: a file given as "D:\leer\" is stored as "leer".
-  if (LooksLikeDriveForm(arg)) return NormalDrivePath(arg);
+  if (LooksLikeDriveForm(arg)) {
+    const std::string normal = NormalDrivePath(arg);
+#ifdef _WIN32
+    // There a drive path is the system's own too, which may name what the
+    // drive form cannot hold.
+    try {
+      fs.ToNative(normal);
+    } catch (const RunTimeError&) {
+      return fs.ToDriveFormForRun(normal);
+    }
+#endif
+    return normal;
+  }
   // The file system makes the path absolute from UTF-8 (which Windows' narrow
   // strings are not) and drops a trailing separator. Only the names a set
   // stores need a drive form; a directory above them without one gets a
