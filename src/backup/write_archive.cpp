@@ -161,8 +161,7 @@ class BackupRun : RepairMedia {
       RemoveOldVolume();
       // The record's room is taken before the volume fills the medium.
       Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { record_->Opening(volumeNumber_); });
-      volume_ = Guarded(runtime_.boxes, FailureGroup::VolumeManagement,
-                        [&] { return fs_.Open(volumePath_, OpenMode::Output); });
+      volume_ = Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { return fs_.OpenWritable(volumePath_); });
       volumeOpen_ = true;
       volumeLength_ = 0;
       volumeChecksum_.emplace();
@@ -305,7 +304,7 @@ class BackupRun : RepairMedia {
   }
 
   WriteResult WriteToVolume(const std::string& item) {
-    const WriteResult result = OnVolume([&] { fs_.Write(volume_, item); });
+    const WriteResult result = OnVolume([&] { volume_->Write(item); });
     if (result == WriteResult::Done) {
       volumeLength_ += static_cast<int64_t>(item.size());
       volumeChecksum_->Update(item);
@@ -322,7 +321,7 @@ class BackupRun : RepairMedia {
     return GuardedTargetWrite(runtime_, "PUT", [&] {
       if (reopenVolume_) {
         try {
-          volume_ = fs_.Reopen(volumePath_, volumeLength_);
+          volume_ = fs_.ReopenWritable(volumePath_, volumeLength_);
         } catch (const RunTimeError& error) {
           if (error.code() == kMediumFull) throw;
           if (error.code() == kFileNotFound || error.code() == kInputPastEnd) {
@@ -341,7 +340,7 @@ class BackupRun : RepairMedia {
         step();
       } catch (const RunTimeError& error) {
         if (error.code() == kDriveNotReady) {
-          CloseQuietly(volume_);
+          volume_.reset();
           reopenVolume_ = true;
         }
         throw;
@@ -353,13 +352,13 @@ class BackupRun : RepairMedia {
     if (!diskette_ && !verify_) {
       // The device takes the volume while the next one is written; the
       // flush waits for it before the next box about the medium.
-      fs_.StartWriteBack(volume_);
+      volume_->StartWriteBack();
       KeepVolume();
       closedUnflushed_ = true;
       VolumeDone(VolumeState::More, false);
       return;
     }
-    if (OnVolume([&] { fs_.Flush(volume_); }) == WriteResult::MediumFull) {
+    if (OnVolume([&] { volume_->Flush(); }) == WriteResult::MediumFull) {
       ChangeDisk();
       return;
     }
@@ -370,7 +369,7 @@ class BackupRun : RepairMedia {
   // Puts the open volume (when withOpen) on the device, and those closed at
   // the size limit before it.
   void FlushVolumes(bool withOpen) {
-    if (withOpen) fs_.Flush(volume_);
+    if (withOpen) volume_->Flush();
     if (!closedUnflushed_) return;
     fs_.FlushDirectory(target_);
     closedUnflushed_ = false;
@@ -407,11 +406,12 @@ class BackupRun : RepairMedia {
     // What is read back next comes from the device, not from memory.
     if (verify_) {
       try {
-        fs_.DropCache(volume_);
+        volume_->DropCache();
       } catch (const RunTimeError&) {
       }
     }
-    Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { fs_.Close(volume_); });
+    Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { volume_->Close(); });
+    volume_.reset();
     volumeOpen_ = false;
   }
 
@@ -431,15 +431,7 @@ class BackupRun : RepairMedia {
 
   bool ReadsBackAs(const std::string& checksum) {
     try {
-      const FileNumber file = fs_.Open(volumePath_, OpenMode::BinaryRead);
-      FileChecksum back;
-      try {
-        back = ChecksumOfFile(fs_, file);
-      } catch (const RunTimeError&) {
-        CloseQuietly(file);
-        return false;
-      }
-      fs_.Close(file);
+      const FileChecksum back = ChecksumOfFile(*fs_.OpenReadable(volumePath_));
       return back.length == volumeLength_ && back.checksum == checksum;
     } catch (const RunTimeError&) {
       return false;
@@ -518,7 +510,7 @@ class BackupRun : RepairMedia {
   void LeaveGivenUp() {
     if (completed_ || !record_) return;
     if (volumeOpen_) {
-      if (!reopenVolume_) CloseQuietly(volume_);
+      volume_.reset();
       volumeOpen_ = false;
       record_->Closed(volumeNumber_, volumeLength_, volumeChecksum_->Hex(), VolumeState::GivenUp, true);
       return;
@@ -541,13 +533,6 @@ class BackupRun : RepairMedia {
       runtime_.boxes.Show(MessageBox{.text = "Die Kopie ist fertig!", .icon = BoxIcon::Information});
     }
     display_.SetProgress(0);
-  }
-
-  void CloseQuietly(FileNumber file) {
-    try {
-      fs_.Close(file);
-    } catch (const RunTimeError&) {
-    }
   }
 
   // What the run knew when a volume was begun.
@@ -580,7 +565,7 @@ class BackupRun : RepairMedia {
 
   int16_t volumeNumber_ = 0;
   std::string volumePath_;
-  FileNumber volume_ = 0;
+  std::unique_ptr<WritableFile> volume_;  // none while its medium is away
   bool volumeOpen_ = false;
   bool closedUnflushed_ = false;  // volumes closed at the limit, not yet flushed
   int64_t volumeLength_ = 0;  // bytes confirmed written to the open volume

@@ -160,14 +160,10 @@ VolumeCondition RepairSurvey::Condition(int16_t number) {
   const std::string path = directory_ + VolumeFileName(number);
   try {
     if (expected && !fs_.FindEntry(path, kMaskFiles).empty()) {
-      const FileNumber file = fs_.Open(path, OpenMode::BinaryRead);
+      const std::unique_ptr<ReadableFile> file = fs_.OpenReadable(path);
       condition = VolumeCondition::Damaged;
-      try {
-        const FileChecksum found = ChecksumOfFile(fs_, file);
-        if (found.length == expected->length && found.checksum == expected->checksum) condition = VolumeCondition::Intact;
-      } catch (const RunTimeError&) {
-      }
-      fs_.Close(file);
+      const FileChecksum found = ChecksumOfFile(*file);
+      if (found.length == expected->length && found.checksum == expected->checksum) condition = VolumeCondition::Intact;
     }
   } catch (const RunTimeError&) {
   }

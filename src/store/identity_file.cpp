@@ -47,14 +47,13 @@ const std::optional<SetIdentity>& IdentityRecordReader::Record() {
   return record_;
 }
 
-FileChecksum ChecksumOfFile(FileSystem& fs, FileNumber file) {
+FileChecksum ChecksumOfFile(ReadableFile& file) {
   FileChecksum result;
-  result.length = fs.Length(file);
-  fs.Seek(file, 1);
+  result.length = file.Length();
   VolumeChecksum checksum;
   for (int64_t done = 0; done < result.length;) {
     const int64_t count = std::min(kChunk, result.length - done);
-    checksum.Update(fs.Read(file, count));
+    checksum.Update(file.ReadAt(done, count));
     done += count;
   }
   result.checksum = checksum.Hex();

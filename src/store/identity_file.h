@@ -38,8 +38,8 @@ struct FileChecksum {
   std::string checksum;  // VolumeChecksum::Hex
 };
 
-// Reads an open file from its first byte to its end. The position afterwards
-// is unspecified. Throws RunTimeError when a read fails.
-FileChecksum ChecksumOfFile(FileSystem& fs, FileNumber file);
+// Reads a file from its first byte to its length at opening. Throws
+// RunTimeError when a read fails.
+FileChecksum ChecksumOfFile(ReadableFile& file);
 
 }  // namespace pb

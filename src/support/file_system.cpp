@@ -42,10 +42,47 @@ class NumberedReadableFile : public ReadableFile {
   int64_t length_ = 0;
 };
 
+class NumberedWritableFile : public WritableFile {
+ public:
+  NumberedWritableFile(FileSystem& fs, FileNumber file) : fs_(fs), file_(file) {}
+  ~NumberedWritableFile() override {
+    if (closed_) return;
+    try {
+      fs_.Close(file_);
+    } catch (const RunTimeError&) {
+    }
+  }
+  NumberedWritableFile(const NumberedWritableFile&) = delete;
+  NumberedWritableFile& operator=(const NumberedWritableFile&) = delete;
+
+  void Write(std::string_view bytes) override { fs_.Write(file_, bytes); }
+  void Flush() override { fs_.Flush(file_); }
+  void StartWriteBack() noexcept override { fs_.StartWriteBack(file_); }
+  void DropCache() override { fs_.DropCache(file_); }
+  void Close() override {
+    if (closed_) return;
+    fs_.Close(file_);
+    closed_ = true;
+  }
+
+ private:
+  FileSystem& fs_;
+  FileNumber file_;
+  bool closed_ = false;
+};
+
 }  // namespace
 
 std::unique_ptr<ReadableFile> FileSystem::OpenReadable(const std::string& path) {
   return std::make_unique<NumberedReadableFile>(*this, Open(path, OpenMode::BinaryRead));
+}
+
+std::unique_ptr<WritableFile> FileSystem::OpenWritable(const std::string& path) {
+  return std::make_unique<NumberedWritableFile>(*this, Open(path, OpenMode::Output));
+}
+
+std::unique_ptr<WritableFile> FileSystem::ReopenWritable(const std::string& path, int64_t length) {
+  return std::make_unique<NumberedWritableFile>(*this, Reopen(path, length));
 }
 
 }  // namespace pb

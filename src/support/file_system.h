@@ -71,6 +71,20 @@ class ReadableFile {
   virtual FileStamp Stamp() const = 0;
 };
 
+// A file opened for writing, owned by whoever holds it. Each call fails as
+// its numbered twin does. One that goes without Close is closed quietly,
+// keeping what was written.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  virtual void Write(std::string_view bytes) = 0;
+  virtual void Flush() = 0;
+  virtual void StartWriteBack() noexcept = 0;
+  virtual void DropCache() = 0;
+  // Closes it now; after a failure it may be tried again.
+  virtual void Close() = 0;
+};
+
 struct DriveInfo {
   char letter = 'C';       // upper case
   std::string label;       // volume label or mount path; may be empty
@@ -147,6 +161,11 @@ class FileSystem {
   // Whether the files OpenReadable gives may be read and closed on any
   // thread, also at once.
   virtual bool ReadableOnAnyThread() const { return false; }
+  // Opens path for sequential output (Open with Output), or again after its
+  // medium was away (Reopen), as an owned file. Both go through the numbered
+  // calls, so every wrapper sees what is done to the file.
+  std::unique_ptr<WritableFile> OpenWritable(const std::string& path);
+  std::unique_ptr<WritableFile> ReopenWritable(const std::string& path, int64_t length);
   // Opens the existing file at path for writing again after its medium was
   // away: cut back to length and positioned there. Fails (53) when it is
   // missing and (62) when it is shorter than length; never creates it. A file

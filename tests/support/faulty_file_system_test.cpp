@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "error_code_of.h"
 #include "support/run_time_error.h"
 #include "test_drives.h"
@@ -34,6 +36,28 @@ TEST_F(FaultyFileSystemTest, NthWriteFailsOnceAndWritesNothing) {
   EXPECT_EQ(ReadFile(drives.Native("D:\\v")), "124");
   EXPECT_EQ(faulty.calls(Op::Write), 4);
   EXPECT_EQ(faulty.failures(), 1);
+}
+
+// An owned file for writing is the numbered calls: a wrapper sees each, a
+// failed close may be tried again, and one never closed is closed on going.
+TEST_F(FaultyFileSystemTest, WritableFileGoesThroughTheNumberedCalls) {
+  faulty.Fail(Op::Close, 1, kDeviceIo, "D:\\w");
+  faulty.Fail(Op::Write, 2, kMediumFull, "D:\\w");
+  {
+    const std::unique_ptr<WritableFile> file = faulty.OpenWritable("D:\\w");
+    file->Write("ab");
+    EXPECT_EQ(ErrorCodeOf([&] { file->Write("x"); }), kMediumFull);
+    EXPECT_EQ(ErrorCodeOf([&] { file->Close(); }), kDeviceIo);
+    file->Close();
+    file->Close();
+  }
+  faulty.ReopenWritable("D:\\w", 1)->Write("c");
+  EXPECT_EQ(ReadFile(drives.Native("D:\\w")), "ac");
+  faulty.OpenWritable("D:\\w")->Write("d");
+  EXPECT_EQ(ReadFile(drives.Native("D:\\w")), "d");
+  EXPECT_EQ(faulty.calls(Op::Write, "D:\\w"), 4);
+  // The failed close, the one tried again, and the two of files let go.
+  EXPECT_EQ(faulty.calls(Op::Close, "D:\\w"), 4);
 }
 
 TEST_F(FaultyFileSystemTest, PathFilterCountsOnlyMatchingCallsAndFollowsFileNumbers) {
