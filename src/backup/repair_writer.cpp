@@ -2,6 +2,7 @@
 #include "backup/repair_writer.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 #include "backup/backup_dialogs.h"
@@ -28,11 +29,11 @@ class RepairFileOutput {
   void Append(std::string_view bytes) {
     whole_.Update(bytes);
     while (!bytes.empty()) {
-      if (!open_) OpenPiece();
+      if (!file_) OpenPiece();
       std::size_t count = bytes.size();
       for (;;) {
         const std::string_view part = bytes.substr(0, count);
-        const WriteResult result = GuardedTargetWrite(runtime_, "PUT", [&] { runtime_.fs.Write(file_, part); });
+        const WriteResult result = GuardedTargetWrite(runtime_, "PUT", [&] { file_->Write(part); });
         if (result == WriteResult::Done) break;
         count /= 2;
         if (count < kSmallestWrite) {
@@ -69,18 +70,16 @@ class RepairFileOutput {
         runtime_.fs.DeleteFile(path);
       }
     });
-    file_ = Guarded(runtime_.boxes, FailureGroup::VolumeManagement,
-                    [&] { return runtime_.fs.Open(path, OpenMode::Output); });
-    open_ = true;
+    file_ = Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { return runtime_.fs.OpenWritable(path); });
     length_ = 0;
     piece_.emplace();
   }
 
   void ClosePiece() {
-    if (!open_) return;
-    GuardedTargetWrite(runtime_, "PUT", [&] { runtime_.fs.Flush(file_); });
-    Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { runtime_.fs.Close(file_); });
-    open_ = false;
+    if (!file_) return;
+    GuardedTargetWrite(runtime_, "PUT", [&] { file_->Flush(); });
+    Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] { file_->Close(); });
+    file_.reset();
     record_.RepairFileClosed({name_, length_, piece_->Hex()});
     media_.Kept(target_ + name_);
   }
@@ -91,8 +90,7 @@ class RepairFileOutput {
   RepairMedia& media_;
   int number_;
   int pieceNumber_ = 0;
-  bool open_ = false;
-  FileNumber file_ = 0;
+  std::unique_ptr<WritableFile> file_;  // the piece being written
   std::string name_;
   int64_t length_ = 0;
   std::optional<VolumeChecksum> piece_;
@@ -181,13 +179,13 @@ void RepairWriter::WriteFromMemory(const Group& group) {
 
 void RepairWriter::WriteFromVolumes(const Group& group) {
   FileSystem& fs = runtime_.fs;
-  std::vector<FileNumber> volumes;
+  std::vector<std::unique_ptr<ReadableFile>> volumes;
   std::vector<std::unique_ptr<RepairFileOutput>> outputs;
   int64_t length = 0;
   for (const VolumeEntry& entry : group.volumes) {
     length = std::max(length, entry.length);
     volumes.push_back(Guarded(runtime_.boxes, FailureGroup::VolumeManagement,
-                              [&] { return fs.Open(target_ + VolumeFileName(entry.number), OpenMode::BinaryRead); }));
+                              [&] { return fs.OpenReadable(target_ + VolumeFileName(entry.number)); }));
   }
   for (int row = 0; row < rows_; ++row) {
     const RepairHead head{record_.setId(), row, rows_, group.volumes};
@@ -206,16 +204,14 @@ void RepairWriter::WriteFromVolumes(const Group& group) {
     for (std::size_t v = 0; v < volumes.size(); ++v) {
       const int64_t count = std::min(slice, group.volumes[v].length - offset);
       if (count <= 0) continue;
-      const std::string bytes = Guarded(runtime_.boxes, FailureGroup::VolumeManagement, [&] {
-        fs.Seek(volumes[v], offset + 1);
-        return fs.Read(volumes[v], count);
-      });
+      const std::string bytes = Guarded(runtime_.boxes, FailureGroup::VolumeManagement,
+                                        [&] { return volumes[v]->ReadAt(offset, count); });
       encoder_.Add(RepairGroupOf(group.volumes[v].number, rows_).second,
                    reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), at.data());
     }
     for (std::size_t r = 0; r < rows.size(); ++r) outputs[r]->Append(rows[r]);
   }
-  for (FileNumber volume : volumes) fs.Close(volume);
+  volumes.clear();
   for (const auto& output : outputs) output->Finish();
 }
 

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "backup/stamp_collector.h"
 
-#include <optional>
+#include <memory>
 #include <set>
-#include <utility>
 
 #include "support/run_time_error.h"
 
@@ -43,17 +42,12 @@ void StampCollector::Write(FileSystem& fs, const std::string& target, const std:
   }
   const std::string path = target + std::string(kStampFileName);
   const std::string bytes = StampRecordBytes(record_);
-  std::optional<FileNumber> file;
   try {
-    file = fs.Open(path, OpenMode::Output);
-    fs.Write(*file, bytes);
-    fs.Flush(*file);
-    fs.Close(*std::exchange(file, std::nullopt));
+    const std::unique_ptr<WritableFile> file = fs.OpenWritable(path);
+    file->Write(bytes);
+    file->Flush();
+    file->Close();
   } catch (const RunTimeError&) {
-    try {
-      if (file) fs.Close(*file);
-    } catch (const RunTimeError&) {
-    }
     try {
       if (!fs.FindEntry(path, kMaskFiles).empty()) fs.DeleteFile(path);
     } catch (const RunTimeError&) {
