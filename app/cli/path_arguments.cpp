@@ -18,6 +18,17 @@ bool LooksLikeDriveForm(const std::string& arg) {
          (arg.size() == 2 || arg[2] == '\\');
 }
 
+#ifdef _WIN32
+bool Translates(FileSystem& fs, const std::string& drivePath) {
+  try {
+    fs.ToNative(drivePath);
+    return true;
+  } catch (const RunTimeError&) {
+    return false;
+  }
+}
+#endif
+
 }  // namespace
 
 std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg) {
@@ -26,12 +37,14 @@ std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg) {
   if (LooksLikeDriveForm(arg)) {
     const std::string normal = NormalDrivePath(arg);
 #ifdef _WIN32
-    // There a drive path is the system's own too, which may name what the
-    // drive form cannot hold.
-    try {
-      fs.ToNative(normal);
-    } catch (const RunTimeError&) {
-      return fs.ToDriveFormForRun(normal);
+    // There a drive path is the system's own too: one whose directories the
+    // drive form cannot hold goes by a drive of the run, where that names it.
+    if (!Translates(fs, normal)) {
+      try {
+        if (std::string run = fs.ToDriveFormForRun(normal); Translates(fs, run)) return run;
+      } catch (const RunTimeError&) {
+        // On no drive: refused later as the drive path it was given as.
+      }
     }
 #endif
     return normal;
