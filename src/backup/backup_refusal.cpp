@@ -27,13 +27,36 @@ std::string DirectoryOf(const std::string& path) { return path.substr(0, path.fi
 
 std::string NameOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
 
-bool SameDirectory(FileSystem& fs, const std::string& a, const std::string& b) {
+// "" for a path without a native form.
+std::string NativeOf(FileSystem& fs, const std::string& path) {
   try {
-    return fs.ToNative(a) == fs.ToNative(b);
+    return fs.ToNative(path);
   } catch (const RunTimeError&) {
-    return false;
+    return "";
   }
 }
+
+// Whether a file lies in the target directory itself. The files of a walk
+// come directory by directory, so each directory is looked up once.
+class TargetDirectory {
+ public:
+  TargetDirectory(FileSystem& fs, const std::string& target) : fs_(fs), native_(NativeOf(fs, target)) {}
+
+  bool Holds(const std::string& file) {
+    const std::string directory = DirectoryOf(file);
+    if (directory != lastDirectory_) {
+      lastDirectory_ = directory;
+      lastHolds_ = !native_.empty() && NativeOf(fs_, directory) == native_;
+    }
+    return lastHolds_;
+  }
+
+ private:
+  FileSystem& fs_;
+  std::string native_;
+  std::string lastDirectory_;
+  bool lastHolds_ = false;
+};
 
 bool IsVolumeName(const std::string& name) {
   const std::string prefix = "DataBlock#";
@@ -70,10 +93,10 @@ bool Openable(FileSystem& fs, const std::string& path) {
 }
 
 // fileBytes: the file's length is added to it when it has one.
-std::optional<std::string> FileRefusal(FileSystem& fs, const BackupPlan& plan, const std::string& file,
-                                       int64_t& fileBytes) {
+std::optional<std::string> FileRefusal(FileSystem& fs, const BackupPlan& plan, TargetDirectory& target,
+                                       const std::string& file, int64_t& fileBytes) {
   if (TooLong(file)) return "Ein Dateiname der Liste ist zu lang (mehr als 32767 Zeichen).\rDie Sicherung wird nicht gestartet.";
-  if (SameDirectory(fs, DirectoryOf(file), plan.target)) {
+  if (target.Holds(file)) {
     if (plan.clearTarget) {
       return "Die zu sichernde Datei '" + file + "' liegt im Sicherungsziel,\rdas zuvor geleert werden soll. " +
              kOtherTarget;
@@ -120,8 +143,9 @@ std::optional<std::string> Refusal(FileSystem& fs, const BackupPlan& plan) {
            "gestartet.";
   }
   int64_t fileBytes = 0;
+  TargetDirectory target(fs, plan.target);
   for (const std::string& file : plan.files) {
-    if (std::optional<std::string> refusal = FileRefusal(fs, plan, file, fileBytes)) return refusal;
+    if (std::optional<std::string> refusal = FileRefusal(fs, plan, target, file, fileBytes)) return refusal;
   }
   // The volume number would overflow long before the end. The lengths by
   // path count files that cannot be opened too; those are left out, which

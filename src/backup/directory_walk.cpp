@@ -29,13 +29,13 @@ void CollectDirectoryFiles(FileSystem& fs, Host& host, const std::string& direct
   const auto leaveOut = [&](const std::string& name, const std::string& reason) {
     if (report) report->leftOut.push_back({name, reason});
   };
-  std::vector<std::string> names;
+  std::vector<DirectoryEntry> entries;
   try {
-    names = fs.ListDirectory(prefix, kMaskWalk);
+    entries = fs.ListEntries(prefix, kMaskWalk);
   } catch (const RunTimeError& error) {
     leaveOut(directory, error.description());
   }
-  for (const std::string& name : names) {
+  for (const auto& [name, attributes, error] : entries) {
     const std::string full = prefix + name;
     if (name.front() == '.' && !includeHidden) {
       if (report) ++report->dotNames;
@@ -45,11 +45,8 @@ void CollectDirectoryFiles(FileSystem& fs, Host& host, const std::string& direct
       leaveOut(full, "Der Name enthält Zeichen, die ein Sicherungssatz nicht speichern kann");
       continue;
     }
-    int attributes = 0;
-    try {
-      attributes = fs.GetAttributes(full);
-    } catch (const RunTimeError& error) {
-      leaveOut(full, error.description());
+    if (error != 0) {
+      leaveOut(full, RunTimeError(error).description());
       continue;
     }
     if (const std::string reason = ReasonNotTaken(attributes); !reason.empty()) {

@@ -85,4 +85,20 @@ std::unique_ptr<WritableFile> FileSystem::ReopenWritable(const std::string& path
   return std::make_unique<NumberedWritableFile>(*this, Reopen(path, length));
 }
 
+std::vector<DirectoryEntry> FileSystem::ListEntries(const std::string& directory, int mask) {
+  std::string prefix = directory;
+  if (prefix.empty() || prefix.back() != '\\') prefix += '\\';
+  std::vector<DirectoryEntry> entries;
+  for (std::string& name : ListDirectory(directory, mask)) {
+    DirectoryEntry entry{std::move(name)};
+    try {
+      entry.attributes = GetAttributes(prefix + entry.name);
+    } catch (const RunTimeError& error) {
+      entry.error = error.code();
+    }
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
 }  // namespace pb

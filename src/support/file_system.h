@@ -40,6 +40,14 @@ constexpr int kMaskAll = 63;     // every kind of entry the format knows
 
 using FileNumber = int;
 
+// An entry of a directory listing with what GetAttributes tells of it.
+struct DirectoryEntry {
+  std::string name;
+  int attributes = 0;
+  int error = 0;  // the code GetAttributes failed with; 0 when it did not
+  friend bool operator==(const DirectoryEntry&, const DirectoryEntry&) = default;
+};
+
 enum class OpenMode {
   BinaryRead,   // read only; the file must exist
   BinaryWrite,  // write only; created when missing, never shortened
@@ -107,6 +115,9 @@ class FileSystem {
   // does); "." and ".." are never returned.
   virtual std::string FindEntry(const std::string& path, int mask) = 0;
   virtual std::vector<std::string> ListDirectory(const std::string& directory, int mask) = 0;
+  // ListDirectory's entries with their attributes, in one pass where the file
+  // system lists them so; the default asks GetAttributes of each.
+  virtual std::vector<DirectoryEntry> ListEntries(const std::string& directory, int mask);
 
   // The directory a run was given to write in (a backup's target, a
   // restore's destination); the last call counts. Links on the way to it are
@@ -208,7 +219,8 @@ class FileSystem {
 };
 
 // Forwards every call to another file system, so a test overrides only the
-// calls it wants to break.
+// calls it wants to break. ListEntries is left to the default, so a wrapper
+// sees it as ListDirectory and GetAttributes.
 class FileSystemWrapper : public FileSystem {
  public:
   explicit FileSystemWrapper(FileSystem& target) : target_(target) {}

@@ -223,6 +223,13 @@ std::string PosixFileSystem::FindEntry(const std::string& path, int mask) {
 }
 
 std::vector<std::string> PosixFileSystem::ListDirectory(const std::string& directory, int mask) {
+  std::vector<std::string> names;
+  for (DirectoryEntry& entry : ListEntries(directory, mask)) names.push_back(std::move(entry.name));
+  return names;
+}
+
+// The attributes found to filter by mask are those GetAttributes tells.
+std::vector<DirectoryEntry> PosixFileSystem::ListEntries(const std::string& directory, int mask) {
   const std::string native = NativeOnReadyDrive(directory);
   DIR* dir = opendir(native.c_str());
   if (dir == nullptr) {
@@ -230,7 +237,7 @@ std::vector<std::string> PosixFileSystem::ListDirectory(const std::string& direc
     RaiseErrno(errno);
   }
   const std::set<std::pair<dev_t, ino_t>> above = DirectoriesOnPath(native);
-  std::vector<std::string> names;
+  std::vector<DirectoryEntry> entries;
   errno = 0;
   while (const dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
@@ -247,14 +254,15 @@ std::vector<std::string> PosixFileSystem::ListDirectory(const std::string& direc
       RaiseErrno(err);
     }
     if (attributes && S_ISDIR(info.st_mode) && above.count({info.st_dev, info.st_ino}) != 0) *attributes |= kAttrLoop;
-    if (attributes && MatchesMask(*attributes, mask)) names.push_back(DriveFormName(name));
+    if (attributes && MatchesMask(*attributes, mask)) entries.push_back({DriveFormName(name), *attributes});
     errno = 0;
   }
   const int err = errno;
   closedir(dir);
   if (err != 0) RaiseErrno(err);
-  std::sort(names.begin(), names.end(), ListedBefore);
-  return names;
+  std::sort(entries.begin(), entries.end(),
+            [](const DirectoryEntry& a, const DirectoryEntry& b) { return ListedBefore(a.name, b.name); });
+  return entries;
 }
 
 int PosixFileSystem::GetAttributes(const std::string& path) {

@@ -36,6 +36,7 @@ class PosixFileSystem : public FileSystem {
   // A directory that leads back to the listed one or one above it is not
   // listed, so that a walk through links ends.
   std::vector<std::string> ListDirectory(const std::string& directory, int mask) override;
+  std::vector<DirectoryEntry> ListEntries(const std::string& directory, int mask) override;
   void SetWriteDirectory(const std::string& directory) override;
   std::string FileIdentity(const std::string& path) override;
   int64_t FileLength(const std::string& path) override;

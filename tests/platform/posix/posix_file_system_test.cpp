@@ -137,6 +137,19 @@ TEST_F(DirectoryQueryTest, MasksSelectTheKindsOfEntries) {
   EXPECT_EQ(fs.ListDirectory("C:\\", kMaskWalk), (Names{"Ziel"}));
 }
 
+// One pass over the directory tells each entry as GetAttributes does: links,
+// loops, pipes and permissions alike.
+TEST_F(DirectoryQueryTest, ListedEntriesCarryTheAttributesGetAttributesTells) {
+  MakeReadOnly(drives.Native("C:\\Ziel\\Unter"));
+  for (const char* directory : {"C:\\Ziel", "C:\\Ziel\\", "C:\\Ziel\\daneben", "C:\\Ziel\\Unter", "C:\\"}) {
+    for (const int mask : {kMaskOrdinary, kMaskWalk, kMaskAll}) {
+      const std::vector<DirectoryEntry> listed = fs.ListEntries(directory, mask);
+      EXPECT_EQ(listed, fs.FileSystem::ListEntries(directory, mask)) << directory << " mask " << mask;
+      EXPECT_EQ(listed.size(), fs.ListDirectory(directory, mask).size()) << directory << " mask " << mask;
+    }
+  }
+}
+
 TEST_F(DirectoryQueryTest, FindEntryMatchesExactNameAndMask) {
   EXPECT_EQ(fs.FindEntry("C:\\Ziel\\b.txt", kMaskOrdinary), "b.txt");
   EXPECT_EQ(fs.FindEntry("C:\\Ziel\\B.TXT", kMaskAll), "") << "names are compared with case";
