@@ -16,9 +16,10 @@ enum class BackupOutcome { Complete, GivenUp };
 // program through ReportFatalError("PUT"). Run BackupRefusal first: the run
 // itself does not check the plan.
 //
-// With two or more workers the fragments are compressed ahead on that many
-// threads; the volumes are byte for byte those of one worker, and every file
-// access, dialog, yield and progress update stays on the calling thread.
+// With two or more workers the fragments are read (where the file system
+// allows it) and compressed ahead on that many threads; the volumes are byte
+// for byte those of one worker, and every open, volume write, dialog, yield
+// and progress update stays on the calling thread, in the same order.
 BackupOutcome WriteArchive(Runtime& runtime, const BackupPlan& plan, BackupDisplay& display, int workers = 1);
 
 // One worker per core, at most 16 (each holds about 1 MB).
