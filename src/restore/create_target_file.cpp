@@ -19,6 +19,10 @@ std::string WithoutFirstCharacters(const std::string& utf8, int count) {
   return utf8.substr(pos);
 }
 
+// A path ending in "\" names a directory, even where the system would take
+// it for a file.
+bool NamesAFile(const std::string& Path) { return !Path.empty() && Path.back() != '\\'; }
+
 bool Exists(FileSystem& fs, const std::string& path) {
   try {
     return !fs.FindEntry(path, kMaskAll).empty();
@@ -35,7 +39,7 @@ std::string TargetPathFor(const std::string& targetDir, const std::string& FileN
 
 int32_t CreateTargetFile(FileSystem& fs, const std::string& Path, bool replace, std::optional<FileNumber>* opened) {
   // A name the file system refuses leaves no directories behind.
-  if (Path.empty() || Path.back() == '\\') return kBadFileNameOrNumber;
+  if (!NamesAFile(Path)) return kBadFileNameOrNumber;
   try {
     fs.ToNative(Path);
   } catch (const RunTimeError& error) {
@@ -66,6 +70,15 @@ int32_t CreateTargetFile(FileSystem& fs, const std::string& Path, bool replace, 
     return 0;
   } catch (const RunTimeError& error) {
     return error.code();
+  }
+}
+
+std::optional<FileNumber> CreateNewTargetFile(FileSystem& fs, const std::string& Path) {
+  if (!NamesAFile(Path)) return std::nullopt;
+  try {
+    return fs.Open(Path, OpenMode::NewOutput);
+  } catch (const RunTimeError&) {
+    return std::nullopt;
   }
 }
 

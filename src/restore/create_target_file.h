@@ -23,6 +23,12 @@ std::string TargetPathFor(const std::string& targetDir, const std::string& FileN
 int32_t CreateTargetFile(FileSystem& fs, const std::string& Path, bool replace = false,
                          std::optional<FileNumber>* opened = nullptr);
 
+// The quick way where nothing lies at Path yet and its directory exists, as
+// everywhere in a fresh target: the file is made new and left open for
+// writing. nullopt when anything is in the way; CreateTargetFile then goes
+// the careful way and tells why it fails.
+std::optional<FileNumber> CreateNewTargetFile(FileSystem& fs, const std::string& Path);
+
 // Why CreateTargetFile failed with code, in words for the user: looks at
 // what lies at Path where the code alone does not tell.
 std::string TargetFailureReason(FileSystem& fs, const std::string& Path, int32_t code);

@@ -27,6 +27,7 @@ TargetCheck ProtectedFiles::Check(const std::string& path) {
   const std::string identity = Identity(path);
   if (identity.empty()) return {};
   if (setFiles_.count(identity) != 0) return {true, "Sie gehört zum Sicherungssatz, der gerade gelesen wird."};
+  IdentifyRestored();
   const auto restored = restored_.find(identity);
   // The same name twice in a set is the same file stored twice: the later
   // copy replaces the earlier as it would any file.
@@ -37,9 +38,14 @@ TargetCheck ProtectedFiles::Check(const std::string& path) {
   return {true, ""};
 }
 
-void ProtectedFiles::Restored(const std::string& path) {
-  const std::string identity = Identity(path);
-  if (!identity.empty()) restored_[identity] = path;
+// A file is the same as when it was restored: nothing but the restore itself
+// writes there, and a later copy of the same name takes its place.
+void ProtectedFiles::IdentifyRestored() {
+  for (const std::string& path : unidentified_) {
+    const std::string identity = Identity(path);
+    if (!identity.empty()) restored_[identity] = path;
+  }
+  unidentified_.clear();
 }
 
 std::string ProtectedFiles::Identity(const std::string& path) {

@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "support/file_system.h"
 
@@ -28,11 +29,13 @@ class ProtectedFiles {
   // of the set: they are learnt anew.
   void VolumeOpened(int16_t number);
   TargetCheck Check(const std::string& path);
-  // path holds a complete restored file; its identity is taken now, so call
-  // it after the last change to the file.
-  void Restored(const std::string& path);
+  // path holds a complete restored file. Its identity is taken only when a
+  // later check finds something in a file's place, which in a fresh target
+  // never happens.
+  void Restored(const std::string& path) { unidentified_.push_back(path); }
 
  private:
+  void IdentifyRestored();
   // "" for nothing there, or for what cannot be looked at: creating it will
   // tell whether the place can be written.
   std::string Identity(const std::string& path);
@@ -41,6 +44,7 @@ class ProtectedFiles {
   std::string SourceDir_;
   std::set<std::string> setFiles_;
   std::map<std::string, std::string> restored_;  // identity -> target path
+  std::vector<std::string> unidentified_;         // restored, in their order
 };
 
 }  // namespace pb

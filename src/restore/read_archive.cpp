@@ -66,16 +66,21 @@ class TargetFiles : public InflatedSink {
     SkipFile_ = !place;
     if (SkipFile_) return Flow::Continue;
     TargetPath_ = TargetDir_ + *place;
-    const TargetCheck check = protected_.Check(TargetPath_);
-    if (check.refusal.empty() && options_.keepExisting && Exists(TargetPath_)) {
-      SkipFile_ = true;
-      if (options_.kept) options_.kept(TargetPath_);
-      return Flow::Continue;
-    }
-    std::string reason = check.refusal;
-    if (reason.empty()) {
-      const int32_t code = CreateTargetFile(runtime_.fs, TargetPath_, check.exists, &TargetFile_);
-      if (code != 0) reason = TargetFailureReason(runtime_.fs, TargetPath_, code);
+    std::string reason;
+    // A file made new cannot be one to protect or to keep.
+    TargetFile_ = CreateNewTargetFile(runtime_.fs, TargetPath_);
+    if (!TargetFile_) {
+      const TargetCheck check = protected_.Check(TargetPath_);
+      if (check.refusal.empty() && options_.keepExisting && Exists(TargetPath_)) {
+        SkipFile_ = true;
+        if (options_.kept) options_.kept(TargetPath_);
+        return Flow::Continue;
+      }
+      reason = check.refusal;
+      if (reason.empty()) {
+        const int32_t code = CreateTargetFile(runtime_.fs, TargetPath_, check.exists, &TargetFile_);
+        if (code != 0) reason = TargetFailureReason(runtime_.fs, TargetPath_, code);
+      }
     }
     SkipFile_ = !reason.empty();
     createdAny_ = createdAny_ || !SkipFile_;
@@ -113,8 +118,6 @@ class TargetFiles : public InflatedSink {
       if (unsent_ >= kWriteBackMinimum) StartWriteBack();
       unsent_ = 0;
       CloseTargetFile();
-      // The file's identity is taken here: whatever still changes the
-      // file goes before.
       protected_.Restored(TargetPath_);
       stamps_.Restored(TargetPath_);
     }

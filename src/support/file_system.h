@@ -52,6 +52,7 @@ enum class OpenMode {
   BinaryRead,   // read only; the file must exist
   BinaryWrite,  // write only; created when missing, never shortened
   Output,       // sequential output: created, or emptied when it exists
+  NewOutput,    // as Output, but only made new: fails when anything is at the path
 };
 
 // When a file or directory was last changed, and its permissions: what a

@@ -176,8 +176,9 @@ TEST_F(ReadArchiveTest, EachRestoredFileIsOpenedOnce) {
   struct TargetOpens : FileSystemWrapper {
     using FileSystemWrapper::FileSystemWrapper;
     FileNumber Open(const std::string& path, OpenMode mode) override {
+      const FileNumber file = FileSystemWrapper::Open(path, mode);
       if (path.find("Rueck") != std::string::npos) ++opens;
-      return FileSystemWrapper::Open(path, mode);
+      return file;
     }
     int opens = 0;
   };
@@ -205,7 +206,7 @@ TEST_F(ReadArchiveTest, DiskFullEndsTheRunAndKeepsThePartlyWrittenFile) {
   EXPECT_TRUE(testing::FileIs(TargetDir() / "a.bin", data.substr(0, 2 * 131072)));
   EXPECT_FALSE(std::filesystem::exists(TargetDir() / "b.bin"));
   EXPECT_EQ(host.beeps, 1);
-  EXPECT_EQ(faulty.calls(Op::Open), faulty.calls(Op::Close));
+  EXPECT_EQ(faulty.openFiles(), 0u);
 }
 
 // The run flushes the target's file system once, before the beep, and that

@@ -57,6 +57,8 @@ class FaultyFileSystem : public FileSystemWrapper {
   int64_t written(const std::string& pathContains) const;
   // Calls that failed because of a planned fault.
   int failures() const { return failures_; }
+  // Files opened by number through it and not closed yet.
+  std::size_t openFiles() const { return openPaths_.size(); }
 
   std::string FindEntry(const std::string& path, int mask) override;
   std::vector<std::string> ListDirectory(const std::string& directory, int mask) override;

@@ -146,12 +146,12 @@ std::atomic<bool> openat2Available{true};
 // any link. openat2 resolves the whole path in one call, refusing every link
 // and every way out of start; otherwise one component at a time, each opened
 // relative to the one before, so nothing can be swapped in between.
-Descriptor DirectoryBelow(Descriptor start, const std::string& path) {
+Descriptor DirectoryBelow(int start, const std::string& path) {
   if (openat2Available.load(std::memory_order_relaxed)) {
     open_how how{};
     how.flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
     how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
-    Descriptor dir(static_cast<int>(syscall(SYS_openat2, start.get(), path.c_str(), &how, sizeof how)));
+    Descriptor dir(static_cast<int>(syscall(SYS_openat2, start, path.c_str(), &how, sizeof how)));
     if (dir.get() >= 0) return dir;
     if (errno == ENOSYS || errno == EPERM) {
       openat2Available.store(false, std::memory_order_relaxed);
@@ -160,12 +160,13 @@ Descriptor DirectoryBelow(Descriptor start, const std::string& path) {
       RaiseBlockedWay(errno);
     }
   }
-  Descriptor dir = std::move(start);
+  Descriptor dir(-1);
   std::string_view rest = path;
   while (true) {
     const std::size_t slash = rest.find('/');
     const std::string component(rest.substr(0, slash));
-    Descriptor next(openat(dir.get(), component.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    Descriptor next(openat(dir.get() >= 0 ? dir.get() : start, component.c_str(),
+                           O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (next.get() < 0) RaiseBlockedWay(errno);
     dir = std::move(next);
     if (slash == std::string_view::npos) return dir;
@@ -278,6 +279,7 @@ int PosixFileSystem::GetAttributes(const std::string& path) {
 }
 
 void PosixFileSystem::SetWriteDirectory(const std::string& directory) {
+  ReleaseWriteDirectory();
   writeDirectoryGiven_ = directory;
   writeDirectory_.clear();
   if (directory.empty()) return;
@@ -289,8 +291,41 @@ void PosixFileSystem::SetWriteDirectory(const std::string& directory) {
   }
 }
 
+// The write directory is held open from the first call below it until
+// another is set: a path below it is then reached from it in one call. Held,
+// it is the directory that was at its path then, wherever it is moved; a link
+// put in its place is never followed. A drive whose medium may be taken out is
+// never held, since that would keep the medium busy.
+int PosixFileSystem::HeldWriteDirectory() {
+  if (writeDirectoryFd_ >= 0 || writeDirectory_.empty()) return writeDirectoryFd_;
+  const Drive* drive = table_.Find(writeDirectoryGiven_[0]);
+  if (drive == nullptr || drive->mustBeMounted) return -1;
+  writeDirectoryFd_ = open(writeDirectory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  return writeDirectoryFd_;
+}
+
+void PosixFileSystem::ReleaseWriteDirectory() noexcept {
+  if (writeDirectoryFd_ >= 0) close(writeDirectoryFd_);
+  writeDirectoryFd_ = -1;
+}
+
+// -1 with errno set when the quick way fails for whatever reason: the walk
+// then fails as it must, or finds the way after all.
+int PosixFileSystem::OpenBelowWriteDirectory(const std::string& native, int flags) {
+  if (!StrictlyBelow(writeDirectory_, native) || !openat2Available.load(std::memory_order_relaxed)) return -1;
+  const int dir = HeldWriteDirectory();
+  if (dir < 0) return -1;
+  open_how how{};
+  how.flags = static_cast<uint64_t>(flags | O_NOFOLLOW | O_CLOEXEC);
+  how.mode = (flags & O_CREAT) != 0 ? 0666 : 0;
+  how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
+  const std::string rest = native.substr(writeDirectory_ == "/" ? 1 : writeDirectory_.size() + 1);
+  return static_cast<int>(syscall(SYS_openat2, dir, rest.c_str(), &how, sizeof how));
+}
+
 struct PosixFileSystem::Parent {
-  Descriptor dir;
+  Descriptor owned;  // unless dir is the held write directory
+  int dir = -1;
   std::string name;  // "." for a drive root itself
 };
 
@@ -307,13 +342,20 @@ PosixFileSystem::Parent PosixFileSystem::ParentOnReadyDrive(const std::string& d
              (native == writeDirectory_ || StrictlyBelow(native, writeDirectory_))) {
     start = ParentOf(native);
   }
-  Descriptor dir(open(start.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() < 0) RaiseBlockedWay(errno);
-  if (native == start) return {std::move(dir), "."};
+  Descriptor opened(-1);
+  int dir = start == writeDirectory_ ? HeldWriteDirectory() : -1;
+  if (dir < 0) {
+    opened = Descriptor(open(start.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (opened.get() < 0) RaiseBlockedWay(errno);
+    dir = opened.get();
+  }
+  if (native == start) return {std::move(opened), dir, "."};
   const std::string_view rest = std::string_view(native).substr(start == "/" ? 1 : start.size() + 1);
   const std::size_t slash = rest.rfind('/');
-  if (slash == std::string_view::npos) return {std::move(dir), std::string(rest)};
-  return {DirectoryBelow(std::move(dir), std::string(rest.substr(0, slash))), std::string(rest.substr(slash + 1))};
+  if (slash == std::string_view::npos) return {std::move(opened), dir, std::string(rest)};
+  Descriptor below = DirectoryBelow(dir, std::string(rest.substr(0, slash)));
+  const int fd = below.get();
+  return {std::move(below), fd, std::string(rest.substr(slash + 1))};
 }
 
 FileStamp PosixFileSystem::StampAt(const std::string& path) {
@@ -326,9 +368,12 @@ FileStamp PosixFileSystem::StampAt(const std::string& path) {
 FileStamp PosixFileSystem::StampOf(FileNumber file) { return Get(file).stamp; }
 
 void PosixFileSystem::ApplyStamp(const std::string& path, const FileStamp& stamp) {
-  const Parent parent = ParentOnReadyDrive(path);
-  Descriptor fd(openat(parent.dir.get(), parent.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-  if (fd.get() < 0) RaiseFor(errno, NativeOnReadyDrive(path));
+  Descriptor fd(OpenBelowWriteDirectory(NativeOnReadyDrive(path), O_RDONLY | O_NONBLOCK));
+  if (fd.get() < 0) {
+    const Parent parent = ParentOnReadyDrive(path);
+    fd = Descriptor(openat(parent.dir, parent.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) RaiseFor(errno, NativeOnReadyDrive(path));
+  }
   struct stat info {};
   if (fstat(fd.get(), &info) != 0) RaiseErrno(errno);
   if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) throw RunTimeError(kPathFileAccess);
@@ -362,12 +407,12 @@ int64_t PosixFileSystem::FileLength(const std::string& path) {
 void PosixFileSystem::SetAttributesNormal(const std::string& path) {
   const Parent parent = ParentOnReadyDrive(path);
   struct stat info {};
-  if (fstatat(parent.dir.get(), parent.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+  if (fstatat(parent.dir, parent.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
     RaiseFor(errno, NativeOnReadyDrive(path));
   }
   // A link has no attributes of its own, and what it points to is not ours.
   if (S_ISLNK(info.st_mode)) return;
-  if (fchmodat(parent.dir.get(), parent.name.c_str(), (info.st_mode & 07777) | S_IWUSR, AT_SYMLINK_NOFOLLOW) != 0) {
+  if (fchmodat(parent.dir, parent.name.c_str(), (info.st_mode & 07777) | S_IWUSR, AT_SYMLINK_NOFOLLOW) != 0) {
     // A link swapped in meanwhile is left alone all the same.
     if (errno == EOPNOTSUPP) return;
     RaiseErrno(errno);
@@ -377,16 +422,16 @@ void PosixFileSystem::SetAttributesNormal(const std::string& path) {
 void PosixFileSystem::DeleteFile(const std::string& path) {
   const Parent parent = ParentOnReadyDrive(path);
   struct stat info {};
-  if (fstatat(parent.dir.get(), parent.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+  if (fstatat(parent.dir, parent.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
     RaiseFor(errno, NativeOnReadyDrive(path));
   }
   if (S_ISDIR(info.st_mode) || (S_ISREG(info.st_mode) && IsReadOnly(info))) throw RunTimeError(kPathFileAccess);
-  if (unlinkat(parent.dir.get(), parent.name.c_str(), 0) != 0) RaiseFor(errno, NativeOnReadyDrive(path));
+  if (unlinkat(parent.dir, parent.name.c_str(), 0) != 0) RaiseFor(errno, NativeOnReadyDrive(path));
 }
 
 void PosixFileSystem::CreateDirectory(const std::string& path) {
   const Parent parent = ParentOnReadyDrive(path);
-  if (mkdirat(parent.dir.get(), parent.name.c_str(), 0777) != 0) {
+  if (mkdirat(parent.dir, parent.name.c_str(), 0777) != 0) {
     if (errno == ENOENT) throw RunTimeError(kPathNotFound);
     if (errno == EEXIST) throw RunTimeError(kPathFileAccess);
     RaiseErrno(errno);
@@ -401,7 +446,7 @@ struct PosixFileSystem::Opened {
 
 FileNumber PosixFileSystem::Open(const std::string& path, OpenMode mode) {
   if (mode == OpenMode::BinaryRead) return Register(path, OpenForReading(path), mode, 0);
-  Opened opened = OpenForWriting(path, O_CREAT);
+  Opened opened = OpenForWriting(path, mode == OpenMode::NewOutput ? O_CREAT | O_EXCL : O_CREAT);
   // Emptied only once it is known not to be read-only; a file just made is
   // empty already.
   if (mode == OpenMode::Output && opened.size != 0) {
@@ -470,21 +515,28 @@ PosixFileSystem::Opened PosixFileSystem::OpenForReading(const std::string& path)
 // Only a regular file that is not read-only is opened, and it is checked
 // after opening, so no privileged user ever changes a read-only file.
 PosixFileSystem::Opened PosixFileSystem::OpenForWriting(const std::string& path, int flags) {
-  const Parent parent = ParentOnReadyDrive(path);
   flags |= O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
-  Descriptor fd(openat(parent.dir.get(), parent.name.c_str(), flags, 0666));
+  Descriptor fd(OpenBelowWriteDirectory(NativeOnReadyDrive(path), flags));
   struct stat info {};
-  if (fd.get() < 0) {
-    const int err = errno;
-    const bool readOnly = fstatat(parent.dir.get(), parent.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-                          S_ISREG(info.st_mode) && IsReadOnly(info);
-    if (err == ENOENT) throw RunTimeError(MissingCode(NativeOnReadyDrive(path)));
-    throw RunTimeError(readOnly ? kPathFileAccess : ErrorCodeFromErrno(err));
-  }
+  if (fd.get() < 0) fd = Descriptor(OpenByWalk(path, flags));
   if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || IsReadOnly(info)) {
     throw RunTimeError(kPathFileAccess);
   }
   return {std::move(fd), info.st_size, {}};
+}
+
+// The way to the file walked directory by directory, which tells why it
+// cannot be opened. Returns the descriptor, for the caller to own.
+int PosixFileSystem::OpenByWalk(const std::string& path, int flags) {
+  const Parent parent = ParentOnReadyDrive(path);
+  const int fd = openat(parent.dir, parent.name.c_str(), flags, 0666);
+  if (fd >= 0) return fd;
+  const int err = errno;
+  struct stat info {};
+  const bool readOnly = fstatat(parent.dir, parent.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+                        S_ISREG(info.st_mode) && IsReadOnly(info);
+  if (err == ENOENT) throw RunTimeError(MissingCode(NativeOnReadyDrive(path)));
+  throw RunTimeError(readOnly ? kPathFileAccess : ErrorCodeFromErrno(err));
 }
 
 PosixFileSystem::OpenFile& PosixFileSystem::Get(FileNumber file) {
@@ -644,6 +696,7 @@ void PosixFileSystem::Close(FileNumber file) {
 void PosixFileSystem::CloseAll() noexcept {
   for (const auto& [number, open] : files_) close(open.fd);
   files_.clear();
+  ReleaseWriteDirectory();
 }
 
 std::vector<DriveInfo> PosixFileSystem::Drives() {

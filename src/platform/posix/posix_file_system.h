@@ -101,6 +101,13 @@ class PosixFileSystem : public FileSystem {
   // reached as SetWriteDirectory describes.
   struct Parent;
   Parent ParentOnReadyDrive(const std::string& drivePath);
+  // The write directory held open, or -1 where it is not (see the .cpp).
+  int HeldWriteDirectory();
+  void ReleaseWriteDirectory() noexcept;
+  // Opens native, strictly below the write directory, in one call that
+  // follows no link; -1 when it cannot.
+  int OpenBelowWriteDirectory(const std::string& native, int flags);
+  int OpenByWalk(const std::string& path, int flags);
   // A descriptor just opened and the file's length then.
   struct Opened;
   Opened OpenForReading(const std::string& path);
@@ -120,6 +127,7 @@ class PosixFileSystem : public FileSystem {
   DriveTable table_;  // with the run's drives over it
   std::string writeDirectoryGiven_;  // drive form, as given
   std::string writeDirectory_;       // native; empty until one is set
+  int writeDirectoryFd_ = -1;
   std::map<FileNumber, OpenFile> files_;
 };
 

@@ -405,7 +405,7 @@ FileNumber WindowsFileSystem::Open(const std::string& path, OpenMode mode) {
     return Register(path, native, handle, mode, 0);
   }
   const std::string native = NativeToWrite(path);
-  const HANDLE handle = OpenForWriting(native, true);
+  const HANDLE handle = OpenForWriting(native, mode == OpenMode::NewOutput ? CREATE_NEW : OPEN_ALWAYS);
   if (mode == OpenMode::Output) {
     try {
       SetLength(handle, 0);
@@ -419,7 +419,7 @@ FileNumber WindowsFileSystem::Open(const std::string& path, OpenMode mode) {
 
 FileNumber WindowsFileSystem::Reopen(const std::string& path, int64_t length) {
   const std::string native = NativeToWrite(path);
-  const HANDLE handle = OpenForWriting(native, false);
+  const HANDLE handle = OpenForWriting(native, OPEN_EXISTING);
   try {
     if (SizeOf(handle) < length) throw RunTimeError(kInputPastEnd);
     SetLength(handle, length);
@@ -433,14 +433,14 @@ FileNumber WindowsFileSystem::Reopen(const std::string& path, int64_t length) {
 // The last component itself is opened, a link too, and checked before it is
 // written or emptied: neither a link nor a read-only file is ever changed.
 // Output opens and empties rather than recreates, which a hidden file refuses.
-void* WindowsFileSystem::OpenForWriting(const std::string& native, bool create) {
+void* WindowsFileSystem::OpenForWriting(const std::string& native, unsigned long disposition) {
   constexpr DWORD kRefused = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT;
   if (const std::optional<DWORD> attributes = SystemAttributes(native); attributes && (*attributes & kRefused) != 0) {
     throw RunTimeError(kPathFileAccess);
   }
   const HANDLE handle = CreateFileW(ApiPath(native).c_str(), GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    create ? OPEN_ALWAYS : OPEN_EXISTING,
+                                    disposition,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) RaiseLastError();
   BY_HANDLE_FILE_INFORMATION info{};

@@ -93,7 +93,7 @@ class WindowsFileSystem : public FileSystem {
   // The same for a path to create, change or delete: no link may stand on the
   // way to its last component, as SetWriteDirectory describes (76).
   std::string NativeToWrite(const std::string& drivePath);
-  void* OpenForWriting(const std::string& native, bool create);
+  void* OpenForWriting(const std::string& native, unsigned long disposition);
   FileNumber Register(const std::string& path, const std::string& native, void* handle, OpenMode mode,
                       int64_t position);
   OpenFile& Get(FileNumber file);
