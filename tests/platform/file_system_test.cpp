@@ -87,6 +87,41 @@ TEST_F(FileSystemTest, OutputEmptiesAnExistingFile) {
   EXPECT_EQ(ReadFile(drives.Native("D:\\alt.txt")), "neuer");
 }
 
+// NewOutput makes a file only where nothing is; whatever is there stays as
+// it was, and within the write directory too.
+TEST_F(FileSystemTest, NewOutputMakesOnlyANewFile) {
+  WriteFile(drives.Native("D:\\Ziel\\alt.txt"), "alt");
+  WriteFile(drives.Native("D:\\Ziel\\fest.txt"), "fest");
+  MakeReadOnly(drives.Native("D:\\Ziel\\fest.txt"));
+  std::filesystem::create_directory(drives.Native("D:\\Ziel\\Verz"));
+  const struct {
+    const char* path;
+    bool made;
+  } rows[] = {
+      {"D:\\Ziel\\neu.txt", true},     {"D:\\Ziel\\alt.txt", false}, {"D:\\Ziel\\fest.txt", false},
+      {"D:\\Ziel\\Verz", false},       {"D:\\Ziel\\fehlt\\neu.txt", false},
+      {"D:\\Ziel\\alt.txt\\x", false},
+  };
+  for (const bool below : {false, true}) {
+    fs.SetWriteDirectory(below ? "D:\\Ziel\\" : "");
+    for (const auto& row : rows) {
+      SCOPED_TRACE(std::string(row.path) + (below ? " below the write directory" : ""));
+      std::filesystem::remove(drives.Native("D:\\Ziel\\neu.txt"));
+      FileNumber file = 0;
+      const int32_t code = ErrorCodeOf([&] { file = fs.Open(row.path, OpenMode::NewOutput); });
+      EXPECT_EQ(code == 0, row.made) << code;
+      if (code == 0) {
+        fs.Write(file, "neu");
+        fs.Close(file);
+        EXPECT_EQ(ReadFile(drives.Native(row.path)), "neu");
+      }
+      EXPECT_EQ(ReadFile(drives.Native("D:\\Ziel\\alt.txt")), "alt");
+      EXPECT_EQ(ReadFile(drives.Native("D:\\Ziel\\fest.txt")), "fest");
+      EXPECT_TRUE(std::filesystem::is_directory(drives.Native("D:\\Ziel\\Verz")));
+    }
+  }
+}
+
 TEST_F(FileSystemTest, ReopenCutsBackToTheConfirmedLengthAndNeverCreates) {
   WriteFile(drives.Native("D:\\v.bin"), "0123456789");
   const FileNumber file = fs.Reopen("D:\\v.bin", 4);

@@ -339,6 +339,71 @@ TEST_F(PlantedLinkTest, WaysBlockedAtAnyDepthFailAsMissingDirectories) {
   EXPECT_TRUE(std::filesystem::exists(drives.Native("D:\\Ziel\\a\\b\\c\\neu.txt")));
 }
 
+// The way changed between two calls below the write directory, after the
+// first call reached it. A directory below it is looked up anew each time, so
+// what took its place counts; the write directory itself stays the one the
+// run began in, wherever that is moved, and what took its place is not used.
+TEST_F(PlantedLinkTest, AWayChangedBetweenTwoCallsLeadsNowhereElse) {
+  const std::filesystem::path ziel = drives.Native("D:\\Ziel");
+  const std::filesystem::path moved = drives.Native("D:\\Verschoben");
+  const std::filesystem::path outside = drives.Native("D:\\Draussen");
+  const struct {
+    const char* what;
+    std::function<void()> change;
+    int32_t code;
+    std::filesystem::path landsIn;  // the directory neu.txt then lies in; empty when none
+  } rows[] = {
+      {"a directory below replaced by a link", [&] {
+         std::filesystem::rename(ziel / "a", ziel / "a-alt");
+         std::filesystem::create_directory_symlink("../Draussen", ziel / "a");
+       }, kPathNotFound, {}},
+      {"a directory below replaced by a file", [&] {
+         std::filesystem::remove_all(ziel / "a");
+         WriteFile(ziel / "a", "datei");
+       }, kPathNotFound, {}},
+      {"a directory below moved away", [&] { std::filesystem::rename(ziel / "a", ziel / "a-alt"); }, kPathNotFound,
+       {}},
+      {"a directory below replaced by another", [&] {
+         std::filesystem::rename(ziel / "a", ziel / "a-alt");
+         std::filesystem::create_directory(ziel / "a");
+       }, 0, ziel / "a"},
+      {"the write directory moved, a link in its place", [&] {
+         std::filesystem::rename(ziel, moved);
+         std::filesystem::create_directory_symlink("Draussen", ziel);
+         std::filesystem::create_directory(outside / "a");
+       }, 0, moved / "a"},
+      {"the write directory moved, another in its place", [&] {
+         std::filesystem::rename(ziel, moved);
+         std::filesystem::create_directories(ziel / "a");
+       }, 0, moved / "a"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    std::filesystem::remove_all(ziel);
+    std::filesystem::remove_all(moved);
+    std::filesystem::remove_all(outside / "a");
+    std::filesystem::create_directories(ziel / "a");
+    fs.SetWriteDirectory("D:\\Weg\\");
+    fs.Close(fs.Open("D:\\Weg\\a\\erste.txt", OpenMode::Output));
+    row.change();
+    const std::string before = Outside();
+    EXPECT_EQ(ErrorCodeOf([&] {
+                const FileNumber file = fs.Open("D:\\Weg\\a\\neu.txt", OpenMode::Output);
+                fs.Write(file, "neu");
+                fs.Close(file);
+              }),
+              row.code);
+    EXPECT_EQ(Outside(), before);
+    if (!row.landsIn.empty()) {
+      EXPECT_EQ(ReadFile(row.landsIn / "neu.txt"), "neu");
+    }
+    // Set anew, the write directory is the one its path leads to now.
+    fs.SetWriteDirectory("D:\\Weg\\");
+    EXPECT_EQ(ErrorCodeOf([&] { fs.Close(fs.Open("D:\\Weg\\b.txt", OpenMode::Output)); }), 0);
+    EXPECT_TRUE(std::filesystem::remove(ziel / "b.txt"));
+  }
+}
+
 TEST(PosixFileSystemNamesTest, UnrepresentableNativeNamesAreListedWithQuestionMarks) {
   TestDrives drives;
   WriteFile(drives.Root('C') / "a:b", "x");
