@@ -134,7 +134,7 @@ TEST(DisketteRun, FillsEachDisketteAndAsksForTheNextAndTheVolumesHoldEveryFile) 
 // volumes and times record. Cleared, each repair volume fits on one diskette.
 // The times record lies beside the last volume, where a restore looks for it.
 TEST(DisketteRun, RepairDiskettesAreClearedOfAnEarlierSet) {
-  TestDrives drives;
+  TestDrives drives(/*disketteMustBeMounted=*/true);
   Diskette diskette(drives.Root('A'));
   if (!diskette.mounted()) GTEST_SKIP() << "no tmpfs diskette can be mounted here: " << diskette.reason();
   const std::filesystem::path root = drives.Root('A');
