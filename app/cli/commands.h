@@ -74,8 +74,9 @@ class PathDisplay {
 // A path argument as a message shows it: an empty one as "".
 std::string ShownArgument(const std::string& arg);
 
-// A directory argument in drive form; nullopt, after a message on err, when it
-// is no path on a drive.
+// A directory argument in drive form, as DrivePathFromArgument gives it but
+// by FileSystem::ToDriveFormForRunDirectory; nullopt, after a message on err,
+// when it is no path on a drive.
 std::optional<std::string> DirectoryArgument(CliContext& context, const std::string& arg);
 
 // Whether a file, or anything else but a directory, lies at drivePath.

@@ -29,9 +29,12 @@ bool Translates(FileSystem& fs, const std::string& drivePath) {
 }
 #endif
 
-}  // namespace
-
-std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg) {
+// A directory the run is given gets its drive of the run while it is still
+// missing too: a destination is made where the run writes its first file.
+std::string DrivePath(FileSystem& fs, const std::string& arg, bool directory) {
+  const auto forRun = [&](const std::string& path) {
+    return directory ? fs.ToDriveFormForRunDirectory(path) : fs.ToDriveFormForRun(path);
+  };
   // Written out, "..", "." and doubled or trailing separators mean what they
   // mean in a relative path: a file given as "D:\leer\" is stored as "leer".
   if (LooksLikeDriveForm(arg)) {
@@ -41,7 +44,7 @@ std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg) {
     // drive form cannot hold goes by a drive of the run, where that names it.
     if (!Translates(fs, normal)) {
       try {
-        if (std::string run = fs.ToDriveFormForRun(normal); Translates(fs, run)) return run;
+        if (std::string run = forRun(normal); Translates(fs, run)) return run;
       } catch (const RunTimeError&) {
         // On no drive: refused later as the drive path it was given as.
       }
@@ -53,8 +56,12 @@ std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg) {
   // strings are not) and drops a trailing separator. Only the names a set
   // stores need a drive form; a directory above them without one gets a
   // drive of the run.
-  return fs.ToDriveFormForRun(arg);
+  return forRun(arg);
 }
+
+}  // namespace
+
+std::string DrivePathFromArgument(FileSystem& fs, const std::string& arg) { return DrivePath(fs, arg, false); }
 
 std::string ShownPath(FileSystem& fs, const std::string& drivePath) { return PathDisplay(fs)(drivePath); }
 
@@ -84,7 +91,7 @@ std::string ShownArgument(const std::string& arg) { return arg.empty() ? "\"\"" 
 
 std::optional<std::string> DirectoryArgument(CliContext& context, const std::string& arg) {
   try {
-    return DrivePathFromArgument(context.runtime.fs, arg);
+    return DrivePath(context.runtime.fs, arg, true);
   } catch (const RunTimeError& error) {
     context.err << "parcelbarge-cli: " << ShownArgument(arg) << ": " << error.description() << "\n";
     return std::nullopt;

@@ -21,9 +21,14 @@ class RunDrives {
 
   // ToDriveForm by table, after the deepest directory on the path whose own
   // name the drive form cannot hold became a drive of the run, where it is a
-  // directory and a letter is free; table gets that drive. A last name that
-  // is no directory's keeps its "?"s.
-  std::string DriveForm(DriveTable& table, const std::string& nativePath);
+  // directory (or not there at all, when orMissing) and a letter is free;
+  // table gets that drive. A last name that is no directory's keeps its "?"s.
+  std::string DriveForm(DriveTable& table, const std::string& nativePath, bool orMissing);
+
+  // The directories that make the root of a drive of the run that is not
+  // there yet, the highest missing one first, when drivePath names that root
+  // ("Z:", "Z:\"); none for any other path.
+  std::vector<std::string> MissingRoot(const std::string& drivePath) const;
 
  private:
   std::vector<Drive> drives_;

@@ -217,6 +217,12 @@ class FileSystem {
   // as long as this file system lives, as a mapped drive would; ToNative
   // translates back. A last name that is no directory's keeps its "?"s.
   virtual std::string ToDriveFormForRun(const std::string& nativePath) = 0;
+  // As ToDriveFormForRun, for a directory a run is given (a target, a
+  // destination, a set's directory), which gets its drive also while it is
+  // not there yet. CreateDirectory of such a drive's root makes it, with the
+  // directories missing above it, as a missing destination is made on any
+  // drive: links on the way to it are followed.
+  virtual std::string ToDriveFormForRunDirectory(const std::string& nativePath) = 0;
 };
 
 // Forwards every call to another file system, so a test overrides only the
@@ -260,6 +266,9 @@ class FileSystemWrapper : public FileSystem {
   std::string ToNative(const std::string& drivePath) override { return target_.ToNative(drivePath); }
   std::string ToDriveForm(const std::string& nativePath) override { return target_.ToDriveForm(nativePath); }
   std::string ToDriveFormForRun(const std::string& nativePath) override { return target_.ToDriveFormForRun(nativePath); }
+  std::string ToDriveFormForRunDirectory(const std::string& nativePath) override {
+    return target_.ToDriveFormForRunDirectory(nativePath);
+  }
 
  private:
   FileSystem& target_;

@@ -90,6 +90,14 @@ TEST(RestoreProgram, DirectoriesWithoutDriveFormServeEveryCommand) {
     // Lines name the files as the system does, never by the run's drive.
     EXPECT_NE(restore.out.find((base / "rueck" / "quelle" / "brief.txt").string() + "\n"), std::string::npos)
         << restore.out;
+
+    // A missing destination is made as on any drive, with the directories
+    // missing above it, whatever their names.
+    const std::filesystem::path made = dir / "neu" / name / name;
+    const CliRun into = Cli(dir, "restore " + Quoted(base / "sich") + " " + Quoted(made));
+    EXPECT_EQ(into.status, 0) << into.err;
+    EXPECT_EQ(ReadFile(made / "quelle" / "brief.txt"), "Brief");
+    EXPECT_TRUE(ReadFile(made / "quelle" / "unter" / "gro\xC3\x9F.bin") == big);
   }
 }
 

@@ -25,9 +25,10 @@ std::string Utf8(const std::filesystem::path& path) {
 }
 
 // What a set would store keeps its "?"s, and so its refusal; so does a
-// directory that is not there yet. The system's drives are read again
+// directory that is not there yet, unless it is asked for as a run's
+// directory, which the run then makes. The system's drives are read again
 // meanwhile, one of them a new medium in Z:, which the run's drive keeps.
-TEST(RunDriveTest, ExistingDirectoriesAboveTheStoredNamesBecomeDrivesOfTheRun) {
+TEST(RunDriveTest, DirectoriesAboveTheStoredNamesBecomeDrivesOfTheRun) {
   testing::TempDir dir;
   const std::filesystem::path c = dir / "C";
   testing::WriteFile(c / "Quelle" / NativePath("\xce\xb2.txt"), "b");
@@ -41,6 +42,7 @@ TEST(RunDriveTest, ExistingDirectoriesAboveTheStoredNamesBecomeDrivesOfTheRun) {
     const char* made;  // a directory below C:, or nullptr
     const char* asked;
     const char* driveForm;
+    bool runDirectory = false;  // asked for as a directory a run is given
   } rows[] = {
       {"\xce\x91\xcf\x81\xcf\x87\xce\xb5\xce\xaf\xce\xb1/Sich", "\xce\x91\xcf\x81\xcf\x87\xce\xb5\xce\xaf\xce\xb1/Sich",
        "Z:\\Sich"},  // Greek
@@ -52,14 +54,19 @@ TEST(RunDriveTest, ExistingDirectoriesAboveTheStoredNamesBecomeDrivesOfTheRun) {
       {nullptr, "Quelle/\xce\xb2.txt", "C:\\Quelle\\?.txt"},
       {nullptr, "\xd0\x9d\xd0\xbe\xd0\xb2/x", "C:\\???\\x"},
       {"Daten", "Daten", "C:\\Daten"},
+      {nullptr, "Quelle/\xce\xb2.txt", "C:\\Quelle\\?.txt", true},
+      {nullptr, "neu/\xce\x9d\xce\xad\xce\xbf\xcf\x82/\xce\xa9/Sich", "W:\\Sich", true},
+      {nullptr, "\xd0\x9d\xd0\xbe\xd0\xb2", "V:\\", true},
 #ifndef _WIN32
-      {"ziel:1", "ziel:1/Sich", "W:\\Sich"},
-      {"a\\b", "a\\b", "V:\\"},
+      {"ziel:1", "ziel:1/Sich", "U:\\Sich"},
+      {"a\\b", "a\\b", "T:\\"},
 #endif
   };
   for (const auto& row : rows) {
     if (row.made) std::filesystem::create_directories(c / NativePath(row.made));
-    EXPECT_EQ(fs.ToDriveFormForRun(Utf8(c / NativePath(row.asked))), row.driveForm) << row.asked;
+    const std::string native = Utf8(c / NativePath(row.asked));
+    EXPECT_EQ(row.runDirectory ? fs.ToDriveFormForRunDirectory(native) : fs.ToDriveFormForRun(native), row.driveForm)
+        << row.asked;
     EXPECT_EQ(fs.ToDriveForm(Utf8(c / NativePath(row.asked))), row.driveForm) << "the drive lasts";
   }
   mediumInZ = true;
@@ -68,6 +75,15 @@ TEST(RunDriveTest, ExistingDirectoriesAboveTheStoredNamesBecomeDrivesOfTheRun) {
   EXPECT_TRUE(std::filesystem::exists(c / NativePath(rows[0].made) / "DataBlock#1.Parcelbarge"));
   EXPECT_EQ(NativePath(fs.ToNative("Y:\\neu.txt")), c / NativePath(rows[1].asked));
   EXPECT_TRUE(fs.DriveReady('X'));
+  // A missing run directory is made with the directories missing above it,
+  // when its drive's root is; a root that is there is refused as any.
+  EXPECT_FALSE(std::filesystem::exists(c / "neu"));
+  fs.CreateDirectory("W:");
+  fs.CreateDirectory("W:\\Sich");
+  EXPECT_TRUE(std::filesystem::is_directory(c / NativePath(rows[9].asked)));
+  fs.CreateDirectory("V:\\");
+  EXPECT_TRUE(std::filesystem::is_directory(c / NativePath(rows[10].asked)));
+  EXPECT_EQ(ErrorCodeOf([&] { fs.CreateDirectory("W:\\"); }), kPathFileAccess);
   // Names below a run's drive are held to the rules of every drive.
   EXPECT_EQ(ErrorCodeOf([&] { fs.ToNative("Z:\\Sich\\..\\..\\x"); }), kBadFileNameOrNumber);
   EXPECT_EQ(ErrorCodeOf([&] { fs.Open("Z:\\b:c", OpenMode::Output); }), kBadFileNameOrNumber);
@@ -92,6 +108,10 @@ TEST(RunDriveTest, NothingBelowARunDriveIsWrittenThroughALink) {
   EXPECT_TRUE(std::filesystem::is_empty(dir / "C" / "Draussen"));
   fs.Close(fs.Open("Z:\\DataBlock#1.Parcelbarge", OpenMode::Output));
   EXPECT_TRUE(std::filesystem::exists(target / "DataBlock#1.Parcelbarge"));
+  // One that is not there yet is made through the link on its way.
+  ASSERT_EQ(fs.ToDriveFormForRunDirectory(Utf8(dir / "C" / NativePath("Weg\xce\x91/\xce\x92"))), "Y:\\");
+  fs.CreateDirectory("Y:\\");
+  EXPECT_TRUE(std::filesystem::is_directory(target / NativePath("\xce\x92")));
 }
 
 }  // namespace

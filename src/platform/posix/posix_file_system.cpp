@@ -179,6 +179,14 @@ bool StrictlyBelow(const std::string& directory, const std::string& path) {
          (directory == "/" || path[directory.size()] == '/');
 }
 
+void MakeDirectory(int dir, const std::string& name) {
+  if (mkdirat(dir, name.c_str(), 0777) != 0) {
+    if (errno == ENOENT) throw RunTimeError(kPathNotFound);
+    if (errno == EEXIST) throw RunTimeError(kPathFileAccess);
+    RaiseErrno(errno);
+  }
+}
+
 }  // namespace
 
 bool IsMountPoint(const std::string& root) {
@@ -430,12 +438,11 @@ void PosixFileSystem::DeleteFile(const std::string& path) {
 }
 
 void PosixFileSystem::CreateDirectory(const std::string& path) {
+  const std::vector<std::string> runDriveRoot = runDrives_.MissingRoot(path);
+  for (const std::string& native : runDriveRoot) MakeDirectory(AT_FDCWD, native);
+  if (!runDriveRoot.empty()) return;
   const Parent parent = ParentOnReadyDrive(path);
-  if (mkdirat(parent.dir, parent.name.c_str(), 0777) != 0) {
-    if (errno == ENOENT) throw RunTimeError(kPathNotFound);
-    if (errno == EEXIST) throw RunTimeError(kPathFileAccess);
-    RaiseErrno(errno);
-  }
+  MakeDirectory(parent.dir, parent.name);
 }
 
 struct PosixFileSystem::Opened {
@@ -727,7 +734,11 @@ std::string PosixFileSystem::ToNative(const std::string& drivePath) { return tab
 std::string PosixFileSystem::ToDriveForm(const std::string& nativePath) { return table_.ToDriveForm(nativePath); }
 
 std::string PosixFileSystem::ToDriveFormForRun(const std::string& nativePath) {
-  return runDrives_.DriveForm(table_, nativePath);
+  return runDrives_.DriveForm(table_, nativePath, false);
+}
+
+std::string PosixFileSystem::ToDriveFormForRunDirectory(const std::string& nativePath) {
+  return runDrives_.DriveForm(table_, nativePath, true);
 }
 
 }  // namespace pb

@@ -177,6 +177,14 @@ std::optional<int> AttributesOf(DWORD system) {
   return static_cast<int>(system & kShownAttributes);
 }
 
+void MakeDirectory(const std::string& native) {
+  if (!CreateDirectoryW(ApiPath(native).c_str(), nullptr)) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS) throw RunTimeError(kPathFileAccess);
+    RaiseError(error);
+  }
+}
+
 }  // namespace
 
 WindowsFileSystem::WindowsFileSystem(DriveTable table) : table_(std::move(table)) {
@@ -381,12 +389,10 @@ void WindowsFileSystem::DeleteFile(const std::string& path) {
 }
 
 void WindowsFileSystem::CreateDirectory(const std::string& path) {
-  const std::string native = NativeToWrite(path);
-  if (!CreateDirectoryW(ApiPath(native).c_str(), nullptr)) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_ALREADY_EXISTS) throw RunTimeError(kPathFileAccess);
-    RaiseError(error);
-  }
+  const std::vector<std::string> runDriveRoot = runDrives_.MissingRoot(path);
+  for (const std::string& native : runDriveRoot) MakeDirectory(native);
+  if (!runDriveRoot.empty()) return;
+  MakeDirectory(NativeToWrite(path));
 }
 
 FileNumber WindowsFileSystem::Open(const std::string& path, OpenMode mode) {
@@ -635,7 +641,11 @@ std::string WindowsFileSystem::ToNative(const std::string& drivePath) { return t
 std::string WindowsFileSystem::ToDriveForm(const std::string& nativePath) { return table_.ToDriveForm(nativePath); }
 
 std::string WindowsFileSystem::ToDriveFormForRun(const std::string& nativePath) {
-  return runDrives_.DriveForm(table_, nativePath);
+  return runDrives_.DriveForm(table_, nativePath, false);
+}
+
+std::string WindowsFileSystem::ToDriveFormForRunDirectory(const std::string& nativePath) {
+  return runDrives_.DriveForm(table_, nativePath, true);
 }
 
 }  // namespace pb

@@ -73,6 +73,7 @@ class WindowsFileSystem : public FileSystem {
   std::string ToNative(const std::string& drivePath) override;
   std::string ToDriveForm(const std::string& nativePath) override;
   std::string ToDriveFormForRun(const std::string& nativePath) override;
+  std::string ToDriveFormForRunDirectory(const std::string& nativePath) override;
 
   const DriveTable& table() const { return table_; }
 
