@@ -524,8 +524,10 @@ PosixFileSystem::Opened PosixFileSystem::OpenForReading(const std::string& path)
 PosixFileSystem::Opened PosixFileSystem::OpenForWriting(const std::string& path, int flags) {
   flags |= O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
   Descriptor fd(OpenBelowWriteDirectory(NativeOnReadyDrive(path), flags));
-  struct stat info {};
   if (fd.get() < 0) fd = Descriptor(OpenByWalk(path, flags));
+  // A file this call made is no one else's: empty, and ours to write.
+  if ((flags & O_EXCL) != 0) return {std::move(fd), 0, {}};
+  struct stat info {};
   if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || IsReadOnly(info)) {
     throw RunTimeError(kPathFileAccess);
   }
