@@ -81,4 +81,8 @@ std::vector<std::string> RunDrives::MissingRoot(const std::string& drivePath) co
   return missing;
 }
 
+bool RunDrives::Holds(char letter) const {
+  return std::any_of(drives_.begin(), drives_.end(), [&](const Drive& drive) { return drive.letter == letter; });
+}
+
 }  // namespace pb

@@ -30,6 +30,8 @@ class RunDrives {
   // ("Z:", "Z:\"); none for any other path.
   std::vector<std::string> MissingRoot(const std::string& drivePath) const;
 
+  bool Holds(char letter) const;
+
  private:
   std::vector<Drive> drives_;
 };

@@ -205,6 +205,7 @@ class FileSystem {
 
   // Drives and the boundary to native paths. Drives and DriveReady look at
   // the drives as they are now: a medium put in may be found at a new place.
+  // Drives lists the system's drives, none of a run (ToDriveFormForRun).
   virtual std::vector<DriveInfo> Drives() = 0;
   virtual bool DriveReady(char letter) = 0;
   virtual std::string CurrentDirectory() = 0;

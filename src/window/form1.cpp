@@ -244,11 +244,13 @@ void Form1::FileList_AddDirectory() {
 }
 
 // Every way of adding names ends here, so each gets the checks of a drop.
+// Only the names a set stores need a drive form: a directory above them
+// without one gets a drive of the run.
 void Form1::AddNativePaths(const QStringList& paths) {
   std::vector<std::string> names;
   for (const QString& path : paths) {
     try {
-      names.push_back(runtime_.fs.ToDriveForm(path.toStdString()));
+      names.push_back(runtime_.fs.ToDriveFormForRun(path.toStdString()));
     } catch (const RunTimeError&) {
       // Outside every drive: nothing the set could name.
     }

@@ -711,7 +711,9 @@ void PosixFileSystem::CloseAll() noexcept {
 std::vector<DriveInfo> PosixFileSystem::Drives() {
   ReadDrives();
   std::vector<DriveInfo> drives;
-  for (const auto& drive : table_.drives()) drives.push_back({drive.letter, drive.label, drive.removable});
+  for (const auto& drive : table_.drives()) {
+    if (!runDrives_.Holds(drive.letter)) drives.push_back({drive.letter, drive.label, drive.removable});
+  }
   std::sort(drives.begin(), drives.end(), [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; });
   return drives;
 }

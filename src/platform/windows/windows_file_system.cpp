@@ -610,7 +610,9 @@ void WindowsFileSystem::CloseAll() noexcept {
 std::vector<DriveInfo> WindowsFileSystem::Drives() {
   if (readDrives_) table_ = runDrives_.Over(readDrives_());
   std::vector<DriveInfo> drives;
-  for (const auto& drive : table_.drives()) drives.push_back({drive.letter, LabelOf(drive), drive.removable});
+  for (const auto& drive : table_.drives()) {
+    if (!runDrives_.Holds(drive.letter)) drives.push_back({drive.letter, LabelOf(drive), drive.removable});
+  }
   std::sort(drives.begin(), drives.end(), [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; });
   return drives;
 }
