@@ -10,7 +10,7 @@ namespace pb {
 
 namespace {
 
-constexpr std::string_view kFirstLine = "Parcelbarge-Reparatur 1";
+constexpr std::string_view kRepairFirstLine = "Parcelbarge-Reparatur 1";
 constexpr std::string_view kDataLine = "Daten";
 constexpr std::string_view kSuffix = ".Parcelbarge";
 
@@ -52,7 +52,7 @@ int64_t RepairHead::RowLength() const {
 }
 
 std::string RepairHeadBytes(const RepairHead& head) {
-  std::string text = std::string(kFirstLine) + "\nSatz " + head.setId + "\nZeile " + std::to_string(head.row + 1) +
+  std::string text = std::string(kRepairFirstLine) + "\nSatz " + head.setId + "\nZeile " + std::to_string(head.row + 1) +
                      " von " + std::to_string(head.rows) + "\n";
   for (const VolumeEntry& entry : head.volumes) text += VolumeLine(entry) + "\n";
   return text + std::string(kDataLine) + "\n";
@@ -69,7 +69,7 @@ std::optional<std::pair<RepairHead, std::size_t>> ParseRepairHead(std::string_vi
   };
   RepairHead head;
   std::optional<std::string> line = next();
-  if (line != kFirstLine) return std::nullopt;
+  if (line != kRepairFirstLine) return std::nullopt;
   line = next();
   if (!line || line->size() != 37 || !line->starts_with("Satz ")) return std::nullopt;
   head.setId = line->substr(5);

@@ -14,7 +14,7 @@ namespace pb {
 
 namespace {
 
-constexpr std::string_view kFirstLine = "Parcelbarge-Kennung 1";
+constexpr std::string_view kIdentityFirstLine = "Parcelbarge-Kennung 1";
 constexpr std::size_t kHexDigits = 32;
 constexpr std::string_view kUnknownLength = "----------";
 constexpr std::string_view kUnknownChecksum = "--------------------------------";
@@ -117,7 +117,7 @@ void SetIdentity::Remove(int16_t number) {
 }
 
 std::string RecordHeadBytes(const SetIdentity& identity) {
-  std::string text = std::string(kFirstLine) + "\nSatz " + identity.setId + "\n";
+  std::string text = std::string(kIdentityFirstLine) + "\nSatz " + identity.setId + "\n";
   if (identity.repairRows > 0) text += "Reparaturbände " + std::to_string(identity.repairRows) + "\n";
   return text;
 }
@@ -145,7 +145,7 @@ static bool NextLine(std::istringstream& lines, std::string& line) {
 std::optional<SetIdentity> ParseIdentityRecord(std::string_view bytes) {
   std::istringstream lines{std::string(bytes)};
   std::string line;
-  if (!NextLine(lines, line) || line != kFirstLine) return std::nullopt;
+  if (!NextLine(lines, line) || line != kIdentityFirstLine) return std::nullopt;
   SetIdentity identity;
   if (!NextLine(lines, line) || line.size() != 5 + kHexDigits || line.compare(0, 5, "Satz ") != 0 ||
       !IsHex(std::string_view(line).substr(5))) {

@@ -9,7 +9,7 @@ namespace pb {
 
 namespace {
 
-constexpr std::string_view kFirstLine = "Parcelbarge-Zeiten 1\n";
+constexpr std::string_view kStampFirstLine = "Parcelbarge-Zeiten 1\n";
 // Far more than any set can have: a record claiming more is damaged.
 constexpr int64_t kLargestBody = 64 << 20;
 
@@ -153,14 +153,14 @@ std::string StampRecordBytes(const StampRecord& record) {
   }
   std::string packed = body;
   if (ZlibCompressString(packed) != 0) return "";
-  return std::string(kFirstLine) + "Satz " + (record.setId.empty() ? "-" : record.setId) + "\n" + "Dateien " +
+  return std::string(kStampFirstLine) + "Satz " + (record.setId.empty() ? "-" : record.setId) + "\n" + "Dateien " +
          std::to_string(record.files.size()) + " " + record.namesChecksum + "\n" + "Daten " +
          std::to_string(packed.size()) + " " + std::to_string(body.size()) + " " + ChecksumOf(packed) + "\n" + packed;
 }
 
 std::optional<StampRecord> ParseStampRecord(std::string_view bytes) {
-  if (!bytes.starts_with(kFirstLine)) return std::nullopt;
-  std::string_view rest = bytes.substr(kFirstLine.size());
+  if (!bytes.starts_with(kStampFirstLine)) return std::nullopt;
+  std::string_view rest = bytes.substr(kStampFirstLine.size());
   const auto set = Line(rest, "Satz");
   const auto files = Line(rest, "Dateien");
   const auto data = Line(rest, "Daten");

@@ -32,8 +32,6 @@ Outcome RunBackup(const TempDir& dir, const std::string& args) {
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir / "err")};
 }
 
-std::string Quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
-
 TEST(BackupProgram, WritesFullVolumesOf1423KThatAFreshReaderDecodes) {
   TempDir dir;
   const std::vector<std::pair<std::string, std::string>> files = {
@@ -46,7 +44,7 @@ TEST(BackupProgram, WritesFullVolumesOf1423KThatAFreshReaderDecodes) {
   std::filesystem::create_directory(dir / "ziel");
 
   const Outcome outcome =
-      RunBackup(dir, "--volume-size 1423K --description Test " + Quoted(dir / "ziel") + " " + Quoted(dir / "quelle"));
+      RunBackup(dir, "--volume-size 1423K --description Test " + ShellQuoted(dir / "ziel") + " " + ShellQuoted(dir / "quelle"));
 
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_NE(outcome.err.find("Die Kopie ist fertig!"), std::string::npos);
@@ -104,7 +102,7 @@ TEST(BackupProgram, InterruptedRunLeavesARecordThatSaysSo) {
     ASSERT_GE(record->volumes.size(), 4u);
     EXPECT_EQ(record->volumes.back().state, VolumeState::GivenUp);
     EXPECT_EQ(record->volumes.size(), ReadVolumes(dir / "ziel").size());
-    const std::string command = "'" PB_CLI_PATH "' test " + Quoted(dir / "ziel") + " </dev/null >'" +
+    const std::string command = "'" PB_CLI_PATH "' test " + ShellQuoted(dir / "ziel") + " </dev/null >'" +
                                 (dir / "out").string() + "' 2>&1";
     const int tested = std::system(command.c_str());
     EXPECT_EQ(WIFEXITED(tested) ? WEXITSTATUS(tested) : -1, 1);

@@ -29,8 +29,6 @@ struct Outcome {
   std::string err;
 };
 
-std::string Quoted(const std::string& text) { return "'" + std::regex_replace(text, std::regex("'"), "'\\''") + "'"; }
-
 // Runs the tool with args, where "{d}" stands for dir; input nullopt starts it
 // with standard input closed.
 Outcome RunCli(const TempDir& dir, const std::vector<std::string>& args, const std::optional<std::string>& input = "",
@@ -38,9 +36,9 @@ Outcome RunCli(const TempDir& dir, const std::vector<std::string>& args, const s
   WriteFile(dir / "eingabe", std::regex_replace(input.value_or(""), std::regex("\\{d\\}"), dir.path().string()));
   const std::string out = stdoutFile.empty() ? (dir / "out").string() : stdoutFile;
   std::string command = "'" PB_CLI_PATH "'";
-  for (const std::string& arg : args) command += " " + Quoted(std::regex_replace(arg, std::regex("\\{d\\}"), dir.path().string()));
-  command += (input ? " <" + Quoted((dir / "eingabe").string()) : std::string(" <&-")) + " >" + Quoted(out) + " 2>" +
-             Quoted((dir / "err").string());
+  for (const std::string& arg : args) command += " " + ShellQuoted(std::regex_replace(arg, std::regex("\\{d\\}"), dir.path().string()));
+  command += (input ? " <" + ShellQuoted((dir / "eingabe").string()) : std::string(" <&-")) + " >" + ShellQuoted(out) + " 2>" +
+             ShellQuoted((dir / "err").string());
   const int raw = std::system(command.c_str());
   Outcome outcome;
   if (WIFEXITED(raw)) outcome.status = WEXITSTATUS(raw);
@@ -428,9 +426,9 @@ TEST(CliProgram, RelativePathsWithoutAWorkingDirectory) {
     TempDir dir;
     Prepare(dir);
     std::filesystem::create_directories(dir / "weg");
-    const std::string line = "cd " + Quoted((dir / "weg").string()) + " && rmdir ../weg && exec '" PB_CLI_PATH "' " +
-                             std::regex_replace(command, std::regex("\\{d\\}"), Quoted(dir.path().string())) +
-                             " 2>" + Quoted((dir / "err").string());
+    const std::string line = "cd " + ShellQuoted((dir / "weg").string()) + " && rmdir ../weg && exec '" PB_CLI_PATH "' " +
+                             std::regex_replace(command, std::regex("\\{d\\}"), ShellQuoted(dir.path().string())) +
+                             " 2>" + ShellQuoted((dir / "err").string());
     const int raw = std::system(line.c_str());
     ASSERT_TRUE(WIFEXITED(raw));
     EXPECT_EQ(WEXITSTATUS(raw), 2) << ReadFile(dir / "err");

@@ -25,24 +25,22 @@ CliRun Cli(const TempDir& dir, const std::string& args) {
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir / "out"), ReadFile(dir / "err")};
 }
 
-std::string Quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
-
 TEST(RestoreProgram, ProbeAndRestoreWhatTheBackupWrote) {
   TempDir dir;
   const std::string big = RandomBytes(3000000, 91);
   WriteFile(dir / "quelle" / "gro\xC3\x9F.bin", big);
   WriteFile(dir / "quelle" / "leer", "");
   std::filesystem::create_directory(dir / "ziel");
-  ASSERT_EQ(Cli(dir, "backup --volume-size 1423K --description 'Zum Testen' " + Quoted(dir / "ziel") + " " +
-                         Quoted(dir / "quelle"))
+  ASSERT_EQ(Cli(dir, "backup --volume-size 1423K --description 'Zum Testen' " + ShellQuoted(dir / "ziel") + " " +
+                         ShellQuoted(dir / "quelle"))
                 .status,
             0);
 
-  const CliRun probe = Cli(dir, "probe " + Quoted(dir / "ziel"));
+  const CliRun probe = Cli(dir, "probe " + ShellQuoted(dir / "ziel"));
   EXPECT_EQ(probe.status, 0);
   EXPECT_EQ(probe.out, "(2 Dateien, V1.1)\nZum Testen\n");
 
-  const CliRun restore = Cli(dir, "restore " + Quoted(dir / "ziel") + " " + Quoted(dir / "rueck"));
+  const CliRun restore = Cli(dir, "restore " + ShellQuoted(dir / "ziel") + " " + ShellQuoted(dir / "rueck"));
   EXPECT_EQ(restore.status, 0) << restore.err;
   // The stored names are full paths: the temporary directory comes back below
   // the target without its leading "/".
@@ -67,7 +65,7 @@ TEST(RestoreProgram, DirectoriesWithoutDriveFormServeEveryCommand) {
     WriteFile(base / "quelle" / "\xce\xb2.txt", "beta");
     std::filesystem::create_directory(base / "sich");
 
-    const CliRun backup = Cli(dir, "backup " + Quoted(base / "sich") + " " + Quoted(base / "quelle"));
+    const CliRun backup = Cli(dir, "backup " + ShellQuoted(base / "sich") + " " + ShellQuoted(base / "quelle"));
     EXPECT_EQ(backup.status, 1);
     EXPECT_EQ(backup.err, "Übergangen: " + (base / "quelle" / "\xce\xb2.txt").string() +
                               ": Der Name enthält Zeichen, die ein Sicherungssatz nicht speichern kann\n"
@@ -75,15 +73,15 @@ TEST(RestoreProgram, DirectoriesWithoutDriveFormServeEveryCommand) {
     EXPECT_TRUE(std::filesystem::exists(base / "sich" / "DataBlock#1.Parcelbarge"));
 
     // The directory's drive holds the set's directory and the sources alike.
-    const CliRun list = Cli(dir, "list " + Quoted(base / "sich"));
+    const CliRun list = Cli(dir, "list " + ShellQuoted(base / "sich"));
     EXPECT_EQ(list.status, 0) << list.err;
     EXPECT_EQ(list.out, "(2 Dateien, V1.1)\n           5  Z:\\quelle\\brief.txt\n"
                         "      200000  Z:\\quelle\\unter\\groß.bin\n");
-    const CliRun test = Cli(dir, "test " + Quoted(base / "sich"));
+    const CliRun test = Cli(dir, "test " + ShellQuoted(base / "sich"));
     EXPECT_EQ(test.status, 0) << test.err;
     EXPECT_NE(test.out.find("2 von 2 Dateien vollständig gelesen, 0 fehlerhaft"), std::string::npos) << test.out;
 
-    const CliRun restore = Cli(dir, "restore -v " + Quoted(base / "sich") + " " + Quoted(base / "rueck"));
+    const CliRun restore = Cli(dir, "restore -v " + ShellQuoted(base / "sich") + " " + ShellQuoted(base / "rueck"));
     EXPECT_EQ(restore.status, 0) << restore.err;
     EXPECT_EQ(ReadFile(base / "rueck" / "quelle" / "brief.txt"), "Brief");
     EXPECT_TRUE(ReadFile(base / "rueck" / "quelle" / "unter" / "gro\xC3\x9F.bin") == big);
@@ -94,7 +92,7 @@ TEST(RestoreProgram, DirectoriesWithoutDriveFormServeEveryCommand) {
     // A missing destination is made as on any drive, with the directories
     // missing above it, whatever their names.
     const std::filesystem::path made = dir / "neu" / name / name;
-    const CliRun into = Cli(dir, "restore " + Quoted(base / "sich") + " " + Quoted(made));
+    const CliRun into = Cli(dir, "restore " + ShellQuoted(base / "sich") + " " + ShellQuoted(made));
     EXPECT_EQ(into.status, 0) << into.err;
     EXPECT_EQ(ReadFile(made / "quelle" / "brief.txt"), "Brief");
     EXPECT_TRUE(ReadFile(made / "quelle" / "unter" / "gro\xC3\x9F.bin") == big);

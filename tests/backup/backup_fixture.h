@@ -17,6 +17,9 @@
 
 namespace pb::testing {
 
+// The prompt for the next diskette when one is full.
+inline constexpr const char* kNextDisketteBox = "Der Datenträger ist voll! Bitte die nächste Diskette\reinlegen und auf OK klicken.";
+
 // A plan for the test drives' target D:\Sich, or for the diskette.
 inline BackupPlan TestPlan(bool diskette = false) {
   BackupPlan plan;

@@ -15,7 +15,6 @@
 namespace pb::testing {
 namespace {
 
-const char* const kNextDiskette = "Der Datenträger ist voll! Bitte die nächste Diskette\reinlegen und auf OK klicken.";
 
 // A user at drive A: who, at each prompt, takes the full diskette out (keeping
 // its volumes) and puts in a fresh one with some old files on it.
@@ -89,7 +88,7 @@ TEST(DisketteRun, FillsEachDisketteAndAsksForTheNextAndTheVolumesHoldEveryFile) 
   int prompts = 0;
   for (int i = 0; i < 8; ++i) {
     boxes.Then(BoxButton::Ok, [&] {
-      if (boxes.shown().back().text != kNextDiskette) return;
+      if (boxes.shown().back().text != kNextDisketteBox) return;
       ++prompts;
       user.Change();
     });
@@ -159,7 +158,7 @@ TEST(DisketteRun, RepairDiskettesAreClearedOfAnEarlierSet) {
   for (int i = 0; i < 8; ++i) {
     boxes.Then(BoxButton::Ok, [&] {
       const std::string text = boxes.shown().back().text;
-      if (text != kNextDiskette && !text.starts_with("Bitte eine leere Diskette für Reparaturband")) return;
+      if (text != kNextDisketteBox && !text.starts_with("Bitte eine leere Diskette für Reparaturband")) return;
       takeOut();
       diskette.Change();
       putEarlierSet();

@@ -11,9 +11,7 @@
 namespace pb::testing {
 namespace {
 
-const char* const kNextDiskette = "Der Datenträger ist voll! Bitte die nächste Diskette\reinlegen und auf OK klicken.";
-
-std::string Text(std::size_t n, unsigned seed) {
+std::string FileText(std::size_t n, unsigned seed) {
   const std::string random = RandomBytes(n / 6 + 1, seed);
   std::string text;
   for (std::size_t i = 0; text.size() < n; ++i) {
@@ -38,13 +36,13 @@ class ParallelBackupTest : public BackupTest {
  protected:
   void AddMixedSources() {
     AddSource("leer1.txt", "");
-    AddSource("text.txt", Text(200000, 1));
+    AddSource("text.txt", FileText(200000, 1));
     AddSource("leer2.txt", "");
     AddSource("zufall.bin", RandomBytes(140000, 2));
-    AddSource("genau.bin", Text(131072, 3));
-    for (unsigned i = 0; i < 12; ++i) AddSource("klein" + std::to_string(i) + ".txt", Text(900 * i, i));
+    AddSource("genau.bin", FileText(131072, 3));
+    for (unsigned i = 0; i < 12; ++i) AddSource("klein" + std::to_string(i) + ".txt", FileText(900 * i, i));
     AddSource("leer3.txt", "");
-    AddSource("gemischt.bin", Text(60000, 4) + RandomBytes(90000, 5));
+    AddSource("gemischt.bin", FileText(60000, 4) + RandomBytes(90000, 5));
   }
 
   // One run on an empty target; script prepares boxes and host.
@@ -115,7 +113,7 @@ TEST_F(ParallelBackupTest, MediumFullWithHalvingGivesTheSameVolumes) {
   };
   const RunRecord serial = RunWith(1, fullAfterSomeFragments);
   ASSERT_EQ(serial.outcome, BackupOutcome::Complete);
-  ASSERT_EQ(serial.boxes.front(), kNextDiskette);
+  ASSERT_EQ(serial.boxes.front(), kNextDisketteBox);
   ExpectSameRun(serial, RunWith(2, fullAfterSomeFragments), "medium full");
   ExpectSetHoldsSources();
   // The text's second fragment met the full medium and went in two halves.
@@ -148,7 +146,7 @@ TEST(ParallelDisketteRun, GivesTheSameDiskettesAsOneWorker) {
   BackupPlan plan = TestPlan(true);
   const std::vector<std::pair<std::string, std::string>> sources = {
       {"C:\\Daten\\gross.bin", RandomBytes(1300000, 1)}, {"C:\\Daten\\leer.txt", ""},
-      {"C:\\Daten\\text.txt", Text(2500000, 2)}, {"C:\\Daten\\rest.bin", RandomBytes(2000000, 3)}};
+      {"C:\\Daten\\text.txt", FileText(2500000, 2)}, {"C:\\Daten\\rest.bin", RandomBytes(2000000, 3)}};
   for (const auto& [path, bytes] : sources) {
     WriteFile(drives.Native(path), bytes);
     plan.files.push_back(path);
@@ -171,7 +169,7 @@ TEST(ParallelDisketteRun, GivesTheSameDiskettesAsOneWorker) {
     ScriptedBoxes boxes;
     for (int i = 0; i < 10; ++i) {
       boxes.Then(BoxButton::Ok, [&] {
-        if (boxes.shown().back().text != kNextDiskette) return;
+        if (boxes.shown().back().text != kNextDisketteBox) return;
         takeOut();
         diskette.Change();
       });

@@ -6,7 +6,6 @@
 namespace pb::testing {
 namespace {
 
-constexpr const char* kNextDisketteBox = "Der Datenträger ist voll! Bitte die nächste Diskette\reinlegen und auf OK klicken.";
 constexpr const char* kNotReadyBox = "Auf den Zieldatenträger kann nicht geschrieben werden.\rBitte prüfen und auf OK klicken.";
 constexpr const char* kDoneBox = "Die Kopie ist fertig!";
 

@@ -9,9 +9,9 @@
 namespace pb {
 namespace {
 
+using testing::kNextDisketteBox;
 using testing::MediaDrive;
 
-const char* const kNextMedium = "Der Datenträger ist voll! Bitte die nächste Diskette\reinlegen und auf OK klicken.";
 
 // Files of the machine's C: below a temporary directory of their own.
 class MediaSeriesTest : public ::testing::Test {
@@ -36,7 +36,7 @@ class MediaSeriesTest : public ::testing::Test {
     for (int i = 0; i < 12; ++i) {
       backupUser.Then(BoxButton::Ok, [this, capacity] {
         const std::string& text = backupUser.shown().back().text;
-        if (text != kNextMedium && !text.starts_with("Bitte eine leere Diskette für Reparaturband")) return;
+        if (text != kNextDisketteBox && !text.starts_with("Bitte eine leere Diskette für Reparaturband")) return;
         stillMounted.push_back(drive.StillMounted());
         media.push_back(drive.NewMedium(capacity));
         drive.Insert(media.back());
@@ -173,7 +173,7 @@ TEST_F(MediaSeriesTest, FullMediumStaysMountedWithoutReleaseOrWhenItHoldsASource
     Runtime backup{fs, user, host, row.withRelease ? &release : nullptr};
     EXPECT_EQ(testing::RunPlan(backup, series), BackupOutcome::GivenUp);
     ASSERT_FALSE(user.texts().empty());
-    EXPECT_EQ(user.texts().front(), kNextMedium);
+    EXPECT_EQ(user.texts().front(), kNextDisketteBox);
     EXPECT_EQ(mounted, row.mountedAtPrompt);
   }
 }

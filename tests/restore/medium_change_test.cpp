@@ -15,9 +15,9 @@
 namespace pb {
 namespace {
 
+using testing::kNextDisketteBox;
 using testing::MediaDrive;
 
-const char* const kNextMedium = "Der Datenträger ist voll! Bitte die nächste Diskette\reinlegen und auf OK klicken.";
 const char* const kAnotherSet =
     "Diese Diskette enthält einen anderen Sicherungssatz, der danach nicht mehr gelesen werden kann.\rZum "
     "Überschreiben auf OK klicken, sonst eine andere Diskette einlegen und auf OK klicken.";
@@ -117,7 +117,7 @@ TEST_P(MediumChangeTable, SuccessOnlyForVolumesThatDecodeToTheSources) {
         insert(pulledMedium);
         return;
       }
-      if (!offered && text == kNextMedium && media.size() == 1 && offer != Offer::Fresh &&
+      if (!offered && text == kNextDisketteBox && media.size() == 1 && offer != Offer::Fresh &&
           offer != Offer::PulledOther && offer != Offer::PulledSameShorter) {
         offered = true;
         const int medium = Fresh();

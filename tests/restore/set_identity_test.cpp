@@ -41,7 +41,7 @@ Medium WithoutRecord(Medium medium) {
   return medium;
 }
 
-struct Case {
+struct DisketteSequence {
   const char* name;
   // The diskette in the drive at the start, and the one put in at each prompt.
   std::function<std::vector<Medium>(const TwoSets&)> diskettes;
@@ -49,9 +49,9 @@ struct Case {
   bool restoresSetA;  // else today's reading without records: whatever lies in the drive
 };
 
-void PrintTo(const Case& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const DisketteSequence& row, std::ostream* out) { *out << row.name; }
 
-class SetIdentityRestoreTest : public testing::RestoreTest, public ::testing::WithParamInterface<Case> {};
+class SetIdentityRestoreTest : public testing::RestoreTest, public ::testing::WithParamInterface<DisketteSequence> {};
 
 TEST_P(SetIdentityRestoreTest, ChecksEachDisketteBeforeReadingIt) {
   const TwoSets sets;
@@ -85,12 +85,12 @@ const char* const kNext = testing::kNextDiskBox;
 INSTANTIATE_TEST_SUITE_P(
     Diskettes, SetIdentityRestoreTest,
     ::testing::Values(
-        Case{"RightOrder",
+        DisketteSequence{"RightOrder",
              [](const TwoSets& s) {
                return std::vector{DisketteOf(s.a, kSetA, 1), DisketteOf(s.a, kSetA, 2), DisketteOf(s.a, kSetA, 3)};
              },
              {kNext, kNext}, true},
-        Case{"AnotherSetsVolume2",
+        DisketteSequence{"AnotherSetsVolume2",
              [](const TwoSets& s) {
                return std::vector{DisketteOf(s.a, kSetA, 1), DisketteOf(s.b, kSetB, 2), DisketteOf(s.a, kSetA, 2),
                                   DisketteOf(s.a, kSetA, 3)};
@@ -98,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
              {kNext, kForeign, kNext, kNext}, true},
         // Our record on a medium that leaves out the volume of that name
         // beside it: another set's, never taken for ours.
-        Case{"AnotherSetsVolumeBesideOurRecord",
+        DisketteSequence{"AnotherSetsVolumeBesideOurRecord",
              [](const TwoSets& s) {
                Medium mixed = DisketteOf(s.a, kSetA, 3);
                mixed["DataBlock#2.Parcelbarge"] = s.b[1];
@@ -109,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
               "Ohne Band 2 mit Band 3 weiterlesen?\rWas in den fehlenden Bänden steht, geht dabei verloren.", kNext,
               kNext},
              true},
-        Case{"Volume3BeforeVolume2",
+        DisketteSequence{"Volume3BeforeVolume2",
              [](const TwoSets& s) {
                return std::vector{DisketteOf(s.a, kSetA, 1), DisketteOf(s.a, kSetA, 3), DisketteOf(s.a, kSetA, 2),
                                   DisketteOf(s.a, kSetA, 3)};
@@ -119,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
               "Ohne Band 2 mit Band 3 weiterlesen?\rWas in den fehlenden Bänden steht, geht dabei verloren.", kNext,
               kNext},
              true},
-        Case{"RecordWithAnotherLength",
+        DisketteSequence{"RecordWithAnotherLength",
              [](const TwoSets& s) {
                const std::string length = std::to_string(s.a[1].size());
                return std::vector{DisketteOf(s.a, kSetA, 1),
@@ -128,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   DisketteOf(s.a, kSetA, 3)};
              },
              {kNext, kDamaged2, kNext}, true},
-        Case{"RecordWithAnotherChecksum",
+        DisketteSequence{"RecordWithAnotherChecksum",
              [](const TwoSets& s) {
                VolumeChecksum checksum;
                checksum.Update(s.a[1]);
@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
              },
              {kNext, kDamaged2, kNext}, true},
         // The last volume is compared once the set has been read.
-        Case{"LastVolumeWithAnotherChecksum",
+        DisketteSequence{"LastVolumeWithAnotherChecksum",
              [](const TwoSets& s) {
                VolumeChecksum checksum;
                checksum.Update(s.a[2]);
@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
              },
              {kNext, kNext, kDamaged3}, true},
         // A set whose records tell of repair volumes on other media names the remedy.
-        Case{"DamagedVolumeOfASetWithRepairVolumes",
+        DisketteSequence{"DamagedVolumeOfASetWithRepairVolumes",
              [](const TwoSets& s) {
                std::vector<Medium> media;
                for (int n = 1; n <= 3; ++n) {
@@ -167,13 +167,13 @@ INSTANTIATE_TEST_SUITE_P(
               kNext},
              true},
         // Sets written without records are read as they always were.
-        Case{"NoRecords",
+        DisketteSequence{"NoRecords",
              [](const TwoSets& s) {
                return std::vector{WithoutRecord(DisketteOf(s.a, kSetA, 1)), DisketteOf(s.b, kSetB, 2),
                                   WithoutRecord(DisketteOf(s.a, kSetA, 3))};
              },
              {kNext, kNext}, false}),
-    [](const ::testing::TestParamInfo<Case>& row) { return row.param.name; });
+    [](const ::testing::TestParamInfo<DisketteSequence>& row) { return row.param.name; });
 
 // A diskette lost: the user puts in the next one and lets the restore go on
 // without it. The file it cut short is named and keeps what was read; the

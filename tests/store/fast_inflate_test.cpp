@@ -9,6 +9,7 @@
 
 #include "store/fast_inflate.h"
 #include "store/zlib_interface.h"
+#include "set_builder.h"
 #include "temp_dir.h"
 
 namespace pb {
@@ -39,11 +40,6 @@ void ExpectSameAsZlib(const std::string& stream, int32_t NormalLen, const std::s
   ASSERT_EQ(buffer, expected.buffer) << what;
 }
 
-std::string Compressed(std::string data) {
-  EXPECT_EQ(ZlibCompressString(data), 0);
-  return data;
-}
-
 std::vector<std::string> Inputs() {
   std::string text;
   while (text.size() < 6000) text += "Bitte überprüfen und OK drücken. ";
@@ -56,7 +52,7 @@ std::vector<std::string> Inputs() {
 TEST(FastInflate, DamagedStreamsGiveZlibsStatusOrTheIntactData) {
   int refusedByZlibOnly = 0;
   for (const std::string& input : Inputs()) {
-    const std::string stream = Compressed(input);
+    const std::string stream = testing::Compressed(input);
     const auto n = static_cast<int32_t>(input.size());
     for (std::size_t at = 0; at < stream.size(); ++at) {
       for (const int flip : {0x01, 0x10, 0x80, 0xFF}) {
@@ -81,7 +77,7 @@ TEST(FastInflate, DamagedStreamsGiveZlibsStatusOrTheIntactData) {
 
 TEST(FastInflate, StreamsCutShortGiveZlibsStatus) {
   for (const std::string& input : Inputs()) {
-    const std::string stream = Compressed(input);
+    const std::string stream = testing::Compressed(input);
     for (std::size_t length = 0; length < stream.size(); ++length) {
       ExpectSameAsZlib(stream.substr(0, length), static_cast<int32_t>(input.size()), "cut to " + std::to_string(length));
     }
@@ -90,7 +86,7 @@ TEST(FastInflate, StreamsCutShortGiveZlibsStatus) {
 
 TEST(FastInflate, ShortCapacityAndTrailingBytesGiveZlibsResult) {
   for (const std::string& input : Inputs()) {
-    const std::string stream = Compressed(input);
+    const std::string stream = testing::Compressed(input);
     const auto n = static_cast<int32_t>(input.size());
     for (int32_t normalLen = n - 40; normalLen <= n + 3; ++normalLen) {
       if (normalLen >= -27) ExpectSameAsZlib(stream, normalLen, "NormalLen " + std::to_string(normalLen));
@@ -101,7 +97,7 @@ TEST(FastInflate, ShortCapacityAndTrailingBytesGiveZlibsResult) {
 }
 
 TEST(FastInflate, NeverReportsSuccessForWhatZlibRefuses) {
-  const std::string stream = Compressed(RandomBytes(1000, 3));
+  const std::string stream = testing::Compressed(RandomBytes(1000, 3));
   std::string out(2000, '\0');
   std::size_t produced = 0;
   std::string badCheck = stream;

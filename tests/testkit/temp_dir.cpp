@@ -101,6 +101,12 @@ std::string ReadFile(const std::filesystem::path& file) {
   return content.str();
 }
 
+std::string ShellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
 std::string RandomBytes(std::size_t n, unsigned seed) {
   std::mt19937 engine(seed);
   std::string bytes(n, '\0');

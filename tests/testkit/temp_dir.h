@@ -41,6 +41,8 @@ void PlantLink(const std::string& target, const std::filesystem::path& link);
 void WriteFile(const std::filesystem::path& file, const std::string& bytes);
 // Reads a whole native file.
 std::string ReadFile(const std::filesystem::path& file);
+// Text as one word for the POSIX shell, whatever quotes it holds.
+std::string ShellQuoted(const std::string& text);
 // Bytes 0..n-1 of a reproducible pseudo-random sequence.
 std::string RandomBytes(std::size_t n, unsigned seed);
 

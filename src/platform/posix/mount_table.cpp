@@ -14,16 +14,6 @@ namespace pb {
 
 namespace {
 
-bool IsBelowAny(const std::string& path, const std::vector<std::string>& directories) {
-  for (const std::string& directory : directories) {
-    if (path.size() > directory.size() + 1 && path.compare(0, directory.size(), directory) == 0 &&
-        path[directory.size()] == '/') {
-      return true;
-    }
-  }
-  return false;
-}
-
 std::string Text(const char* text) { return text == nullptr ? std::string() : std::string(text); }
 
 struct UdevDeleter {

@@ -13,19 +13,19 @@ namespace {
 // The largest diskette there is: 2.88 MB.
 constexpr uint64_t kMaxDisketteCapacity = 2880 * 1024;
 
-bool IsBelowAny(const std::string& path, const std::vector<std::string>& directories) {
-  return std::any_of(directories.begin(), directories.end(), [&](const std::string& directory) {
-    return path.size() > directory.size() + 1 && path.compare(0, directory.size(), directory) == 0 &&
-           path[directory.size()] == '/';
-  });
-}
-
 bool HoldsDiskette(const MountPoint& mount) { return mount.capacity > 0 && mount.capacity <= kMaxDisketteCapacity; }
 
 // The table's label: the file system's name, else where it is mounted.
 std::string LabelOf(const MountPoint& mount) { return mount.label.empty() ? mount.path : mount.label; }
 
 }  // namespace
+
+bool IsBelowAny(const std::string& path, const std::vector<std::string>& directories) {
+  return std::any_of(directories.begin(), directories.end(), [&](const std::string& directory) {
+    return path.size() > directory.size() + 1 && path.compare(0, directory.size(), directory) == 0 &&
+           path[directory.size()] == '/';
+  });
+}
 
 std::string DriveLetters::DisketteRoot(const std::vector<MountPoint>& mounts,
                                        const std::vector<std::string>& existingDisketteDirs) const {

@@ -29,6 +29,9 @@ struct DriveLocations {
   std::vector<std::string> disketteDirs = {"/media/floppy0", "/media/floppy", "/mnt/floppy"};
 };
 
+// Whether path lies strictly below one of the directories.
+bool IsBelowAny(const std::string& path, const std::vector<std::string>& directories);
+
 // The mount table of this process (libmount), each block device described by
 // udev and sysfs. Only file systems below the media directories are asked
 // for their size, so that no other one (a hung network mount) is touched.
