@@ -30,6 +30,7 @@ bool FaultyFileSystem::Check(Op op, const std::string& path) {
 }
 
 int FaultyFileSystem::calls(Op op, const std::string& pathContains) const {
+  const std::lock_guard<std::mutex> lock(mutex_);
   return static_cast<int>(std::count_if(log_.begin(), log_.end(), [&](const auto& call) {
     return call.first == op && call.second.find(pathContains) != std::string::npos;
   }));

@@ -50,13 +50,19 @@ class FaultyFileSystem : public FileSystemWrapper {
   void Heal() { faults_.clear(); }
 
   // Calls of op made so far, the failed ones included.
-  int calls(Op op) const { return calls_[static_cast<std::size_t>(op)]; }
+  int calls(Op op) const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return calls_[static_cast<std::size_t>(op)];
+  }
   // Those of them on a path containing pathContains.
   int calls(Op op, const std::string& pathContains) const;
   // Bytes written so far to files whose path contains pathContains.
   int64_t written(const std::string& pathContains) const;
   // Calls that failed because of a planned fault.
-  int failures() const { return failures_; }
+  int failures() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return failures_;
+  }
   // Files opened by number through it and not closed yet.
   std::size_t openFiles() const { return openPaths_.size(); }
 
@@ -95,8 +101,8 @@ class FaultyFileSystem : public FileSystemWrapper {
   bool Check(Op op, FileNumber file);
   const std::string& PathOf(FileNumber file) const;
 
-  // Readable files may be read on other threads.
-  std::mutex mutex_;
+  // Readable files may be read on other threads while a test reads the counts.
+  mutable std::mutex mutex_;
   std::vector<Planned> faults_;
   std::array<int, static_cast<std::size_t>(Op::kCount)> calls_{};
   std::vector<std::pair<Op, std::string>> log_;
