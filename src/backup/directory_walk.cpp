@@ -46,7 +46,7 @@ void CollectDirectoryFiles(FileSystem& fs, Host& host, const std::string& direct
       continue;
     }
     if (error != 0) {
-      leaveOut(full, RunTimeError(error).description());
+      leaveOut(full, ErrorDescription(error));
       continue;
     }
     if (const std::string reason = ReasonNotTaken(attributes); !reason.empty()) {

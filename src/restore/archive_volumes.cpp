@@ -237,13 +237,9 @@ bool ArchiveVolumes::Accepted(FileNumber file) {
   // Volume 1 decides whether the set is checked at all.
   if (VolumeNumber_ == 1) setId_ = entry ? std::optional(record->setId) : std::nullopt;
   if (VolumeNumber_ == 1 && entry) repairRows_ = record->repairRows;
-  if (setId_ && record && record->setId != *setId_) {
-    Tell(runtime_.boxes, kForeignDisk, BoxIcon::Information);
-    return false;
-  }
-  // A volume that a record of the set on its medium leaves out is another
-  // set's, left beside it.
-  if (setId_ && record && !entry) {
+  // A record of another set, or one of this set that leaves the volume out
+  // (another set's, left beside it).
+  if (setId_ && record && (record->setId != *setId_ || !entry)) {
     Tell(runtime_.boxes, kForeignDisk, BoxIcon::Information);
     return false;
   }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/file_system.h"
 
+#include "support/paths.h"
 #include "support/run_time_error.h"
 
 namespace pb {
@@ -86,8 +87,7 @@ std::unique_ptr<WritableFile> FileSystem::ReopenWritable(const std::string& path
 }
 
 std::vector<DirectoryEntry> FileSystem::ListEntries(const std::string& directory, int mask) {
-  std::string prefix = directory;
-  if (prefix.empty() || prefix.back() != '\\') prefix += '\\';
+  const std::string prefix = WithTrailingBackslash(directory);
   std::vector<DirectoryEntry> entries;
   for (std::string& name : ListDirectory(directory, mask)) {
     DirectoryEntry entry{std::move(name)};
